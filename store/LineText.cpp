@@ -1,0 +1,47 @@
+#include "store/LineText.h"
+
+#include <cstring>
+
+#include "store/Cp932.h"
+
+static bool IsBreak(unsigned char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+int ExtractLine(const char* data, size_t len, int n, char* out, size_t cap)
+{
+    // The file text ends at its first zero byte.
+    const void* zero = memchr(data, 0, len);
+    size_t textLen = zero ? (size_t)((const char*)zero - data) : len;
+
+    // One byte more than the line buffer keeps, so a character cut at its end is seen.
+    char line[LINE_BUFFER_BYTES + 1] = {};
+    size_t lineLen = 0;
+    int reached = 0;
+    int counter = 0;
+    for (size_t i = 0; i < textLen; i++) {
+        if (IsBreak((unsigned char)data[i])) {
+            if (i + 1 < textLen && IsBreak((unsigned char)data[i + 1]))
+                i++;
+            counter++;
+            if (counter > n)
+                break;
+        }
+        if (counter == n) {
+            reached = 1;
+            unsigned char c = (unsigned char)data[i];
+            if (c >= 0x20 && lineLen < LINE_BUFFER_BYTES)
+                line[lineLen++] = (char)c;
+        }
+    }
+
+    if (cap == 0)
+        return reached;
+    // Cut to the line buffer and to the caller's buffer without splitting a character.
+    size_t keep = cap - 1 < (size_t)(LINE_BUFFER_BYTES - 1) ? cap - 1 : (size_t)(LINE_BUFFER_BYTES - 1);
+    keep = Cp932CutLength(line, lineLen, keep);
+    memcpy(out, line, keep);
+    out[keep] = 0;
+    return reached;
+}
