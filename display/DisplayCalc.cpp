@@ -1,0 +1,117 @@
+#include "display/DisplayCalc.h"
+
+#include <cstring>
+
+#include "store/Cp932.h"
+
+// Products and quotients in double, each stored in single precision: a 953 x 611 picture in a
+// 952 x 610 box comes out 951 x 610, as it always has.
+void FitInside(int* w, int* h, int iw, int ih)
+{
+    if (iw <= 0 || ih <= 0 || *h <= 0)
+        return;
+    float rb = (float)((double)*w / (double)*h);
+    float rp = (float)((double)iw / (double)ih);
+    float s;
+    if (rp > rb)
+        s = (float)((double)*w / (double)iw);
+    else
+        s = (float)((double)*h / (double)ih);
+    *w = (int)(float)((double)iw * s);
+    *h = (int)(float)((double)ih * s);
+}
+
+PICTURE_PLACE PlacePicture(int boxW, int boxH, int iw, int ih)
+{
+    int fw = boxW, fh = boxH;
+    FitInside(&fw, &fh, iw, ih);
+    if (iw < fw || ih < fh) {
+        fw = iw;
+        fh = ih;
+    }
+    PICTURE_PLACE p;
+    p.x = (int)((float)(boxW - fw) / 2.0f);
+    p.width = fw;
+    p.height = fh;
+    return p;
+}
+
+bool IsPictureEntry(const char* name)
+{
+    if (strlen(name) < 4)
+        return false;
+    return Cp932CompareNoCase(Cp932FindExtension(name), ".txt") != 0;
+}
+
+int OrdinalFromFraction(double f, int count)
+{
+    return (int)(f * (double)count);
+}
+
+bool ChooseAgain(int count, int chosen, int previous)
+{
+    return count > 1 && chosen == previous;
+}
+
+void FadeWeights(int out[FADE_FRAMES])
+{
+    int a = 128;
+    for (int k = 0; k < FADE_FRAMES; k++) {
+        out[k] = a;
+        a = (int)((float)a - 128.0f / 5.0f);
+    }
+}
+
+// The hot path of the fade: one 32-bit load per surface and one store per pixel, the
+// three colour bytes looked up in the weight's 64 KiB plane of the table.
+void BlendFrame(uint8_t* dst, const uint8_t* src, size_t pixels, const uint8_t* table, int a)
+{
+    const uint8_t* t = table + ((size_t)(a & 0xFF) << 16);
+    for (size_t k = 0; k < pixels; k++) {
+        uint32_t d, s;
+        memcpy(&d, dst + k * 4, 4);
+        memcpy(&s, src + k * 4, 4);
+        uint32_t b0 = t[((d & 0xFF) << 8) | (s & 0xFF)];
+        uint32_t b1 = t[(d & 0xFF00) | ((s >> 8) & 0xFF)];
+        uint32_t b2 = t[((d >> 8) & 0xFF00) | ((s >> 16) & 0xFF)];
+        d = (d & 0xFF000000u) | b0 | (b1 << 8) | (b2 << 16);
+        memcpy(dst + k * 4, &d, 4);
+    }
+}
+
+BUBBLE_LAYOUT LayoutBubble(int windowW, int bandW, int textW, bool heart)
+{
+    BUBBLE_LAYOUT b;
+    float half = (float)windowW / 2.0f;
+    b.pointX[0] = (int)half;
+    b.pointY[0] = 60;
+    b.pointX[1] = (int)(half - 5.0f);
+    b.pointY[1] = 50;
+    b.pointX[2] = (int)(half + 5.0f);
+    b.pointY[2] = 50;
+    b.textLeft = (int)((float)(bandW - textW) / 2.0f);
+    b.bodyLeft = b.textLeft - 20;
+    b.bodyTop = 0;
+    b.bodyRight = b.textLeft + textW + (heart ? 70 : 20);
+    b.bodyBottom = 51;
+    b.heartLeft = b.textLeft + textW;
+    b.heartTop = 0;
+    b.heartRight = b.heartLeft + 50;
+    b.heartBottom = 50;
+    return b;
+}
+
+int TextDrawX(int x, int textW)
+{
+    return x < 0 ? -x - textW : x;
+}
+
+size_t TypingStepBytes(const char* line, size_t i)
+{
+    unsigned char c = (unsigned char)line[i];
+    if (c == 0)
+        return 0;
+    if (c >= 0x81 && line[i + 1] != 0)
+        return 2;
+    return 1;
+}

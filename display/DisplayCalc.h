@@ -1,0 +1,42 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// Picture fitting, choice, cross-fade and bubble arithmetic (no Windows header).
+
+// Shrinks the box (w, h) to the picture's proportions; may enlarge, the caller decides.
+void FitInside(int* w, int* h, int iw, int ih);
+// Fitted size of a picture in a box, never larger than the picture, and its left offset.
+struct PICTURE_PLACE {
+    int x;
+    int width;
+    int height;
+};
+PICTURE_PLACE PlacePicture(int boxW, int boxH, int iw, int ih);
+
+// A folder entry counts as a picture unless its name is shorter than 4 bytes or ends in .txt.
+bool IsPictureEntry(const char* name);
+// Ordinal among count entries for a fraction 0 <= f < 1.
+int OrdinalFromFraction(double f, int count);
+// Another draw is needed while there is a choice and the draw repeats the previous ordinal.
+bool ChooseAgain(int count, int chosen, int previous);
+
+enum { FADE_FRAMES = 5 };
+// Weight of the old picture (out of 256) for frames 0..4: 128, 102, 76, 50, 24.
+void FadeWeights(int out[FADE_FRAMES]);
+// dst = table[a][dst][src] for bytes 0..2 of each 32-bit pixel; byte 3 of dst is kept.
+void BlendFrame(uint8_t* dst, const uint8_t* src, size_t pixels, const uint8_t* table, int a);
+
+struct BUBBLE_LAYOUT {
+    int pointX[3];      // tip, left base, right base
+    int pointY[3];
+    int textLeft;       // where the typed text starts
+    int bodyLeft, bodyTop, bodyRight, bodyBottom;
+    int heartLeft, heartTop, heartRight, heartBottom;   // 50 x 50 after the text
+};
+BUBBLE_LAYOUT LayoutBubble(int windowW, int bandW, int textW, bool heart);
+// Where text of the given width is drawn for x: a negative x means "ends at -x".
+int TextDrawX(int x, int textW);
+// Bytes revealed by the typing step that starts at byte i: 0 at the terminator, 2 when a
+// byte of 0x81 or above has a byte after it, else 1.
+size_t TypingStepBytes(const char* line, size_t i);

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "display/DisplayCalc.h"
+#include "display/Random.h"
+
+namespace {
+
+struct FitCase {
+    int iw, ih;
+    int x, w, h;
+};
+
+TEST(DisplayFit, PlacesPicturesInTheWindowBox)
+{
+    // A 952 x 610 box: the window 952 wide, picture area H - 110 high.
+    const FitCase cases[] = {
+        {1000, 500, 0, 952, 476},
+        {100, 100, 426, 100, 100},
+        {400, 1200, 374, 203, 610},
+        {952, 610, 0, 952, 610},
+        {953, 611, 0, 951, 610},     // single precision makes it a pixel narrow
+        {951, 609, 0, 951, 609},     // fitting would enlarge it
+        {1, 1, 475, 1, 1},
+        {6000, 4000, 18, 915, 610},
+        {4000, 6000, 273, 406, 610},
+    };
+    for (const FitCase& c : cases) {
+        PICTURE_PLACE p = PlacePicture(952, 610, c.iw, c.ih);
+        EXPECT_EQ(c.x, p.x) << c.iw << "x" << c.ih;
+        EXPECT_EQ(c.w, p.width) << c.iw << "x" << c.ih;
+        EXPECT_EQ(c.h, p.height) << c.iw << "x" << c.ih;
+    }
+}
+
+TEST(DisplayFit, FitInsideMayEnlargeAndSurvivesEmptySizes)
+{
+    int w = 952, h = 610;
+    FitInside(&w, &h, 951, 609);
+    EXPECT_EQ(952, w);
+    EXPECT_EQ(609, h);
+    w = 952, h = 610;
+    FitInside(&w, &h, 0, 100);      // no division by zero, box unchanged
+    EXPECT_EQ(952, w);
+    EXPECT_EQ(610, h);
+}
+
+TEST(DisplayRandom, ReplaysTheClassicSequenceFromSeedOne)
+{
+    RandomSeed(1);
+    const int expected[] = {16838, 5758, 10113, 17515, 31051, 5627, 23010, 7419};
+    for (int v : expected)
+        EXPECT_EQ(v, RandomNext());
+    RandomSeed(1);
+    EXPECT_DOUBLE_EQ((16838 * 5758 % 100000) / 100000.0, RandomFraction());
+    EXPECT_DOUBLE_EQ((10113 * 17515 % 100000) / 100000.0, RandomFraction());
+    // Whatever the seed, fractions stay in [0, 0.99999] on the 0.00001 grid.
+    RandomSeed(0xDEADBEEF);
+    for (int k = 0; k < 20000; k++) {
+        double f = RandomFraction();
+        ASSERT_GE(f, 0.0);
+        ASSERT_LE(f, 0.99999);
+        double steps = f * 100000.0;
+        ASSERT_NEAR(steps, (double)(long)(steps + 0.5), 1e-6);
+    }
+}
+
+// The loop of the category display, without the folder listing.
+int Choose(int count, int previous)
+{
+    int chosen;
+    do {
+        chosen = OrdinalFromFraction(RandomFraction(), count);
+    } while (ChooseAgain(count, chosen, previous));
+    return chosen;
+}
+
+TEST(DisplayChoice, AvoidsThePreviousOrdinalWhenThereIsAChoice)
+{
+    RandomSeed(1);
+    EXPECT_EQ(1, Choose(2, 0));   // the first category after start skips ordinal 0
+    for (int k = 0; k < 200; k++) {
+        int prev = k % 2;
+        ASSERT_EQ(1 - prev, Choose(2, prev));
+        int c = Choose(7, 3);
+        ASSERT_NE(3, c);
+        ASSERT_GE(c, 0);
+        ASSERT_LT(c, 7);
+        ASSERT_EQ(0, Choose(1, 0));   // one picture: taken at once
+    }
+}
+
+TEST(DisplayChoice, CountsPictureEntries)
+{
+    EXPECT_FALSE(IsPictureEntry("."));
+    EXPECT_FALSE(IsPictureEntry(".."));
+    EXPECT_FALSE(IsPictureEntry("a.b"));
+    EXPECT_TRUE(IsPictureEntry("abcd"));               // a subfolder with a four-letter name
+    EXPECT_TRUE(IsPictureEntry("a.png"));
+    EXPECT_FALSE(IsPictureEntry("LINES.TXT"));
+    EXPECT_FALSE(IsPictureEntry("★ほめるセリフ.txt"));
+    EXPECT_TRUE(IsPictureEntry("x.txt.jpg"));
+    EXPECT_TRUE(IsPictureEntry("表.txtx"));
+    EXPECT_TRUE(IsPictureEntry("notes.tx"));
+}
+
+TEST(DisplayFade, WeightsAndBlendMatchTheTable)
+{
+    int w[FADE_FRAMES];
+    FadeWeights(w);
+    const int expected[FADE_FRAMES] = {128, 102, 76, 50, 24};
+    for (int k = 0; k < FADE_FRAMES; k++)
+        EXPECT_EQ(expected[k], w[k]);
+
+    std::vector<uint8_t> table(1 << 24);
+    for (int a = 0; a < 256; a++)
+        for (int m = 0; m < 256; m++)
+            for (int s = 0; s < 256; s++)
+                table[(a << 16) | (m << 8) | s] = (uint8_t)(((s * a + m * (255 - a)) >> 8) & 0xFF);
+
+    const size_t pixels = 4099;
+    std::vector<uint8_t> src(pixels * 4), dst(pixels * 4);
+    uint32_t x = 12345;
+    for (auto& b : src) b = (uint8_t)((x = x * 1664525u + 1013904223u) >> 24);
+    for (auto& b : dst) b = (uint8_t)((x = x * 1664525u + 1013904223u) >> 24);
+    for (int a : {0, 24, 128, 255}) {
+        std::vector<uint8_t> out = dst;
+        BlendFrame(out.data(), src.data(), pixels, table.data(), a);
+        for (size_t k = 0; k < pixels * 4; k++) {
+            int m = dst[k], s = src[k];
+            int want = (k % 4 == 3) ? m : ((s * a + m * (255 - a)) >> 8) & 0xFF;
+            ASSERT_EQ(want, out[k]) << "a=" << a << " byte " << k;
+        }
+    }
+}
+
+TEST(DisplayBubble, GeometryInA952Window)
+{
+    BUBBLE_LAYOUT b = LayoutBubble(952, 952, 300, false);
+    EXPECT_EQ(326, b.textLeft);
+    EXPECT_EQ(306, b.bodyLeft);
+    EXPECT_EQ(646, b.bodyRight);
+    EXPECT_EQ(0, b.bodyTop);
+    EXPECT_EQ(51, b.bodyBottom);
+    EXPECT_EQ(476, b.pointX[0]);
+    EXPECT_EQ(60, b.pointY[0]);
+    EXPECT_EQ(471, b.pointX[1]);
+    EXPECT_EQ(481, b.pointX[2]);
+    EXPECT_EQ(50, b.pointY[1]);
+
+    b = LayoutBubble(952, 952, 300, true);
+    EXPECT_EQ(696, b.bodyRight);
+    EXPECT_EQ(626, b.heartLeft);
+    EXPECT_EQ(676, b.heartRight);
+    EXPECT_EQ(50, b.heartBottom);
+
+    // Empty line: 40 wide (90 with the heart), centred.
+    b = LayoutBubble(952, 952, 0, false);
+    EXPECT_EQ(40, b.bodyRight - b.bodyLeft);
+    b = LayoutBubble(951, 951, 1, false);
+    EXPECT_EQ(475, b.textLeft);
+    EXPECT_EQ(475, b.pointX[0]);
+    EXPECT_EQ(470, b.pointX[1]);
+    EXPECT_EQ(480, b.pointX[2]);
+
+    // A line wider than the window starts left of it and is drawn to end at -left.
+    b = LayoutBubble(952, 952, 2000, false);
+    EXPECT_EQ(-524, b.textLeft);
+    EXPECT_EQ(524 - 2000, TextDrawX(b.textLeft, 2000));
+    EXPECT_EQ(524 - 30, TextDrawX(b.textLeft, 30));
+    EXPECT_EQ(326, TextDrawX(326, 300));
+}
+
+std::vector<std::string> TypedPrefixes(const char* line)
+{
+    std::vector<std::string> out;
+    size_t i = 0;
+    for (size_t n; (n = TypingStepBytes(line, i)) != 0; i += n)
+        out.push_back(std::string(line, i + n));
+    return out;
+}
+
+TEST(DisplayTyping, RevealsWholeCharacters)
+{
+    EXPECT_EQ((std::vector<std::string>{"a", "ab"}), TypedPrefixes("ab"));
+    EXPECT_EQ((std::vector<std::string>{"\x82\xa0", "\x82\xa0x", "\x82\xa0x\x95\x5c"}),
+              TypedPrefixes("\x82\xa0x\x95\x5c"));    // あ x 表: the 0x5C trail stays with its lead
+    // Half-width katakana bytes take the byte after them along.
+    EXPECT_EQ((std::vector<std::string>{"\xb1\xb2", "\xb1\xb2\xb3"}), TypedPrefixes("\xb1\xb2\xb3"));
+    // A lead byte at the very end never pulls in the terminator.
+    EXPECT_EQ((std::vector<std::string>{"a", "a\x82"}), TypedPrefixes("a\x82"));
+    EXPECT_TRUE(TypedPrefixes("").empty());
+    std::string longLine(1003, 'w');
+    EXPECT_EQ(1003u, TypedPrefixes(longLine.c_str()).size());
+}
+
+}  // namespace
