@@ -1,0 +1,127 @@
+#include "categories/CategoryRules.h"
+
+#include <cstring>
+
+#include "store/Cp932.h"
+
+const char* const kFirstStartNames[2] = { "★ほめる", "★なぐさめる" };
+
+int LoadCategoryNames(const CATEGORY_LIST_SOURCE* src, char names[][CATEGORY_NAME_BYTES], bool* firstStart)
+{
+    *firstStart = false;
+    int count = 0;
+    for (int n = 0; n < CATEGORY_MAX; n++) {
+        char line[CATEGORY_LINE_BYTES];
+        memset(line, 0, sizeof line);
+        src->readLine(src->ctx, n, line, sizeof line);
+        if (line[0] == 0) {
+            if (n != 0)
+                break;
+            // No list at all: the two categories every first start gets.
+            for (int k = 0; k < 2; k++) {
+                memset(names[k], 0, CATEGORY_NAME_BYTES);
+                strcpy(names[k], kFirstStartNames[k]);
+            }
+            *firstStart = true;
+            return 2;
+        }
+        // A cut name would name some other folder, so an overlong line is left out whole.
+        if (strlen(line) > CATEGORY_NAME_MAX) {
+            src->reportTooLong(src->ctx, line);
+            continue;
+        }
+        // A name that could reach outside the settings folder is never looked up.
+        if (!IsCategoryFolderName(line) || !src->folderExists(src->ctx, line)) {
+            src->reportMissing(src->ctx, line);
+            continue;
+        }
+        memset(names[count], 0, CATEGORY_NAME_BYTES);
+        strcpy(names[count], line);
+        count++;
+    }
+    return count;
+}
+
+static bool SameAsciiNoCase(const char* a, size_t len, const char* word)
+{
+    if (strlen(word) != len)
+        return false;
+    for (size_t i = 0; i < len; i++) {
+        char c = a[i];
+        if (c >= 'a' && c <= 'z')
+            c = (char)(c - 'a' + 'A');
+        if (c != word[i])
+            return false;
+    }
+    return true;
+}
+
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, with or without an extension.
+static bool IsDeviceName(const char* name)
+{
+    size_t stem = strlen(name);
+    const char* dot = strchr(name, '.');
+    if (dot)
+        stem = (size_t)(dot - name);
+    static const char* const kDevices[] = { "CON", "PRN", "AUX", "NUL" };
+    for (const char* d : kDevices) {
+        if (SameAsciiNoCase(name, stem, d))
+            return true;
+    }
+    if (stem == 4 && name[3] >= '1' && name[3] <= '9'
+        && (SameAsciiNoCase(name, 3, "COM") || SameAsciiNoCase(name, 3, "LPT")))
+        return true;
+    return false;
+}
+
+bool IsCategoryFolderName(const char* name)
+{
+    if (!IsPlainFolderName(name))
+        return false;
+    // Windows drops a trailing space or dot from a folder name ("A." is the folder "A",
+    // " " the settings folder itself). Neither byte can be a trail byte.
+    char last = name[strlen(name) - 1];
+    if (last == ' ' || last == '.')
+        return false;
+    return !IsDeviceName(name);
+}
+
+int CategoryAtPointRule(const int (*rects)[4], int count, int x, int y)
+{
+    int px = (short)(x & 0xFFFF);
+    int py = (short)(y & 0xFFFF);
+    for (int i = 0; i < count; i++) {
+        const int* r = rects[i];
+        if (px >= r[0] && px <= r[2] && py >= r[1] && py <= r[3])
+            return i;
+    }
+    return -1;
+}
+
+int RemoveCategoryName(char names[][CATEGORY_NAME_BYTES], int count, int index)
+{
+    if (index < 0 || index >= count)
+        return count;
+    for (int i = index + 1; i < count; i++)
+        memcpy(names[i - 1], names[i], CATEGORY_NAME_BYTES);
+    memset(names[count - 1], 0, CATEGORY_NAME_BYTES);
+    return count - 1;
+}
+
+CATEGORY_NAME_CHECK CheckNewCategoryName(const char* name, const char names[][CATEGORY_NAME_BYTES], int count)
+{
+    if (count >= CATEGORY_MAX)
+        return NAME_LIST_FULL;
+    if (strlen(name) > CATEGORY_NAME_MAX)
+        return NAME_TOO_LONG;
+    if (name[0] == 0)
+        return NAME_EMPTY;
+    if (!IsCategoryFolderName(name))
+        return NAME_NOT_PLAIN;
+    // Folder names ignore the case of ASCII letters: "cat" would share the folder of "Cat".
+    for (int i = 0; i < count; i++) {
+        if (Cp932CompareNoCase(names[i], name) == 0)
+            return NAME_DUPLICATE;
+    }
+    return NAME_OK;
+}

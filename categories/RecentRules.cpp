@@ -1,0 +1,60 @@
+#include "categories/RecentRules.h"
+
+#include <cstring>
+
+#include "store/Cp932.h"
+
+void RecentSlotFromLine(const char* line, char slot[RECENT_SLOT_BYTES])
+{
+    memset(slot, 0, RECENT_SLOT_BYTES);
+    size_t len = strlen(line);
+    if (len <= RECENT_SLOT_MAX)
+        memcpy(slot, line, len);
+}
+
+void RecordRecentRule(char slots[][RECENT_SLOT_BYTES], const char* folder)
+{
+    // The folder may be one of the slots themselves: keep a copy before moving them.
+    char copy[RECENT_SLOT_BYTES];
+    Cp932CopyCut(copy, sizeof copy, folder);
+
+    int top = RECENT_SLOTS - 1;   // the slot that is overwritten
+    for (int k = 0; k < RECENT_SLOTS; k++) {
+        if (Cp932CompareNoCase(slots[k], copy) == 0) {
+            top = k;
+            break;
+        }
+    }
+    for (int i = top; i > 0; i--)
+        memcpy(slots[i], slots[i - 1], RECENT_SLOT_BYTES);
+    memset(slots[0], 0, RECENT_SLOT_BYTES);
+    strcpy(slots[0], copy);
+}
+
+const char* RecentItemText(const char* slot)
+{
+    return strlen(slot) >= 3 ? slot : "";
+}
+
+bool RecentOpenPath(const char* text, char* out, size_t cap)
+{
+    if (cap == 0)
+        return false;
+    out[0] = 0;
+    size_t len = strlen(text);
+    if (len == 0)
+        return false;
+    // The last character, not the last byte: 表 ends in the byte of a backslash.
+    size_t last = 0;
+    for (size_t i = 0; i < len; i += (IsCp932Lead((unsigned char)text[i]) && i + 1 < len) ? 2 : 1)
+        last = i;
+    bool hasSlash = last == len - 1 && text[last] == '\\';
+    size_t need = len + (hasSlash ? 0 : 1);
+    if (need + 1 > cap)
+        return false;
+    memcpy(out, text, len);
+    if (!hasSlash)
+        out[len++] = '\\';
+    out[len] = 0;
+    return true;
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <cstddef>
+
+enum {
+    RECENT_SLOTS = 5,
+    RECENT_SLOT_MAX = 260,                  // bytes of path text
+    RECENT_SLOT_BYTES = RECENT_SLOT_MAX + 1
+};
+
+// A recent folders file line as a slot. A line over 260 bytes is no path Windows can
+// open, and a cut one would name some other folder, so it gives an empty slot.
+void RecentSlotFromLine(const char* line, char slot[RECENT_SLOT_BYTES]);
+
+// The most recent folder goes to slot 0. A slot holding the same folder (ASCII letter
+// case ignored) moves up; otherwise the oldest one is lost.
+void RecordRecentRule(char slots[][RECENT_SLOT_BYTES], const char* folder);
+
+// Text of a slot's item after a record: the slot when it holds 3 bytes or more, else blank.
+const char* RecentItemText(const char* slot);
+
+// The folder the file manager is asked for: the text with a backslash after its last
+// character. False when there is nothing to open (empty text) or it does not fit.
+bool RecentOpenPath(const char* text, char* out, size_t cap);
