@@ -1,0 +1,12 @@
+#pragma once
+#include <windows.h>
+
+void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF color);
+void Hyouji(int i);
+void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h);
+void CrossFade(HDC wndDC);
+void DrawBubble(HDC wndDC);                    // releases wndDC
+void Redraw(const char* path);
+void ChangeBackgroundColour();                 // command 1018
+// Performance-counter times at which each typed step of the last bubble reached the window.
+int TypingStepTimes(const LONGLONG** times);
