@@ -1,0 +1,106 @@
+#include "intake/Intake.h"
+
+#include "app/Edge.h"
+#include "app/Globals.h"
+#include "app/Trace.h"
+#include "categories/MenuBar.h"
+#include "categories/RecentFolders.h"
+#include "display/Display.h"
+#include "store/Cp932.h"
+#include "store/Paths.h"
+
+#include <string.h>
+#include <string>
+
+// Refused names are listed up to this many characters; the rest is summed up.
+enum { REFUSED_LIST_MAX = 2000 };
+
+// Dropped files are copied under their own names into the category under the drop
+// point, or into the selected one; the last picture copied is shown.
+void MainWnd_DropFiles(HDROP drop)
+{
+    TraceValues("●●●　MainWnd_DropFiles　●●●", 0, 0, 0, 0, 0);
+    UINT count = EdgeDragQueryCount(drop);
+    POINT pt = {};
+    DragQueryPoint(drop, &pt);
+    TraceValues("Pt.x,Pt.y=", pt.x, pt.y, 0, 0, 0);
+    TraceValues("glMenuSuu", Globals.glMenuSuu, 0, 0, 0, 0);
+
+    int target = CategoryAtPoint(pt.x, pt.y);
+    if (target >= 0)
+        TraceValues("ButtonNum", target, 0, 0, 0, 0);
+    else
+        target = Globals.glNowMenuNum;
+
+    // Without a category the copies would land in the settings folder itself.
+    char folder[264] = {};
+    if (target < 0 || target >= Globals.glMenuSuu || !Globals.glMenuName[target][0]
+        || !CategoryFolderPath(target, folder, sizeof folder)) {
+        DragFinish(drop);
+        EdgeMessageBox(MAIN_HWND,
+                       "画像を入れるメニューがまだありません。\r\n"
+                       "先に「編集」の「メニュー追加」でメニューを作ってから、画像をドロップしてください。",
+                       "メニューがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
+        return;
+    }
+
+    char path[264];
+    char dest[264];
+    char lastPath[264] = {};
+    char lastDest[264] = {};
+    wchar_t wide[MAX_PATH + 1];
+    std::wstring refused;
+    int refusedCount = 0;
+    int listedCount = 0;
+    for (UINT k = 0; k < count; k++) {
+        int n = EdgeDragQueryFile(drop, k, path, 260, wide, MAX_PATH + 1);
+        if (n < 0) {
+            // Copying under a code page 932 spelling would give the picture a mangled
+            // name, so the file stays out and the user is told which one.
+            refusedCount++;
+            if (refused.size() < REFUSED_LIST_MAX) {
+                refused += L"\r\n　";
+                refused += wide;
+                listedCount++;
+            }
+            continue;
+        }
+        if (n == 0)
+            continue;
+        strcpy(lastPath, path);
+        const char* name = Cp932FindFileName(path);
+        if (!PathJoin(dest, sizeof dest, folder, "\\", name))
+            continue;
+        // A folder, a locked file or a full disk: nothing arrived, so nothing is counted.
+        if (!EdgeCopyFile(path, dest, FALSE))
+            continue;
+        Globals.glPicSuu[target]++;
+        Cp932CopyCut(Globals.currentPicName, sizeof Globals.currentPicName, name);
+        strcpy(lastDest, dest);
+    }
+
+    if (lastPath[0]) {
+        char from[264];
+        Cp932FolderOfPath(lastPath, from, sizeof from);
+        RecordRecentFolder(from);
+    }
+    DragFinish(drop);
+
+    if (refusedCount > 0) {
+        std::wstring text = L"次のファイルは、名前に使えない文字が入っているか場所の名前が長すぎるため、取り込めませんでした。";
+        text += refused;
+        if (listedCount < refusedCount)
+            text += L"\r\n　…";
+        text += L"\r\n\r\nファイル名を変えてから、もう一度ドロップしてください。";
+        if (lastDest[0])
+            text += L"\r\n（ほかのファイルは取り込みました。）";
+        EdgeMessageBoxWide(MAIN_HWND, text.c_str(), "取り込めないファイルがあります。（；‘ v‘）/",
+                           MB_TOPMOST | MB_OK);
+    }
+
+    if (lastDest[0]) {
+        // The shown picture lives in the target's folder, whichever category is selected.
+        strcpy(Globals.shownPicFolder, folder);
+        Redraw(lastDest);
+    }
+}

@@ -1,0 +1,157 @@
+#include "intake/Intake.h"
+
+#include "app/Edge.h"
+#include "app/Globals.h"
+#include "categories/MenuBar.h"
+#include "display/Display.h"
+#include "intake/ShownPicture.h"
+#include "store/Paths.h"
+
+#include <string.h>
+#include <string>
+
+static const char* NowMenuName()
+{
+    int i = Globals.glNowMenuNum;
+    return (i >= 0 && i < MENU_MAX) ? Globals.glMenuName[i] : "";
+}
+
+static int NowPicSuu()
+{
+    int i = Globals.glNowMenuNum;
+    return (i >= 0 && i < MENU_MAX) ? Globals.glPicSuu[i] : 0;
+}
+
+// Full path of the picture on screen. A drop onto another category's entry shows a
+// picture of that category, so the folder it was shown from counts, not the selection.
+static bool ShownPicturePath(char* out, size_t cap)
+{
+    char folder[264] = {};
+    if (Globals.shownPicFolder[0])
+        strcpy(folder, Globals.shownPicFolder);
+    else if (!CategoryFolderPath(Globals.glNowMenuNum, folder, sizeof folder))
+        return false;
+    return JoinFolderAndName(out, cap, folder, Globals.currentPicName);
+}
+
+static void OpenSettingsFolder()
+{
+    char path[264] = {};
+    PathJoin(path, sizeof path, Globals.programFolder, KP_SETTINGS_DIR);
+    EdgeShellOpen(NULL, path);
+}
+
+// 1007: pictures come in by dropping; explain how.
+void MainWnd_AddPicture_MenuClick()
+{
+    std::string text = "メニュー「";
+    text += NowMenuName();
+    text += "」に画像を入れたい場合は、そのままウィンドウに画像をドロップしてください。\r\n"
+            "　違うメニューに入れたいときは、そのメニューをクリックしてからドロップしてください。\r\n"
+            "（元の画像は移動したり失われたりしません。）\r\n"
+            "(裏ワザ：メニューをクリックしなくても、入れたいメニューの上にドロップすればそのメニューに画像が入ります。)";
+    EdgeMessageBox(MAIN_HWND, text.c_str(),
+                   "画像はウィンドウかそれぞれのメニューフォルダにドロップしてください。", MB_TOPMOST);
+}
+
+// 1008: where the shown picture lies.
+void MainWnd_PictureName_MenuClick()
+{
+    char path[264];
+    if (strlen(Globals.currentPicName) >= 4 && ShownPicturePath(path, sizeof path))
+        EdgeMessageBox(MAIN_HWND, path, "(` v`)/ 現在の画像ファイル名", MB_OK);
+    else
+        EdgeMessageBox(MAIN_HWND, "現在の画像がありません。", "(;` v`)/ 現在の画像ファイル名", MB_OK);
+}
+
+// 1009: deletes the shown picture's file and leaves the background on screen.
+void MainWnd_RemovePicture_MenuClick()
+{
+    char path[264];
+    if (!Globals.picShown || NowPicSuu() == 0 || !ShownPicturePath(path, sizeof path)) {
+        EdgeMessageBox(MAIN_HWND, "削除する画像がありません。", "削除", MB_TOPMOST);
+        return;
+    }
+    EdgeDeleteFile(path);
+    FillRectColor(Globals.glMemDC.hDC, 0, 0, Globals.clientW, Globals.clientH, Globals.backColor);
+    InvalidateRect(MAIN_HWND, NULL, FALSE);
+}
+
+// 1010, 1011: done by hand in the file manager.
+void MainWnd_DeletePicture_MenuClick()
+{
+    OpenSettingsFolder();
+    EdgeMessageBox(MAIN_HWND, "個人設定フォルダ内にある各フォルダから手動で削除してください。",
+                   "画像を選択して削除", MB_TOPMOST);
+}
+
+void MainWnd_CopyPicture_MenuClick()
+{
+    OpenSettingsFolder();
+    EdgeMessageBox(MAIN_HWND, "個人設定フォルダ内にある各フォルダから手動でコピーしてください。",
+                   "画像を指定して別のメニューにコピー", MB_TOPMOST);
+}
+
+static void AddPopupItem(const char* text, UINT id, int checked, int disabled)
+{
+    if (Globals.popupItemCount >= POPUP_ITEM_MAX)
+        return;
+    POPUP_ITEM* item = &Globals.popupItem[Globals.popupItemCount++];
+    strcpy(item->text, text);
+    item->id = id;
+    item->checked = checked;
+    item->disabled = disabled;
+}
+
+static bool IsSeparatorText(const char* text)
+{
+    return strcmp(text, "セパレータ") == 0 || strcmp(text, "ｾﾊﾟﾚｰﾀ") == 0;
+}
+
+// Builds the context menu from the item table and tracks it at the cursor; the choice
+// arrives at the main window as WM_COMMAND.
+static void ShowPopupMenu()
+{
+    if (Globals.popupItemCount == 0)
+        EdgeMessageBox(MAIN_HWND, "メニューアイテムがありません。", "PopUpMenu", MB_OK);
+
+    HMENU menu = CreatePopupMenu();
+    Globals.hPopupMenu = menu;
+    for (int q = 0; q < Globals.popupItemCount; q++) {
+        const POPUP_ITEM* item = &Globals.popupItem[q];
+        MENUITEMINFOW mii = {};
+        mii.cbSize = sizeof mii;
+        mii.fMask = MIIM_ID | MIIM_TYPE;
+        mii.wID = item->id;
+        if (IsSeparatorText(item->text)) {
+            mii.fType = MFT_SEPARATOR;
+            EdgeInsertMenuItem(menu, Globals.popupItemCount, TRUE, &mii, nullptr);
+            continue;
+        }
+        mii.fType = MFT_STRING;
+        if (item->checked == 1) {
+            mii.fMask |= MIIM_STATE;
+            mii.fState |= MFS_CHECKED;
+        }
+        if (item->disabled == 1) {
+            mii.fMask |= MIIM_STATE;
+            mii.fState |= MFS_GRAYED | MFS_DISABLED;
+        }
+        EdgeInsertMenuItem(menu, q, TRUE, &mii, item->text);
+    }
+
+    POINT pt = {};
+    GetCursorPos(&pt);
+    TrackPopupMenu(menu, TPM_VCENTERALIGN, pt.x, pt.y, 0, MAIN_HWND, nullptr);
+    DestroyMenu(menu);
+    Globals.hPopupMenu = NULL;
+}
+
+// Right click: the one picture command that needs the shown picture.
+void PopUpMenu(WPARAM keys, int x, int y)
+{
+    if (NowPicSuu() > 0)
+        AddPopupItem("現在の画像をリストから外す", 1009, 0, 0);
+    ShowPopupMenu();
+    Globals.popupItemCount = 0;
+}

@@ -1,0 +1,110 @@
+#include "lines/Lines.h"
+
+#include "app/Edge.h"
+#include "app/Globals.h"
+#include "app/Trace.h"
+#include "categories/MenuBar.h"
+#include "display/Display.h"
+#include "display/Random.h"
+#include "lines/LineChoice.h"
+#include "store/Paths.h"
+#include "store/TextFile.h"
+
+#include <string>
+#include <vector>
+
+static const char* NowMenuName()
+{
+    int i = Globals.glNowMenuNum;
+    return (i >= 0 && i < MENU_MAX) ? Globals.glMenuName[i] : "";
+}
+
+static double LineRandom(void*)
+{
+    return RandomFraction();
+}
+
+// Every try rereads the file, so a file edited meanwhile takes effect at once.
+static void LineFromFile(void* ctx, int k, char* out, size_t cap)
+{
+    out[0] = 0;
+    ReadLineTo(out, cap, (const char*)ctx, k);
+}
+
+// Tells the user the category has nothing to say and opens its lines file to write in.
+static void NoLinesNotice(const char* path)
+{
+    std::string text = "メニュー「";
+    text += NowMenuName();
+    text += "」にはセリフがありません。セリフファイルにセリフを書き込んでください。";
+    EdgeMessageBox(MAIN_HWND, text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
+    EdgeShellOpen(NULL, path);
+}
+
+// Puts one random usable line of the selected category into the current line.
+void SerifuLoad()
+{
+    TraceValues("●●●　SerifuLoad　●●●", 0, 0, 0, 0, 0);
+
+    char path[264] = {};
+    CategoryLinesPath(Globals.glNowMenuNum, path, sizeof path);
+    TraceText("Path=", path);
+
+    int lineSuu = 0;
+    {
+        std::vector<char> text;
+        if (!ReadWholeFile(path, &text) || text.empty() || text[0] == 0) {
+            NoLinesNotice(path);
+            return;
+        }
+        lineSuu = LineSuuOf(text.data(), text.size());
+    }
+    TraceValues("LineSuu", lineSuu, 0, 0, 0, 0);
+    if (lineSuu == 0) {
+        NoLinesNotice(path);
+        return;
+    }
+
+    int k = ChooseLine(lineSuu, LineRandom, LineFromFile, path, Globals.currentLine,
+                       sizeof Globals.currentLine, &Globals.currentLineIndex);
+    if (k < 0)
+        NoLinesNotice(path);
+}
+
+// A click anywhere types a new line over the picture already shown.
+void MainWnd_LButtonDown(WPARAM keys, int x, int y)
+{
+    TraceValues("●●●　MainWnd_LButtonDown　●●●glNowMenuNum", Globals.glNowMenuNum, 0, 0, 0, 0);
+    HDC dc = GetDC(MAIN_HWND);
+    DrawBubble(dc);  // releases dc
+    InvalidateRect(MAIN_HWND, NULL, FALSE);
+}
+
+static void SettingsFolderPath(char* path, size_t cap)
+{
+    memset(path, 0, cap);
+    PathJoin(path, cap, Globals.programFolder, KP_SETTINGS_DIR);
+}
+
+// Lines are written with the user's own editor: explain, then open the settings folder.
+void MainWnd_AddLines_MenuClick()
+{
+    char path[264];
+    SettingsFolderPath(path, sizeof path);
+    TraceText("Path=", path);
+    EdgeMessageBox(MAIN_HWND,
+                   "フォルダの中にあるセリフファイルにセリフを書き込んでください。（書き換えもOK）\r\n"
+                   "セリフを複数書くときは改行（enter）で区切ってください。\r\n"
+                   "最後に上書き保存をしてください。\r\n",
+                   "セリフ追加（‘ v‘）/", MB_TOPMOST | MB_OK);
+    EdgeShellOpen(NULL, path);
+}
+
+void MainWnd_DeleteLines_MenuClick()
+{
+    char path[264];
+    SettingsFolderPath(path, sizeof path);
+    EdgeMessageBox(MAIN_HWND, "各フォルダのセリフファイルから手動で削除してください。",
+                   "セリフを選択して削除", MB_TOPMOST | MB_OK);
+    EdgeShellOpen(NULL, path);
+}
