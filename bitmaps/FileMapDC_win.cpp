@@ -1,0 +1,145 @@
+#include "bitmaps/FileMapDC.h"
+
+#include <string>
+
+#include "app/Edge.h"
+#include "app/Globals.h"
+#include "app/Trace.h"
+#include "store/NumberText.h"
+#include "store/Paths.h"
+
+static const char kNoMemory[] =
+    "メモリが不足しています。\r\n画像ウィンドウやレイヤーで不要なものを削除するか、"
+    "結合していいレイヤーは結合させてから、再度実行してください。";
+
+HBITMAP MakeDIBSection(HANDLE hMap, int width, int height, int bpp)
+{
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[256];
+    } bmi = {};
+    bmi.header.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.header.biWidth = width;
+    bmi.header.biHeight = height;  // positive: rows bottom-up
+    bmi.header.biPlanes = 1;
+    bmi.header.biBitCount = (WORD)bpp;
+    bmi.header.biCompression = BI_RGB;
+    void* bits = nullptr;  // the caller's view of the mapping is the same memory
+    return CreateDIBSection(nullptr, (BITMAPINFO*)&bmi, bpp < 24 ? DIB_PAL_COLORS : DIB_RGB_COLORS,
+                            &bits, hMap, 0);
+}
+
+int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int height, int bpp)
+{
+    if (rec->hDC)
+        return 0;
+    rec->width = width;
+    rec->height = height;
+
+    HDC windowDC = GetDC(MAIN_HWND);
+    rec->hDC = CreateCompatibleDC(windowDC);
+
+    std::string number = NumberToText(index);
+    std::string filePath = std::string(KP_FILEMAP_DIR "\\") + name + number + ".txt";
+    std::string mapName = std::string(name) + number;
+    HANDLE file = EdgeCreateFile(filePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL);
+    // Without the file-map folder the paging file backs the pixels instead.
+    rec->hFile = file == INVALID_HANDLE_VALUE ? 0 : file;
+
+    unsigned long long mapSize = 0;
+    if (width > 0 && height > 0)
+        mapSize = (unsigned long long)width * (unsigned long long)height * 4 + 1000;
+    rec->hMap = 0;
+    if (mapSize)
+        rec->hMap = EdgeCreateFileMapping(file, PAGE_READWRITE, (DWORD)(mapSize >> 32), (DWORD)mapSize,
+                                          mapName.c_str());
+    rec->pView = rec->hMap ? (BYTE*)MapViewOfFile(rec->hMap, FILE_MAP_ALL_ACCESS, 0, 0, 0) : nullptr;
+    // Only a DIB section over our own mapping will do: without it the pixel view would
+    // not be the bitmap's memory.
+    rec->hBmp = rec->hDC && rec->pView ? MakeDIBSection(rec->hMap, width, height, bpp) : 0;
+
+    if (rec->hBmp) {
+        rec->hOldBmp = (HBITMAP)SelectObject(rec->hDC, rec->hBmp);
+        ReleaseDC(MAIN_HWND, windowDC);
+        rec->dibSize = (DWORD)(mapSize - 1000 + 40);
+        return 1;
+    }
+
+    if (rec->pView)
+        UnmapViewOfFile(rec->pView);
+    rec->pView = nullptr;
+    if (rec->hMap)
+        CloseHandle(rec->hMap);
+    rec->hMap = 0;
+    if (rec->hDC)
+        DeleteDC(rec->hDC);
+    rec->hDC = 0;
+    if (rec->hFile)
+        CloseHandle(rec->hFile);
+    rec->hFile = 0;
+    ReleaseDC(MAIN_HWND, windowDC);
+    EdgeMessageBox(MAIN_HWND, kNoMemory, "<(_ _)>", MB_OK);
+    return 0;
+}
+
+int BmpToDC(FSFM_DC* rec, const char* name, int index, const char* bmpPath)
+{
+    HBITMAP loaded = (HBITMAP)EdgeLoadBitmapFile(Globals.hInstance, bmpPath);
+    if (!loaded)
+        return 0;
+    BITMAP bm = {};
+    GetObjectW(loaded, sizeof bm, &bm);
+    if (!DCCreateByFSFM(rec, name, index, bm.bmWidth, bm.bmHeight, 32)) {
+        DeleteObject(loaded);
+        return 0;
+    }
+    HDC temp = CreateCompatibleDC(rec->hDC);
+    HGDIOBJ old = SelectObject(temp, loaded);
+    BitBlt(rec->hDC, 0, 0, bm.bmWidth, bm.bmHeight, temp, 0, 0, SRCCOPY);
+    SelectObject(temp, old);
+    DeleteObject(loaded);
+    DeleteDC(temp);
+    return 1;
+}
+
+static int DeleteFailed(const char* label)
+{
+    TraceValues(label, 0, 0, 0, 0, 0);
+    return 0;
+}
+
+static int CloseBackingFile(FSFM_DC* rec)
+{
+    // A surface backed by the paging file has no file to close.
+    if (rec->hFile && !CloseHandle(rec->hFile))
+        return DeleteFailed("DCDeleteByFSFM　CloseHandle失敗");
+    rec->hFile = 0;
+    return 1;
+}
+
+// Releases in a fixed order; the first failed step is traced and ends the release.
+int DCDeleteByFSFM(FSFM_DC* rec, int mode)
+{
+    if (mode != 1)
+        return CloseBackingFile(rec);
+
+    if (rec->hMap) {
+        if (!UnmapViewOfFile(rec->pView))
+            return DeleteFailed("DCDeleteByFSFM　UnmapViewOfFile失敗");
+        rec->pView = nullptr;
+        if (!CloseHandle(rec->hMap))
+            return DeleteFailed("DCDeleteByFSFM　CloseHandle失敗");
+        rec->hMap = 0;
+    }
+    if (!SelectObject(rec->hDC, rec->hOldBmp))
+        return DeleteFailed("DCDeleteByFSFM　SelectObject(hDC,hOldBmp)失敗");
+    if (!DeleteDC(rec->hDC))
+        return DeleteFailed("DCDeleteByFSFM　DeleteDC失敗");
+    rec->hDC = 0;
+    if (!DeleteObject(rec->hBmp))
+        return DeleteFailed("DCDeleteByFSFM　DeleteObject(hBmp)失敗");
+    rec->hBmp = 0;
+    rec->hOldBmp = 0;
+    return CloseBackingFile(rec);
+}

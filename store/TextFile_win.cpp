@@ -1,0 +1,168 @@
+#include "store/TextFile.h"
+
+#include <string.h>
+
+#include "app/Edge.h"
+#include "app/Globals.h"
+#include "store/LineText.h"
+#include "store/NumberText.h"
+
+// Reads an open file whole into a zero-filled buffer with `extra` zero bytes after the
+// text. Returns 0 when the size can't be read or the file is too large to hold.
+static int ReadOpenFile(HANDLE h, std::vector<char>* buf, DWORD* got, size_t extra, bool reportSize)
+{
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    DWORD size = GetFileSize(h, &high);
+    if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        if (reportSize) {
+            std::string text = "FileSize=-1 ";
+            text += NumberToText((double)(DWORD)(ULONG_PTR)h);
+            EdgeMessageBox(MAIN_HWND, text.c_str(), "", MB_OK);
+        }
+        return 0;
+    }
+    // Settings and lines files are small; anything near 4 GiB is not ours to read.
+    if (high != 0 || size > 0x7FFFFFF0u)
+        return 0;
+    buf->assign((size_t)size + extra, 0);
+    DWORD total = 0;
+    while (total < size) {
+        DWORD n = 0;
+        if (!ReadFile(h, buf->data() + total, size - total, &n, nullptr) || n == 0)
+            break;
+        total += n;
+    }
+    *got = total;
+    return 1;
+}
+
+static HANDLE OpenForReading(const char* path)
+{
+    return EdgeCreateFile(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+}
+
+// Shared by the two line readers: 1 when the file was read and line n extracted.
+static int ReadLineInto(const char* path, int n, char* out, size_t cap, int* reached)
+{
+    HANDLE h = OpenForReading(path);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    std::vector<char> buf;
+    DWORD got = 0;
+    int ok = ReadOpenFile(h, &buf, &got, 1, true);
+    CloseHandle(h);
+    if (!ok)
+        return 0;
+    *reached = ExtractLine(buf.data(), got, n, out, cap);
+    return 1;
+}
+
+std::string ReadLine(const char* path, int n)
+{
+    char line[LINE_BUFFER_BYTES] = {};
+    int reached = 0;
+    ReadLineInto(path, n, line, sizeof line, &reached);
+    return line;
+}
+
+int ReadLineTo(char* dest, size_t destCap, const char* path, int n)
+{
+    // A file that can't be read leaves dest exactly as it was.
+    char line[LINE_BUFFER_BYTES] = {};
+    int reached = 0;
+    if (!ReadLineInto(path, n, line, destCap < sizeof line ? destCap : sizeof line, &reached))
+        return 0;
+    if (destCap > 0)
+        memcpy(dest, line, strlen(line) + 1);
+    return reached;
+}
+
+int ReadWholeFile(const char* path, std::vector<char>* out)
+{
+    HANDLE h = OpenForReading(path);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    DWORD got = 0;
+    int ok = ReadOpenFile(h, out, &got, 2, false);
+    CloseHandle(h);
+    if (!ok || got == 0) {
+        out->clear();
+        return 0;
+    }
+    // Room for one more byte and a terminator after the text.
+    out->resize((size_t)got + 2);
+    return (int)got;
+}
+
+enum { SAVE_OK = 0, SAVE_TARGET_LOCKED, SAVE_NOT_WRITTEN };
+
+// Writes the bytes to a new file beside the target and moves it over the target, so a
+// crash or power cut mid-save leaves the old settings or the new ones, never a torn file.
+// The target must be writable by us alone, as when it was opened for writing directly.
+static int SaveReplacing(const char* path, const void* data, DWORD count, DWORD* written)
+{
+    *written = 0;
+    HANDLE probe = EdgeCreateFile(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (probe == INVALID_HANDLE_VALUE) {
+        if (GetLastError() != ERROR_FILE_NOT_FOUND)
+            return SAVE_TARGET_LOCKED;
+    } else {
+        CloseHandle(probe);
+    }
+
+    std::string temp;
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int k = 0; k < 100 && h == INVALID_HANDLE_VALUE; k++) {
+        temp = path;
+        temp += ".~";
+        temp += NumberToText(GetCurrentProcessId());
+        temp += "_";
+        temp += NumberToText(k);
+        temp += ".tmp";
+        h = EdgeCreateFile(temp.c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+        if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    if (h == INVALID_HANDLE_VALUE) {
+        // No room for a temporary name (a very long path): write in place as before.
+        h = EdgeCreateFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+        if (h == INVALID_HANDLE_VALUE)
+            return SAVE_TARGET_LOCKED;
+        WriteFile(h, data, count, written, nullptr);
+        CloseHandle(h);
+        return SAVE_OK;
+    }
+
+    DWORD n = 0;
+    BOOL ok = count == 0 || (WriteFile(h, data, count, &n, nullptr) && n == count);
+    ok = FlushFileBuffers(h) && ok;
+    CloseHandle(h);
+    if (!ok) {
+        EdgeDeleteFile(temp.c_str());
+        return SAVE_NOT_WRITTEN;
+    }
+    if (!EdgeReplaceFile(temp.c_str(), path)) {
+        EdgeDeleteFile(temp.c_str());
+        return SAVE_TARGET_LOCKED;
+    }
+    *written = n;
+    return SAVE_OK;
+}
+
+int WriteTextWithZero(const char* path, const char* text)
+{
+    DWORD written = 0;
+    SaveReplacing(path, text, (DWORD)strlen(text) + 1, &written);
+    return (int)written;
+}
+
+int FileWriteMy2(const char* path, const void* buffer, DWORD count)
+{
+    DWORD written = 0;
+    if (SaveReplacing(path, buffer, count, &written) == SAVE_TARGET_LOCKED) {
+        EdgeMessageBox(MAIN_HWND, "FileWriteMy2 INVALID_HANDLE_VALUE", "", MB_OK);
+        return 0;
+    }
+    return (int)written;
+}
