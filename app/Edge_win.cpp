@@ -1,0 +1,365 @@
+#include "app/Edge.h"
+#include <shlwapi.h>
+#include <string.h>
+
+enum { CP_SJIS = 932 };
+
+int EdgeToWide(const char* s, wchar_t* out, int cap)
+{
+    if (cap <= 0)
+        return -1;
+    out[0] = 0;
+    if (!s || !*s)
+        return 0;
+    int n = MultiByteToWideChar(CP_SJIS, 0, s, -1, out, cap);
+    if (n <= 0) {
+        out[0] = 0;
+        return -1;
+    }
+    return n - 1;
+}
+
+int EdgeFromWide(const wchar_t* s, char* out, int cap)
+{
+    if (cap <= 0)
+        return -1;
+    out[0] = 0;
+    if (!s || !*s)
+        return 0;
+    BOOL lossy = FALSE;
+    int n = WideCharToMultiByte(CP_SJIS, WC_NO_BEST_FIT_CHARS, s, -1, out, cap, nullptr, &lossy);
+    if (n <= 0 || lossy) {
+        out[0] = 0;
+        return -1;
+    }
+    return n - 1;
+}
+
+// Paths and texts of this program fit MAX_PATH-sized wide buffers comfortably; longer
+// texts (message boxes) use a heap buffer.
+struct WIDE_TEXT {
+    wchar_t local[520];
+    wchar_t* heap;
+    const wchar_t* p;
+};
+
+static void WideOpen(WIDE_TEXT* w, const char* s)
+{
+    w->heap = nullptr;
+    w->p = w->local;
+    if (!s) {
+        w->p = nullptr;
+        return;
+    }
+    int need = MultiByteToWideChar(CP_SJIS, 0, s, -1, nullptr, 0);
+    if (need <= 0) {
+        w->local[0] = 0;
+        return;
+    }
+    wchar_t* buf = w->local;
+    if (need > (int)(sizeof(w->local) / sizeof(w->local[0]))) {
+        w->heap = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, need * sizeof(wchar_t));
+        if (!w->heap) {
+            w->local[0] = 0;
+            return;
+        }
+        buf = w->heap;
+        w->p = buf;
+    }
+    MultiByteToWideChar(CP_SJIS, 0, s, -1, buf, need);
+}
+
+static void WideClose(WIDE_TEXT* w)
+{
+    if (w->heap)
+        HeapFree(GetProcessHeap(), 0, w->heap);
+}
+
+HANDLE EdgeCreateFile(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD attrs)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    HANDLE h = CreateFileW(w.p, access, share, nullptr, disposition, attrs, nullptr);
+    WideClose(&w);
+    return h;
+}
+
+BOOL EdgeCreateDirectory(const char* path)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    BOOL ok = CreateDirectoryW(w.p, nullptr);
+    WideClose(&w);
+    return ok;
+}
+
+BOOL EdgeRemoveDirectory(const char* path)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    BOOL ok = RemoveDirectoryW(w.p);
+    WideClose(&w);
+    return ok;
+}
+
+BOOL EdgeDeleteFile(const char* path)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    BOOL ok = DeleteFileW(w.p);
+    WideClose(&w);
+    return ok;
+}
+
+BOOL EdgeCopyFile(const char* from, const char* to, BOOL failIfExists)
+{
+    WIDE_TEXT a, b;
+    WideOpen(&a, from);
+    WideOpen(&b, to);
+    BOOL ok = CopyFileW(a.p, b.p, failIfExists);
+    WideClose(&b);
+    WideClose(&a);
+    return ok;
+}
+
+BOOL EdgeReplaceFile(const char* from, const char* to)
+{
+    WIDE_TEXT a, b;
+    WideOpen(&a, from);
+    WideOpen(&b, to);
+    BOOL ok = MoveFileExW(a.p, b.p, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    WideClose(&b);
+    WideClose(&a);
+    return ok;
+}
+
+BOOL EdgePathIsDirectory(const char* path)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    BOOL ok = w.p && *w.p && PathIsDirectoryW(w.p);
+    WideClose(&w);
+    return ok ? TRUE : FALSE;
+}
+
+DWORD EdgeGetCurrentDirectory(char* out, int cap)
+{
+    wchar_t buf[MAX_PATH + 1];
+    DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, buf);
+    if (n == 0 || n > MAX_PATH || EdgeFromWide(buf, out, cap) < 0) {
+        if (cap > 0)
+            out[0] = 0;
+        return 0;
+    }
+    return (DWORD)strlen(out);
+}
+
+static void FindDataFrom(const WIN32_FIND_DATAW* w, EDGE_FIND_DATA* fd)
+{
+    fd->attributes = w->dwFileAttributes;
+    fd->lossy = EdgeFromWide(w->cFileName, fd->name, sizeof(fd->name)) < 0;
+    if (fd->lossy) {
+        // Keep a placeholder that no real file has, so callers never act on a mangled name.
+        strcpy(fd->name, "?");
+    }
+}
+
+HANDLE EdgeFindFirstFile(const char* pattern, EDGE_FIND_DATA* fd)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, pattern);
+    WIN32_FIND_DATAW wfd;
+    HANDLE h = FindFirstFileW(w.p, &wfd);
+    WideClose(&w);
+    if (h != INVALID_HANDLE_VALUE)
+        FindDataFrom(&wfd, fd);
+    return h;
+}
+
+BOOL EdgeFindNextFile(HANDLE h, EDGE_FIND_DATA* fd)
+{
+    WIN32_FIND_DATAW wfd;
+    if (!FindNextFileW(h, &wfd))
+        return FALSE;
+    FindDataFrom(&wfd, fd);
+    return TRUE;
+}
+
+int EdgeMessageBox(HWND owner, const char* text, const char* caption, UINT type)
+{
+    WIDE_TEXT t, c;
+    WideOpen(&t, text);
+    WideOpen(&c, caption);
+    int r = MessageBoxW(owner, t.p, c.p, type);
+    WideClose(&c);
+    WideClose(&t);
+    return r;
+}
+
+int EdgeMessageBoxWide(HWND owner, const wchar_t* text, const char* caption, UINT type)
+{
+    WIDE_TEXT c;
+    WideOpen(&c, caption);
+    int r = MessageBoxW(owner, text, c.p, type);
+    WideClose(&c);
+    return r;
+}
+
+HINSTANCE EdgeShellOpen(HWND owner, const char* file)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, file);
+    HINSTANCE r = ShellExecuteW(owner, L"open", w.p, nullptr, nullptr, SW_SHOWNORMAL);
+    WideClose(&w);
+    return r;
+}
+
+HWND EdgeCreateWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style,
+                        int x, int y, int w, int h, HWND parent, HMENU menu, HINSTANCE inst, void* param)
+{
+    WIDE_TEXT c, t;
+    WideOpen(&c, className);
+    WideOpen(&t, title);
+    HWND wnd = CreateWindowExW(exStyle, c.p, t.p, style, x, y, w, h, parent, menu, inst, param);
+    WideClose(&t);
+    WideClose(&c);
+    return wnd;
+}
+
+int EdgeGetWindowText(HWND wnd, char* out, int cap)
+{
+    if (cap <= 0)
+        return -1;
+    out[0] = 0;
+    int len = GetWindowTextLengthW(wnd);
+    if (len <= 0)
+        return 0;
+    wchar_t local[520];
+    wchar_t* buf = local;
+    if (len + 1 > 520) {
+        buf = (wchar_t*)HeapAlloc(GetProcessHeap(), 0, (len + 1) * sizeof(wchar_t));
+        if (!buf)
+            return -1;
+    }
+    GetWindowTextW(wnd, buf, len + 1);
+    int n = EdgeFromWide(buf, out, cap);
+    if (buf != local)
+        HeapFree(GetProcessHeap(), 0, buf);
+    return n;
+}
+
+BOOL EdgeSetWindowText(HWND wnd, const char* text)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, text);
+    BOOL ok = SetWindowTextW(wnd, w.p);
+    WideClose(&w);
+    return ok;
+}
+
+HFONT EdgeCreateFont(int height, int width, int escapement, int orientation, int weight,
+                     DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
+                     DWORD outPrecision, DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily,
+                     const char* face)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, face);
+    HFONT f = CreateFontW(height, width, escapement, orientation, weight, italic, underline, strikeOut,
+                          charSet, outPrecision, clipPrecision, quality, pitchAndFamily, w.p);
+    WideClose(&w);
+    return f;
+}
+
+HFONT EdgeCreateFontFromLogFont(const LOGFONTW* lf)
+{
+    return CreateFontIndirectW(lf);
+}
+
+BOOL EdgeTextOut(HDC dc, int x, int y, const char* text)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, text);
+    BOOL ok = TextOutW(dc, x, y, w.p, (int)wcslen(w.p));
+    WideClose(&w);
+    return ok;
+}
+
+BOOL EdgeGetTextExtent(HDC dc, const char* text, SIZE* size)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, text);
+    BOOL ok = GetTextExtentPoint32W(dc, w.p, (int)wcslen(w.p), size);
+    WideClose(&w);
+    return ok;
+}
+
+int EdgeDrawTextCalcRect(HDC dc, const char* text, RECT* rc)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, text);
+    int r = DrawTextW(dc, w.p, -1, rc, DT_CALCRECT);
+    WideClose(&w);
+    return r;
+}
+
+HANDLE EdgeLoadBitmapFile(HINSTANCE inst, const char* path)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    HANDLE h = LoadImageW(inst, w.p, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    WideClose(&w);
+    return h;
+}
+
+HANDLE EdgeCreateFileMapping(HANDLE file, DWORD protect, DWORD sizeHigh, DWORD sizeLow, const char* name)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, name);
+    HANDLE h = CreateFileMappingW(file, nullptr, protect, sizeHigh, sizeLow, w.p);
+    WideClose(&w);
+    return h;
+}
+
+UINT EdgeDragQueryCount(HDROP drop)
+{
+    return DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+}
+
+int EdgeDragQueryFile(HDROP drop, UINT k, char* out, int cap, wchar_t* wideOut, int wideCap)
+{
+    wchar_t buf[MAX_PATH + 1];
+    if (cap > 0)
+        out[0] = 0;
+    UINT n = DragQueryFileW(drop, k, buf, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH)
+        return 0;
+    if (wideOut && wideCap > 0)
+        lstrcpynW(wideOut, buf, wideCap);
+    return EdgeFromWide(buf, out, cap);
+}
+
+BOOL EdgeInsertMenuItem(HMENU menu, UINT item, BOOL byPos, MENUITEMINFOW* mii, const char* text)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, text);
+    if (text)
+        mii->dwTypeData = (LPWSTR)w.p;
+    BOOL ok = InsertMenuItemW(menu, item, byPos, mii);
+    WideClose(&w);
+    return ok;
+}
+
+LRESULT EdgeListBoxAddString(HWND list, const char* text)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, text);
+    LRESULT r = SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)w.p);
+    WideClose(&w);
+    return r;
+}
+
+void EdgeDebugOut(const char* cp932)
+{
+    // The bytes go out as they are: debuggers read code page 932 text.
+    OutputDebugStringA(cp932);
+}

@@ -1,0 +1,3 @@
+#include "app/Globals.h"
+
+KOTOPANE_GLOBALS Globals;

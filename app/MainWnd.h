@@ -1,0 +1,11 @@
+#pragma once
+#include <windows.h>
+
+// Start-up up to the main window (returns it; 0 when the window was not created).
+HWND KotopaneStartup(HINSTANCE inst);
+int KotopaneMessageLoop();
+LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Work of WM_CREATE and WM_DESTROY.
+void MainWnd_Create();
+void MainWnd_Destroy();

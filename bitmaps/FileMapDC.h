@@ -1,0 +1,21 @@
+#pragma once
+#include <windows.h>
+
+// One off-screen 32-bit surface whose pixels live in a named file mapping.
+// Zero until DCCreateByFSFM or BmpToDC fills it; DCDeleteByFSFM releases it.
+struct FSFM_DC {
+    int width;
+    int height;
+    HDC hDC;            // 0: not created
+    HBITMAP hBmp;       // DIB section selected into hDC
+    HBITMAP hOldBmp;    // put back on release
+    DWORD dibSize;      // width * height * 4 + 40
+    HANDLE hMap;
+    BYTE* pView;        // first byte of the pixels (bottom-up rows)
+    HANDLE hFile;       // backing file in the file-map folder
+};
+
+int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int height, int bpp);
+int BmpToDC(FSFM_DC* rec, const char* name, int index, const char* bmpPath);
+int DCDeleteByFSFM(FSFM_DC* rec, int mode);
+HBITMAP MakeDIBSection(HANDLE hMap, int width, int height, int bpp);

@@ -1,0 +1,7 @@
+#pragma once
+#include <windows.h>
+
+int DialogOpen(HWND owner, const char* key);   // "MenuTsuika", "MenuSakujo", "Kinou"
+void DialogClose(HWND dlg, int code);
+void RegisterDialogClass();                    // NORMALDLG
+void MainWnd_RestoreMenu_MenuClick();          // command 1016

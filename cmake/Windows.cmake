@@ -1,0 +1,40 @@
+# Windows build: Kotopane.exe, QX5.exe, the ready program folder and the tests that run under Wine.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+if(MINGW)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+endif()
+enable_language(RC)
+
+set(KP_WIN_LIBS user32 gdi32 kernel32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 windowscodecs uuid)
+
+set(KP_FOLDER ${CMAKE_BINARY_DIR}/Kotopane)
+set(KP_APP_DIR ${KP_FOLDER}/App)
+set(KP_PARTS_DIR "${KP_FOLDER}/部品")
+
+add_library(kp_core STATIC ${KP_PURE_SOURCES} ${KP_WIN_SOURCES})
+target_link_libraries(kp_core PUBLIC ${KP_WIN_LIBS})
+
+add_executable(Kotopane WIN32 app/WinMain_win.cpp resources/Kotopane.rc)
+target_link_libraries(Kotopane PRIVATE kp_core)
+if(MINGW)
+  target_link_options(Kotopane PRIVATE -municode)
+endif()
+set_target_properties(Kotopane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_APP_DIR})
+
+list(FILTER QX5_WIN_SOURCES EXCLUDE REGEX "/converter/QX5Main_win\\.cpp$")
+add_library(qx5_core STATIC ${QX5_PURE_SOURCES} ${QX5_WIN_SOURCES})
+target_link_libraries(qx5_core PUBLIC ${KP_WIN_LIBS})
+add_executable(QX5 WIN32 converter/QX5Main_win.cpp resources/QX5.rc)
+target_link_libraries(QX5 PRIVATE qx5_core)
+if(MINGW)
+  target_link_options(QX5 PRIVATE -municode)
+endif()
+set_target_properties(QX5 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_PARTS_DIR})
+
+# The heart picture ships in the parts folder; the settings folder is the program's own business.
+add_custom_command(TARGET Kotopane POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E make_directory "${KP_PARTS_DIR}"
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/resources/heart.bmp "${KP_PARTS_DIR}/★ハート.bmp")
+
+include(cmake/WineTests.cmake)

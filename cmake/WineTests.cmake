@@ -1,0 +1,49 @@
+# Tests of the Win32 side, run under Wine by CTest (the emulator comes from the toolchain file).
+option(KP_TESTS "Build the tests that run under Wine" ON)
+if(NOT KP_TESTS)
+  return()
+endif()
+
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+set(KP_TEST_DIR ${CMAKE_BINARY_DIR}/tests)
+
+# Small helper programs of the test environment: a hidden window that keeps Wine warm,
+# and the stand-in for the shell's hand-offs (browser, editor, file manager).
+add_executable(kp_keepalive WIN32 tests/support/keepalive.cpp)
+add_executable(kp_handoff WIN32 tests/support/handoff.cpp)
+foreach(t kp_keepalive kp_handoff)
+  target_link_options(${t} PRIVATE -municode)
+  set_target_properties(${t} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_TEST_DIR})
+endforeach()
+
+file(GLOB KP_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)
+add_library(kp_test_support STATIC ${KP_TEST_SUPPORT})
+target_link_libraries(kp_test_support PUBLIC kp_core qx5_core gtest)
+# GoogleTest needs exceptions off consistently with our code.
+target_compile_definitions(kp_test_support PUBLIC GTEST_HAS_EXCEPTIONS=0)
+
+file(GLOB KP_WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*_test.cpp)
+foreach(src IN LISTS KP_WINE_TESTS)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE kp_test_support gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_TEST_DIR})
+  add_dependencies(${name} Kotopane QX5 kp_keepalive kp_handoff)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    WORKING_DIRECTORY ${KP_TEST_DIR}
+    PROPERTIES LABELS wine TIMEOUT 120)
+endforeach()
+
+# Benchmarks that run under Wine print figures; they are not tests.
+file(GLOB KP_WINE_BENCH CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/wine_*.cpp)
+foreach(b IN LISTS KP_WINE_BENCH)
+  get_filename_component(n ${b} NAME_WE)
+  add_executable(${n} ${b})
+  target_link_libraries(${n} PRIVATE kp_test_support)
+  set_target_properties(${n} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_TEST_DIR})
+endforeach()

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds Kotopane, installs the program folder into KOTOPANE_HOME (default ~/Kotopane)
+# and starts it under Wine: on the user's display, or on Xvfb when there is none.
+# An existing settings folder (個人設定) there is never touched.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${KP_BUILD_DIR:-$root/build}"
+home="${KOTOPANE_HOME:-$HOME/Kotopane}"
+
+bash "$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKP_TESTS=OFF \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build "$build" -j "$(nproc)" --target Kotopane QX5
+
+mkdir -p "$home/App" "$home/部品"
+cp -f "$build/Kotopane/App/Kotopane.exe" "$home/App/"
+cp -f "$build/Kotopane/部品/"* "$home/部品/"
+
+export LANG="${KP_LANG:-ja_JP.UTF-8}" LC_ALL="${KP_LANG:-ja_JP.UTF-8}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+if [ -z "${DISPLAY:-}" ]; then
+  Xvfb :77 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'kill $xvfb 2>/dev/null || true' EXIT
+  export DISPLAY=:77
+  echo "No display found: Kotopane runs on Xvfb display :77 (screenshot: DISPLAY=:77 import -window root shot.png)."
+fi
+echo "Program folder: $home"
+cd "$home/App"
+/usr/lib/wine/wine64 "$home/App/Kotopane.exe"

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the platform-free code natively (with sanitizers),
+# the Windows programs and their tests under Wine on a private Xvfb display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${KP_BUILD_DIR:-$root/build}"
+
+bash "$root/scripts/install-deps.sh"
+
+jobs=$(nproc)
+cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build "$build/native" -j "$jobs"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build "$build" -j "$jobs"
+
+status=0
+ctest --test-dir "$build/native" --output-on-failure -j "$jobs" || status=1
+
+. "$root/scripts/wine-env.sh"
+trap wine_down EXIT
+wine_up "$build"
+ctest --test-dir "$build" --output-on-failure --timeout 300 "$@" || status=1
+exit $status

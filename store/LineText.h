@@ -1,0 +1,10 @@
+#pragma once
+#include <cstddef>
+
+enum { LINE_BUFFER_BYTES = 1004 };
+
+// Line n of a file's bytes, by the settings files' rules: CR, LF and their pairs break
+// lines, bytes below 0x20 are dropped, the text ends at the first zero byte, at most
+// 1003 bytes are kept. Copies at most cap - 1 bytes into out (cut at a character
+// boundary) and terminates it. Returns 1 when line n was reached.
+int ExtractLine(const char* data, size_t len, int n, char* out, size_t cap);

@@ -1,0 +1,448 @@
+#include "tests/support/TestSupport.h"
+#include "app/Globals.h"
+#include "app/MainWnd.h"
+
+// ---------------------------------------------------------------- folders and files
+
+std::wstring TestBuildDir()
+{
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring p = exe;
+    p = p.substr(0, p.find_last_of(L'\\'));     // ...\build\tests
+    return p.substr(0, p.find_last_of(L'\\'));  // ...\build
+}
+
+std::wstring ToWide(const char* s)
+{
+    int n = MultiByteToWideChar(932, 0, s, -1, nullptr, 0);
+    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1)
+        MultiByteToWideChar(932, 0, s, -1, &w[0], n);
+    return w;
+}
+
+std::string ToCp932(const std::wstring& w)
+{
+    int n = WideCharToMultiByte(932, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string s(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1)
+        WideCharToMultiByte(932, 0, w.c_str(), -1, &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring Utf8ToWide(const std::string& s)
+{
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
+    std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1)
+        MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, &w[0], n);
+    return w;
+}
+
+void DeleteTree(const std::wstring& path)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring full = path + L"\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                DeleteTree(full);
+            else {
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD done = 0;
+    BOOL ok = bytes.empty() || WriteFile(f, bytes.data(), (DWORD)bytes.size(), &done, nullptr);
+    CloseHandle(f);
+    return ok && done == bytes.size();
+}
+
+bool ReadBytes(const std::wstring& path, std::string* bytes)
+{
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD size = GetFileSize(f, nullptr);
+    bytes->assign(size, '\0');
+    DWORD done = 0;
+    BOOL ok = size == 0 || ReadFile(f, &(*bytes)[0], size, &done, nullptr);
+    CloseHandle(f);
+    return ok && done == size;
+}
+
+bool FileExists(const std::wstring& path)
+{
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirExists(const std::wstring& path)
+{
+    DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::wstring> ListFolder(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name != L"." && name != L"..")
+            names.push_back(name);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    return names;
+}
+
+std::wstring MakeScratchProgramFolder(const wchar_t* name, bool withConverter)
+{
+    std::wstring root = TestBuildDir() + L"\\scratch";
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::wstring folder = root + L"\\" + name;
+    DeleteTree(folder);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\App").c_str(), nullptr);
+    std::wstring parts = folder + L"\\部品";
+    CreateDirectoryW(parts.c_str(), nullptr);
+    if (withConverter) {
+        std::wstring built = TestBuildDir() + L"\\Kotopane\\部品";
+        CopyFileW((built + L"\\QX5.exe").c_str(), (parts + L"\\QX5.exe").c_str(), FALSE);
+        CopyFileW((built + L"\\★ハート.bmp").c_str(), (parts + L"\\★ハート.bmp").c_str(), FALSE);
+    }
+    return folder;
+}
+
+std::wstring SettingsFolder(const std::wstring& programFolder)
+{
+    return programFolder + L"\\個人設定";
+}
+
+// ---------------------------------------------------------------- message boxes
+
+static thread_local HHOOK tlsHook;
+static thread_local std::vector<SHOWN_BOX>* tlsSeen;
+static thread_local std::vector<int>* tlsAnswers;
+static thread_local int tlsDefaultAnswer;
+static thread_local DIALOG_DRIVER tlsDriver;
+
+static bool IsMessageBox(HWND wnd)
+{
+    // A message box has the static text control 0xFFFF.
+    return GetDlgItem(wnd, 0xFFFF) != nullptr;
+}
+
+static std::wstring DlgItemText(HWND wnd, int id)
+{
+    wchar_t buf[4096];
+    buf[0] = 0;
+    GetDlgItemTextW(wnd, id, buf, 4096);
+    return buf;
+}
+
+static LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND wnd = (HWND)wParam;
+        wchar_t cls[64];
+        GetClassNameW(wnd, cls, 64);
+        if (lstrcmpW(cls, L"#32770") == 0 && !GetPropW(wnd, L"kp.seen")) {
+            SetPropW(wnd, L"kp.seen", (HANDLE)1);
+            if (IsMessageBox(wnd)) {
+                SHOWN_BOX box;
+                wchar_t cap[1024];
+                GetWindowTextW(wnd, cap, 1024);
+                box.caption = cap;
+                box.text = DlgItemText(wnd, 0xFFFF);
+                box.owner = GetWindow(wnd, GW_OWNER);
+                box.topmost = (GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+                box.hasYesNo = GetDlgItem(wnd, IDYES) && GetDlgItem(wnd, IDNO);
+                tlsSeen->push_back(box);
+                int answer = tlsDefaultAnswer;
+                if (!tlsAnswers->empty()) {
+                    answer = tlsAnswers->front();
+                    tlsAnswers->erase(tlsAnswers->begin());
+                }
+                if (answer == IDOK && !GetDlgItem(wnd, IDOK) && GetDlgItem(wnd, IDYES))
+                    answer = IDYES;
+                PostMessageW(wnd, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+            } else if (tlsDriver) {
+                tlsDriver(wnd);
+            }
+        }
+    }
+    return CallNextHookEx(tlsHook, code, wParam, lParam);
+}
+
+void BoxWatchStart(int defaultAnswer)
+{
+    if (!tlsSeen) {
+        tlsSeen = new std::vector<SHOWN_BOX>;
+        tlsAnswers = new std::vector<int>;
+    }
+    tlsSeen->clear();
+    tlsAnswers->clear();
+    tlsDefaultAnswer = defaultAnswer;
+    tlsDriver = nullptr;
+    if (!tlsHook)
+        tlsHook = SetWindowsHookExW(WH_CBT, BoxHook, nullptr, GetCurrentThreadId());
+}
+
+void BoxWatchQueue(int answer)
+{
+    tlsAnswers->push_back(answer);
+}
+
+void BoxWatchSetDialogDriver(DIALOG_DRIVER driver)
+{
+    tlsDriver = driver;
+}
+
+const std::vector<SHOWN_BOX>& BoxWatchSeen()
+{
+    return *tlsSeen;
+}
+
+std::vector<SHOWN_BOX> BoxWatchStop()
+{
+    if (tlsHook) {
+        UnhookWindowsHookEx(tlsHook);
+        tlsHook = nullptr;
+    }
+    tlsDriver = nullptr;
+    return tlsSeen ? *tlsSeen : std::vector<SHOWN_BOX>();
+}
+
+// ---------------------------------------------------------------- traces
+
+static std::vector<std::string>* gTraces;
+static PVOID gTraceHandler;
+
+static LONG CALLBACK TraceHandler(EXCEPTION_POINTERS* ep)
+{
+    const DWORD kDbgPrint = 0x40010006;   // DBG_PRINTEXCEPTION_C
+    EXCEPTION_RECORD* r = ep->ExceptionRecord;
+    if (gTraces && r->ExceptionCode == kDbgPrint && r->NumberParameters >= 2) {
+        const char* s = (const char*)r->ExceptionInformation[1];
+        size_t len = (size_t)r->ExceptionInformation[0];
+        if (s && len > 0)
+            gTraces->push_back(std::string(s, len - 1));
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+void TraceCaptureStart()
+{
+    if (!gTraces)
+        gTraces = new std::vector<std::string>;
+    gTraces->clear();
+    if (!gTraceHandler)
+        gTraceHandler = AddVectoredExceptionHandler(1, TraceHandler);
+}
+
+std::vector<std::string> TraceCaptureStop()
+{
+    if (gTraceHandler) {
+        RemoveVectoredExceptionHandler(gTraceHandler);
+        gTraceHandler = nullptr;
+    }
+    return gTraces ? *gTraces : std::vector<std::string>();
+}
+
+// ---------------------------------------------------------------- hand-offs
+
+static std::wstring gHandoffLog;
+
+std::wstring HandoffLogStart(const wchar_t* name)
+{
+    std::wstring root = TestBuildDir() + L"\\scratch";
+    CreateDirectoryW(root.c_str(), nullptr);
+    gHandoffLog = root + L"\\" + name + L".handoff.log";
+    DeleteFileW(gHandoffLog.c_str());
+    SetEnvironmentVariableW(L"KP_HANDOFF_LOG", gHandoffLog.c_str());
+    return gHandoffLog;
+}
+
+std::vector<std::wstring> HandoffLogLines(size_t count, DWORD timeoutMs)
+{
+    std::vector<std::wstring> lines;
+    DWORD start = GetTickCount();
+    for (;;) {
+        lines.clear();
+        std::string bytes;
+        if (!gHandoffLog.empty() && ReadBytes(gHandoffLog, &bytes)) {
+            size_t pos = 0;
+            while (pos < bytes.size()) {
+                size_t nl = bytes.find('\n', pos);
+                if (nl == std::string::npos)
+                    nl = bytes.size();
+                lines.push_back(Utf8ToWide(bytes.substr(pos, nl - pos)));
+                pos = nl + 1;
+            }
+        }
+        if (lines.size() >= count || GetTickCount() - start >= timeoutMs)
+            return lines;
+        PumpMessages(20);
+    }
+}
+
+// ---------------------------------------------------------------- Kotopane in-process
+
+HWND StartKotopaneInProcess(const std::wstring& programFolder)
+{
+    SetCurrentDirectoryW((programFolder + L"\\App").c_str());
+    return KotopaneStartup(GetModuleHandleW(nullptr));
+}
+
+void StopKotopaneInProcess()
+{
+    if (MAIN_HWND && IsWindow(MAIN_HWND))
+        DestroyWindow(MAIN_HWND);
+    MSG msg;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 2000) {
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                break;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        } else {
+            Sleep(5);
+        }
+    }
+    SetCurrentDirectoryW(TestBuildDir().c_str());
+}
+
+void PumpMessages(DWORD ms)
+{
+    DWORD start = GetTickCount();
+    MSG msg;
+    do {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage((int)msg.wParam);   // leave it for the loop that owns it
+                return;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < ms);
+}
+
+// ---------------------------------------------------------------- other processes
+
+bool StartProgram(const std::wstring& exe, const std::wstring& workDir, STARTED_PROGRAM* out)
+{
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    std::wstring cmd = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    out->process = pi.hProcess;
+    out->pid = pi.dwProcessId;
+    return true;
+}
+
+struct FIND_CTX {
+    DWORD pid;
+    const wchar_t* cls;
+    const wchar_t* title;
+    std::vector<HWND> found;
+};
+
+static BOOL CALLBACK FindProc(HWND wnd, LPARAM lp)
+{
+    FIND_CTX* ctx = (FIND_CTX*)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (ctx->pid && pid != ctx->pid)
+        return TRUE;
+    wchar_t buf[1024];
+    if (ctx->cls) {
+        GetClassNameW(wnd, buf, 1024);
+        if (lstrcmpW(buf, ctx->cls) != 0)
+            return TRUE;
+    }
+    if (ctx->title) {
+        GetWindowTextW(wnd, buf, 1024);
+        if (lstrcmpW(buf, ctx->title) != 0)
+            return TRUE;
+    }
+    ctx->found.push_back(wnd);
+    return TRUE;
+}
+
+static std::vector<HWND> FindWindowsWait(DWORD pid, const wchar_t* cls, const wchar_t* title, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        FIND_CTX ctx = { pid, cls, title, {} };
+        EnumWindows(FindProc, (LPARAM)&ctx);
+        if (!ctx.found.empty() || GetTickCount() - start >= timeoutMs)
+            return ctx.found;
+        PumpMessages(10);
+    }
+}
+
+HWND FindProcessWindow(DWORD pid, const wchar_t* className, DWORD timeoutMs)
+{
+    std::vector<HWND> v = FindWindowsWait(pid, className, nullptr, timeoutMs);
+    return v.empty() ? nullptr : v[0];
+}
+
+HWND FindWindowByTitle(const wchar_t* title, DWORD timeoutMs)
+{
+    std::vector<HWND> v = FindWindowsWait(0, nullptr, title, timeoutMs);
+    return v.empty() ? nullptr : v[0];
+}
+
+std::vector<HWND> FindProcessBoxes(DWORD pid, DWORD timeoutMs)
+{
+    return FindWindowsWait(pid, L"#32770", nullptr, timeoutMs);
+}
+
+std::wstring BoxText(HWND box)
+{
+    return DlgItemText(box, 0xFFFF);
+}
+
+std::wstring WindowTitle(HWND wnd)
+{
+    wchar_t buf[2048];
+    buf[0] = 0;
+    GetWindowTextW(wnd, buf, 2048);
+    return buf;
+}
+
+bool WaitProcessExit(HANDLE process, DWORD timeoutMs, DWORD* exitCode)
+{
+    if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    if (exitCode)
+        GetExitCodeProcess(process, exitCode);
+    return true;
+}
