@@ -23,7 +23,7 @@ void MainWnd_DropFiles(HDROP drop)
     UINT count = EdgeDragQueryCount(drop);
     POINT pt = {};
     DragQueryPoint(drop, &pt);
-    TraceValues("Pt.x,Pt.y=", pt.x, pt.y, 0, 0, 0);
+    TraceValues("Pt.x,Pt.y", pt.x, pt.y, 0, 0, 0);
     TraceValues("glMenuSuu", Globals.glMenuSuu, 0, 0, 0, 0);
 
     int target = CategoryAtPoint(pt.x, pt.y);
