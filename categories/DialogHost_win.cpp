@@ -1,0 +1,95 @@
+#include "categories/DialogHost.h"
+
+#include <string.h>
+
+#include "app/Edge.h"
+#include "app/Globals.h"
+#include "categories/DialogKinds.h"
+
+struct DIALOG_KIND {
+    const char* key;
+    const char* title;
+    int width;
+    int height;
+    int slot;
+    WNDPROC proc;
+};
+
+static const DIALOG_KIND kDialogKinds[] = {
+    { "MenuTsuika", "メニュー追加", 480, 154, SLOT_MENUTSUIKA, MenuTsuikaProc },
+    { "MenuSakujo", "メニュー削除", 480, 360, SLOT_MENUSAKUJO, MenuSakujoProc },
+    { "Kinou", "機能", 480, 169, SLOT_KINOU, KinouProc },
+};
+
+static HINSTANCE ModuleInstance()
+{
+    return Globals.hInstance ? Globals.hInstance : GetModuleHandleW(nullptr);
+}
+
+void RegisterDialogClass()
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = ModuleInstance();
+    wc.hIcon = LoadIconW(nullptr, (LPCWSTR)IDI_APPLICATION);
+    wc.hIconSm = LoadIconW(nullptr, (LPCWSTR)IDI_WINLOGO);
+    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = Globals.hBackBrush;
+    wc.lpszClassName = L"NORMALDLG";
+    RegisterClassExW(&wc);
+}
+
+HWND DialogControl(HWND dlg, int slot, DWORD exStyle, const char* cls, const char* text, DWORD style,
+                   int x, int y, int w, int h, int id)
+{
+    HWND c = EdgeCreateWindowEx(exStyle, cls, text, style, x, y, w, h, dlg, (HMENU)(INT_PTR)id,
+                                ModuleInstance(), nullptr);
+    SendMessageW(c, WM_SETFONT, (WPARAM)Globals.slot[slot].hFont, 0);
+    return c;
+}
+
+// Runs the dialog of the given kind in a loop of its own until DialogClose ends it.
+int DialogOpen(HWND owner, const char* key)
+{
+    const DIALOG_KIND* kind = nullptr;
+    for (const DIALOG_KIND& k : kDialogKinds) {
+        if (strcmp(k.key, key) == 0)
+            kind = &k;
+    }
+    if (!kind)
+        return 0;
+
+    HWND dlg = EdgeCreateWindowEx(0, "NORMALDLG", kind->title, WS_CAPTION | WS_SYSMENU,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, kind->width, kind->height,
+                                  owner, nullptr, ModuleInstance(), nullptr);
+    Globals.slot[kind->slot].hWnd = dlg;
+    if (!dlg)
+        return 0;
+    SetWindowLongPtrW(dlg, GWLP_WNDPROC, (LONG_PTR)kind->proc);
+    SendMessageW(dlg, WM_INITDIALOG, 0, 0);
+    ShowWindow(dlg, SW_SHOW);
+    EnableWindow(owner, FALSE);
+
+    MSG msg = {};
+    for (;;) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1)
+            break;
+        if (!IsDialogMessageW(dlg, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return (int)msg.wParam;
+}
+
+void DialogClose(HWND dlg, int code)
+{
+    EnableWindow(GetWindow(dlg, GW_OWNER), TRUE);
+    DestroyWindow(dlg);
+    // A queued WM_QUIT, not the thread's quit flag: deleting a category then destroys the
+    // main window, whose own quit must still reach the main loop after this one.
+    PostMessageW(nullptr, WM_QUIT, (WPARAM)code, 0);
+}

@@ -1,0 +1,277 @@
+#include "categories/DialogHost.h"
+
+#include <string.h>
+#include <string>
+
+#include "app/Edge.h"
+#include "app/Globals.h"
+#include "app/MenuInsert.h"
+#include "categories/CategoryRules.h"
+#include "categories/DialogKinds.h"
+#include "categories/MenuBar.h"
+#include "store/Paths.h"
+
+enum {
+    ID_NAME_EDIT = 1000,
+    ID_OK = 1001,
+    ID_PROMPT = 1002,
+    ID_LIMIT_NOTE = 1003,
+    ID_MENU_LIST = 1004,
+    ID_DELETE = 1005,
+    ID_HEART_CHECK = 1006
+};
+
+static const DWORD kChild = WS_CHILD | WS_VISIBLE;
+static const char* const kBadNameCaption = "使えない文字<(_ _)>";
+
+static bool Clicked(WPARAM wParam, int id)
+{
+    return LOWORD(wParam) == id && HIWORD(wParam) == BN_CLICKED;
+}
+
+// ---- Add category (MenuTsuika) ----
+
+static void MenuTsuika_Refuse(const char* text, const char* caption)
+{
+    EdgeMessageBox(MAIN_HWND, text, caption, MB_TOPMOST | MB_OK);
+}
+
+enum { NAME_READ_OK, NAME_READ_TOO_LONG, NAME_READ_NOT_CP932 };
+
+// The name typed into the edit control, as code page 932 (every UTF-16 unit becomes at
+// most two bytes, so cap = 2 * 1004 holds any text the rules look at).
+static int MenuTsuika_ReadName(HWND dlg, char* name, int cap)
+{
+    HWND edit = GetDlgItem(dlg, ID_NAME_EDIT);
+    name[0] = 0;
+    // More than 1003 characters never fit in 20 bytes: no need to convert them.
+    if (GetWindowTextLengthW(edit) > LINE_MAX_BYTES)
+        return NAME_READ_TOO_LONG;
+    if (EdgeGetWindowText(edit, name, cap) < 0) {
+        name[0] = 0;
+        return NAME_READ_NOT_CP932;
+    }
+    return NAME_READ_OK;
+}
+
+// OK and Enter: a new category at the end of the list, its entry leftmost on the bar,
+// its folder and lines file in the settings folder, the lines file opened for writing.
+static void MenuTsuika_Add(HWND dlg)
+{
+    if (Globals.glMenuSuu >= MENU_MAX) {
+        MenuTsuika_Refuse("これ以上増やせません。", "メニュー数制限");
+        return;
+    }
+    char name[2 * (LINE_MAX_BYTES + 1)];
+    int read = MenuTsuika_ReadName(dlg, name, sizeof name);
+    if (read == NAME_READ_NOT_CP932) {
+        MenuTsuika_Refuse("メニューの題名に、Kotopaneで使えない文字（シフトJISにない文字）が入っています。",
+                          kBadNameCaption);
+        return;
+    }
+    CATEGORY_NAME_CHECK check = read == NAME_READ_TOO_LONG
+                                    ? NAME_TOO_LONG
+                                    : CheckNewCategoryName(name, Globals.glMenuName, Globals.glMenuSuu);
+    switch (check) {
+    case NAME_OK:
+        break;
+    case NAME_LIST_FULL:
+        MenuTsuika_Refuse("これ以上増やせません。", "メニュー数制限");
+        return;
+    case NAME_TOO_LONG:
+        MenuTsuika_Refuse("メニュー文字の長さは全角１０文字（半角２０文字）までです。", "字数制限");
+        return;
+    case NAME_EMPTY:
+        MenuTsuika_Refuse("メニューの題名を入力してください。", "題名がありません<(_ _)>");
+        return;
+    case NAME_NOT_PLAIN:
+        MenuTsuika_Refuse("メニューの題名に　\\ / : * ? \" < > |　は使えません。"
+                          "「.」や「..」、最後が空白か「.」の題名、CON や NUL などの名前も使えません。",
+                          kBadNameCaption);
+        return;
+    case NAME_DUPLICATE: {
+        std::string text = "メニュー「";
+        text += name;
+        text += "」はもうあります。別の題名を入力してください。";
+        MenuTsuika_Refuse(text.c_str(), "同じ名前があります<(_ _)>");
+        return;
+    }
+    }
+
+    char folder[264], linesFile[264];
+    if (!PathJoin(folder, sizeof folder, Globals.programFolder, KP_SETTINGS_PREFIX, name)
+        || !PathJoin(linesFile, sizeof linesFile, folder, "\\", name, KP_LINES_SUFFIX)) {
+        MenuTsuika_Refuse("個人設定フォルダの場所が深すぎて、このメニューのフォルダを作れません。",
+                          "フォルダを作れません<(_ _)>");
+        return;
+    }
+
+    int n = Globals.glMenuSuu;
+    memset(Globals.glMenuName[n], 0, sizeof Globals.glMenuName[n]);
+    strcpy(Globals.glMenuName[n], name);
+    Globals.glNowMenuNum = n;
+    MenuItemInsert(Globals.hMainMenu, 0, TRUE, name, CATEGORY_ID_FIRST + n, 0, 0);
+    // The rectangles are taken with the new entry counted, so every entry keeps its own.
+    Globals.glMenuSuu = n + 1;
+    ComputeMenuRects();
+
+    EdgeCreateDirectory(folder);
+    // A category deleted earlier keeps its folder: its lines file is kept as it is.
+    HANDLE h = EdgeCreateFile(linesFile, GENERIC_WRITE, 0, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+
+    EdgeMessageBox(MAIN_HWND, "セリフを書き込んでください。複数書くときは「enter」で改行してください。",
+                   "（‘ v‘）/", MB_TOPMOST | MB_OK);
+    EdgeShellOpen(MAIN_HWND, linesFile);
+    DialogClose(dlg, 0);
+}
+
+static LRESULT MenuTsuika_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        DialogControl(dlg, SLOT_MENUTSUIKA, WS_EX_CLIENTEDGE, "EDIT", "", kChild, 26, 34, 371, 35, ID_NAME_EDIT);
+        DialogControl(dlg, SLOT_MENUTSUIKA, 0, "BUTTON", "OK", kChild | BS_PUSHBUTTON, 341, 85, 88, 21, ID_OK);
+        DialogControl(dlg, SLOT_MENUTSUIKA, 0, "STATIC",
+                      "新しいメニューの題名を入力してください　（全角１０文字（半角２０文字）まで）",
+                      kChild, 26, 12, 389, 12, ID_PROMPT);
+        DialogControl(dlg, SLOT_MENUTSUIKA, 0, "STATIC", "メニューは１０個まで", kChild, 38, 88, 195, 17,
+                      ID_LIMIT_NOTE);
+        return 0;
+    case WM_CLOSE:
+        DialogClose(dlg, 0);
+        return 0;
+    case WM_DESTROY:
+        return 0;
+    case WM_COMMAND:
+        if (Clicked(wParam, ID_OK))
+            MenuTsuika_Add(dlg);
+        return 0;
+    }
+    return DefWindowProcW(dlg, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK MenuTsuikaProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND && LOWORD(wParam) == IDOK)
+        MenuTsuika_Add(dlg);
+    return MenuTsuika_Inner(dlg, msg, wParam, lParam);
+}
+
+// ---- Delete category (MenuSakujo) ----
+
+static void MenuSakujo_Fill(HWND list)
+{
+    for (int i = 0; i < Globals.glMenuSuu; i++)
+        EdgeListBoxAddString(list, Globals.glMenuName[i]);
+}
+
+// Takes the chosen name off the list and ends the program, whose shutdown writes the
+// shorter menu list. The category's folder stays on disk so it can come back.
+static void MenuSakujo_Delete(HWND dlg)
+{
+    if (EdgeMessageBox(dlg, "本当に削除しますか？", "本当にいいですか？", MB_YESNO) != IDYES)
+        return;
+    HWND list = GetDlgItem(dlg, ID_MENU_LIST);
+    LRESULT sel = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (sel == LB_ERR || sel < 0 || sel >= Globals.glMenuSuu) {
+        EdgeMessageBox(dlg, "メニューをクリックしてから再度押してください。", "", MB_TOPMOST | MB_OK);
+        return;
+    }
+    Globals.glMenuSuu = RemoveCategoryName(Globals.glMenuName, Globals.glMenuSuu, (int)sel);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    MenuSakujo_Fill(list);
+    EdgeMessageBox(dlg,
+                   "セリフと画像をまとめたフォルダは削除されません。（復活可能にするためです。）\r\n"
+                   "完全に削除したいときは、手動で個人設定フォルダから削除してください。",
+                   "お願い<(_ _)>", MB_TOPMOST | MB_OK);
+    EdgeMessageBox(dlg, "いったんKotopaneを閉じます。\r\nあとでKotopaneを再起動させてください。",
+                   "お願い２<(_ _)>", MB_TOPMOST | MB_OK);
+    DialogClose(dlg, 0);
+    DestroyWindow(MAIN_HWND);
+}
+
+static LRESULT MenuSakujo_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG: {
+        HWND list = DialogControl(dlg, SLOT_MENUSAKUJO, WS_EX_CLIENTEDGE, "LISTBOX", "",
+                                  kChild | WS_VSCROLL | LBS_NOTIFY, 51, 43, 356, 157, ID_MENU_LIST);
+        DialogControl(dlg, SLOT_MENUSAKUJO, 0, "STATIC", "削除したいメニューを選択して削除を押してください",
+                      kChild, 48, 14, 260, 22, ID_PROMPT);
+        DialogControl(dlg, SLOT_MENUSAKUJO, 0, "BUTTON", "OK", kChild | BS_PUSHBUTTON, 345, 258, 90, 38, ID_OK);
+        DialogControl(dlg, SLOT_MENUSAKUJO, 0, "BUTTON", "削除", kChild | BS_PUSHBUTTON, 178, 266, 113, 27,
+                      ID_DELETE);
+        MenuSakujo_Fill(list);
+        return 0;
+    }
+    case WM_CLOSE:
+        DialogClose(dlg, 0);
+        return 0;
+    case WM_DESTROY:
+        return 0;
+    case WM_COMMAND:
+        if (Clicked(wParam, ID_OK))
+            DialogClose(dlg, 0);
+        else if (Clicked(wParam, ID_DELETE))
+            MenuSakujo_Delete(dlg);
+        return 0;
+    }
+    return DefWindowProcW(dlg, msg, wParam, lParam);
+}
+
+// Enter has no action of its own here.
+LRESULT CALLBACK MenuSakujoProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return MenuSakujo_Inner(dlg, msg, wParam, lParam);
+}
+
+// ---- Heart option (Kinou) ----
+
+static LRESULT Kinou_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_INITDIALOG: {
+        HWND check = DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "語尾にハートをつける",
+                                   kChild | BS_AUTOCHECKBOX, 81, 46, 132, 20, ID_HEART_CHECK);
+        DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "OK", kChild | BS_PUSHBUTTON, 357, 106, 88, 21, ID_OK);
+        if (Globals.heartFlag != 0)
+            SendMessageW(check, BM_SETCHECK, 1, 0);
+        return 0;
+    }
+    case WM_CLOSE:
+        DialogClose(dlg, 0);
+        return 0;
+    case WM_DESTROY:
+        return 0;
+    case WM_COMMAND:
+        // Every click takes effect at once; there is nothing to cancel.
+        if (Clicked(wParam, ID_HEART_CHECK))
+            Globals.heartFlag = (int)SendMessageW(GetDlgItem(dlg, ID_HEART_CHECK), BM_GETCHECK, 0, 0);
+        else if (Clicked(wParam, ID_OK))
+            DialogClose(dlg, 0);
+        return 0;
+    }
+    return DefWindowProcW(dlg, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK KinouProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COMMAND && LOWORD(wParam) == IDOK)
+        DialogClose(dlg, 0);
+    return Kinou_Inner(dlg, msg, wParam, lParam);
+}
+
+// ---- Restore explanation (command 1016) ----
+
+void MainWnd_RestoreMenu_MenuClick()
+{
+    char folder[264];
+    PathJoin(folder, sizeof folder, Globals.programFolder, KP_SETTINGS_DIR);
+    EdgeShellOpen(MAIN_HWND, folder);
+    EdgeMessageBox(MAIN_HWND,
+                   "個人設定フォルダにある「メニューリスト」というファイルに、復活させたいメニュー文字列を記入して、"
+                   "上書き保存し、Kotopaneを再起動してください。",
+                   "削除済みメニューの復活", MB_TOPMOST | MB_OK);
+}
