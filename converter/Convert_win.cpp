@@ -1,0 +1,192 @@
+#include "converter/Qx5Convert.h"
+#include "converter/Exif.h"
+#include "converter/Qx5Image.h"
+#include <wincodec.h>
+#include <string.h>
+#include <wchar.h>
+
+// Source pixels are read in strips of about this many bytes, so a 48-megapixel photo
+// never needs a second full-size copy besides what the decoder keeps.
+enum { QX5_STRIP_BYTES = 4 << 20, QX5_WRITE_CHUNK = 16 << 20 };
+// The metadata segments of a JPEG precede the image data; 256 KB covers an EXIF block
+// (at most 64 KB) behind a JFIF header and a thumbnail-heavy APP0.
+enum { QX5_JPEG_HEAD = 256 << 10 };
+
+int Qx5FileOrientation(const wchar_t* src)
+{
+    HANDLE f = CreateFileW(src, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return 1;
+    int orient = 1;
+    unsigned char* head = (unsigned char*)HeapAlloc(GetProcessHeap(), 0, QX5_JPEG_HEAD);
+    DWORD got = 0;
+    if (head && ReadFile(f, head, QX5_JPEG_HEAD, &got, nullptr))
+        orient = Qx5JpegOrientation(head, got);
+    if (head)
+        HeapFree(GetProcessHeap(), 0, head);
+    CloseHandle(f);
+    return orient;
+}
+
+static bool Qx5WriteAt(HANDLE f, unsigned long long at, const unsigned char* data, size_t bytes)
+{
+    LARGE_INTEGER pos;
+    pos.QuadPart = (LONGLONG)at;
+    if (!SetFilePointerEx(f, pos, nullptr, FILE_BEGIN))
+        return false;
+    while (bytes > 0) {
+        DWORD part = bytes > QX5_WRITE_CHUNK ? (DWORD)QX5_WRITE_CHUNK : (DWORD)bytes;
+        DWORD done = 0;
+        if (!WriteFile(f, data, part, &done, nullptr) || done != part)
+            return false;
+        data += part;
+        bytes -= part;
+    }
+    return true;
+}
+
+// Picks the frame to show: the first, except for icons, whose largest image is the picture.
+static IWICBitmapFrameDecode* Qx5PickFrame(IWICBitmapDecoder* dec)
+{
+    IWICBitmapFrameDecode* frame = nullptr;
+    if (FAILED(dec->GetFrame(0, &frame)))
+        return nullptr;
+    GUID container;
+    UINT count = 0;
+    if (FAILED(dec->GetContainerFormat(&container)) || !IsEqualGUID(container, GUID_ContainerFormatIco)
+        || FAILED(dec->GetFrameCount(&count)))
+        return frame;
+    UINT bw = 0, bh = 0;
+    frame->GetSize(&bw, &bh);
+    for (UINT i = 1; i < count && i < 256; i++) {
+        IWICBitmapFrameDecode* other = nullptr;
+        UINT w = 0, h = 0;
+        if (FAILED(dec->GetFrame(i, &other)))
+            continue;
+        if (SUCCEEDED(other->GetSize(&w, &h)) && (unsigned long long)w * h > (unsigned long long)bw * bh) {
+            frame->Release();
+            frame = other;
+            bw = w;
+            bh = h;
+        } else {
+            other->Release();
+        }
+    }
+    return frame;
+}
+
+// Reads the source in strips and writes the BMP pixel data. Orientations that keep rows
+// as rows write each strip straight to its place in the file; the turned ones gather
+// the picture in one buffer first, because a source strip becomes columns of the output.
+static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_GEOMETRY* g, HANDLE f)
+{
+    size_t rowBytes = (size_t)g->srcW * 4;
+    unsigned rows = (unsigned)(QX5_STRIP_BYTES / rowBytes);
+    if (rows == 0)
+        rows = 1;
+    if (rows > g->srcH)
+        rows = g->srcH;
+    bool turned = Qx5Transposed(g->orient);
+    size_t outBytes = turned ? g->imageBytes : (size_t)rows * g->stride;
+    unsigned char* in = (unsigned char*)VirtualAlloc(nullptr, rowBytes * rows, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    // Fresh pages are zero, which is what the row padding must be.
+    unsigned char* out = (unsigned char*)VirtualAlloc(nullptr, outBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    bool ok = in && out;
+    for (unsigned y0 = 0; ok && y0 < g->srcH; y0 += rows) {
+        unsigned n = g->srcH - y0 < rows ? g->srcH - y0 : rows;
+        WICRect rc = {0, (INT)y0, (INT)g->srcW, (INT)n};
+        if (FAILED(src->CopyPixels(&rc, (UINT)rowBytes, (UINT)(rowBytes * n), in))) {
+            ok = false;
+            break;
+        }
+        size_t start = 0, bytes = 0;
+        if (!turned)
+            Qx5StripBlock(g, y0, y0 + n, &start, &bytes);
+        for (unsigned i = 0; i < n; i++) {
+            long long base, step;
+            Qx5RowPlacement(g, y0 + i, &base, &step);
+            Qx5CompositeRow(in + rowBytes * i, g->srcW, out, base - (long long)start, step);
+        }
+        if (!turned)
+            ok = Qx5WriteAt(f, QX5_BMP_HEADER + (unsigned long long)start, out, bytes);
+    }
+    if (ok && turned)
+        ok = Qx5WriteAt(f, QX5_BMP_HEADER, out, g->imageBytes);
+    if (out)
+        VirtualFree(out, 0, MEM_RELEASE);
+    if (in)
+        VirtualFree(in, 0, MEM_RELEASE);
+    return ok;
+}
+
+static bool Qx5WriteBmp(IWICBitmapSource* src, const QX5_GEOMETRY* g, const wchar_t* path)
+{
+    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return false;
+    unsigned char header[QX5_BMP_HEADER];
+    Qx5BmpHeader(g, header);
+    bool ok = Qx5WriteAt(f, 0, header, sizeof(header)) && Qx5WritePixels(src, g, f);
+    if (!CloseHandle(f))
+        ok = false;
+    if (!ok)
+        DeleteFileW(path);
+    return ok;
+}
+
+bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
+{
+    // No earlier picture may be mistaken for this one when it fails.
+    DeleteFileW(dst);
+
+    IWICImagingFactory* factory = nullptr;
+    IWICBitmapDecoder* dec = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    IWICFormatConverter* conv = nullptr;
+    bool ok = false;
+    GUID container = GUID_NULL;
+    UINT w = 0, h = 0;
+    int orient = 1;
+    QX5_GEOMETRY g;
+    wchar_t tmp[MAX_PATH];
+    const wchar_t* target = dst;
+
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                (void**)&factory)))
+        goto done;
+    if (FAILED(factory->CreateDecoderFromFilename(src, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &dec)))
+        goto done;
+    frame = Qx5PickFrame(dec);
+    if (!frame || FAILED(frame->GetSize(&w, &h)))
+        goto done;
+    if (SUCCEEDED(dec->GetContainerFormat(&container)) && IsEqualGUID(container, GUID_ContainerFormatJpeg))
+        orient = Qx5FileOrientation(src);
+    if (!Qx5PlanGeometry(&g, w, h, orient))
+        goto done;
+    if (FAILED(factory->CreateFormatConverter(&conv))
+        || FAILED(conv->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom)))
+        goto done;
+
+    // Written beside the destination and renamed, so the destination is whole or absent.
+    if (wcslen(dst) + 8 < MAX_PATH) {
+        wcscpy(tmp, dst);
+        wcscat(tmp, L".qx5tmp");
+        target = tmp;
+    }
+    ok = Qx5WriteBmp(conv, &g, target);
+    if (ok && target != dst && !MoveFileExW(target, dst, MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(target);
+        ok = false;
+    }
+done:
+    if (conv)
+        conv->Release();
+    if (frame)
+        frame->Release();
+    if (dec)
+        dec->Release();
+    if (factory)
+        factory->Release();
+    return ok;
+}

@@ -1,0 +1,117 @@
+#include "converter/Qx5Image.h"
+
+bool Qx5Transposed(int orient)
+{
+    return orient >= 5 && orient <= 8;
+}
+
+bool Qx5PlanGeometry(QX5_GEOMETRY* g, unsigned w, unsigned h, int orient)
+{
+    if (orient < 1 || orient > 8)
+        orient = 1;
+    if (w == 0 || h == 0 || w > QX5_MAX_SIDE || h > QX5_MAX_SIDE
+        || (unsigned long long)w * h > QX5_MAX_PIXELS)
+        return false;
+    g->orient = orient;
+    g->srcW = w;
+    g->srcH = h;
+    g->outW = Qx5Transposed(orient) ? h : w;
+    g->outH = Qx5Transposed(orient) ? w : h;
+    g->stride = ((size_t)g->outW * 3 + 3) & ~(size_t)3;
+    unsigned long long bytes = (unsigned long long)g->stride * g->outH;
+    // The BMP header holds the file size in 32 bits.
+    if (bytes > 0xFFFFFFFFull - QX5_BMP_HEADER)
+        return false;
+    g->imageBytes = (size_t)bytes;
+    return true;
+}
+
+void Qx5OrientPoint(const QX5_GEOMETRY* g, unsigned sx, unsigned sy, unsigned* dx, unsigned* dy)
+{
+    unsigned W = g->srcW, H = g->srcH;
+    switch (g->orient) {
+    case 2: *dx = W - 1 - sx; *dy = sy; break;
+    case 3: *dx = W - 1 - sx; *dy = H - 1 - sy; break;
+    case 4: *dx = sx; *dy = H - 1 - sy; break;
+    case 5: *dx = sy; *dy = sx; break;
+    case 6: *dx = H - 1 - sy; *dy = sx; break;
+    case 7: *dx = H - 1 - sy; *dy = W - 1 - sx; break;
+    case 8: *dx = sy; *dy = W - 1 - sx; break;
+    default: *dx = sx; *dy = sy; break;
+    }
+}
+
+void Qx5RowPlacement(const QX5_GEOMETRY* g, unsigned sy, long long* base, long long* step)
+{
+    // How the shown point moves per source pixel along the row.
+    static const int kStepX[9] = {0, 1, -1, -1, 1, 0, 0, 0, 0};
+    static const int kStepY[9] = {0, 0, 0, 0, 0, 1, 1, -1, -1};
+    unsigned dx, dy;
+    Qx5OrientPoint(g, 0, sy, &dx, &dy);
+    long long stride = (long long)g->stride;
+    // Bottom-up rows: shown row dy is stored as row outH - 1 - dy.
+    *base = (long long)(g->outH - 1 - dy) * stride + (long long)dx * 3;
+    *step = (long long)kStepX[g->orient] * 3 - (long long)kStepY[g->orient] * stride;
+}
+
+bool Qx5StripBlock(const QX5_GEOMETRY* g, unsigned y0, unsigned y1, size_t* start, size_t* bytes)
+{
+    if (Qx5Transposed(g->orient) || y0 >= y1 || y1 > g->srcH)
+        return false;
+    unsigned dx, dyFirst, dyLast;
+    Qx5OrientPoint(g, 0, y0, &dx, &dyFirst);
+    Qx5OrientPoint(g, 0, y1 - 1, &dx, &dyLast);
+    unsigned dyMax = dyFirst > dyLast ? dyFirst : dyLast;
+    *start = (size_t)(g->outH - 1 - dyMax) * g->stride;
+    *bytes = (size_t)(y1 - y0) * g->stride;
+    return true;
+}
+
+static void Qx5Put16(unsigned char* p, unsigned v)
+{
+    p[0] = (unsigned char)v;
+    p[1] = (unsigned char)(v >> 8);
+}
+
+static void Qx5Put32(unsigned char* p, unsigned long v)
+{
+    for (int i = 0; i < 4; i++)
+        p[i] = (unsigned char)(v >> (8 * i));
+}
+
+void Qx5BmpHeader(const QX5_GEOMETRY* g, unsigned char out[QX5_BMP_HEADER])
+{
+    for (int i = 0; i < QX5_BMP_HEADER; i++)
+        out[i] = 0;
+    out[0] = 'B';
+    out[1] = 'M';
+    Qx5Put32(out + 2, (unsigned long)(QX5_BMP_HEADER + g->imageBytes));
+    Qx5Put32(out + 10, QX5_BMP_HEADER);
+    Qx5Put32(out + 14, 40);                 // BITMAPINFOHEADER
+    Qx5Put32(out + 18, g->outW);
+    Qx5Put32(out + 22, g->outH);            // positive: bottom-up
+    Qx5Put16(out + 26, 1);
+    Qx5Put16(out + 28, 24);
+    Qx5Put32(out + 34, (unsigned long)g->imageBytes);
+    Qx5Put32(out + 38, 2835);               // 72 dpi
+    Qx5Put32(out + 42, 2835);
+}
+
+void Qx5CompositeRow(const unsigned char* bgra, unsigned n, unsigned char* dst, long long base, long long step)
+{
+    long long at = base;
+    for (unsigned i = 0; i < n; i++, bgra += 4, at += step) {
+        unsigned char* p = dst + at;
+        unsigned a = bgra[3];
+        if (a == 255) {
+            p[0] = bgra[0];
+            p[1] = bgra[1];
+            p[2] = bgra[2];
+        } else {
+            unsigned white = 255 * (255 - a) + 127;
+            p[0] = (unsigned char)((bgra[0] * a + white) / 255);
+            p[1] = (unsigned char)((bgra[1] * a + white) / 255);
+            p[2] = (unsigned char)((bgra[2] * a + white) / 255);
+        }
+    }
+}

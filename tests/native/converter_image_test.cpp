@@ -1,0 +1,210 @@
+#include "converter/Qx5Image.h"
+#include "converter/Qx5Message.h"
+#include <gtest/gtest.h>
+#include <cstring>
+#include <vector>
+
+static unsigned Get32(const unsigned char* p)
+{
+    return p[0] | p[1] << 8 | p[2] << 16 | (unsigned)p[3] << 24;
+}
+
+TEST(ConverterImage, GeometrySizesAndLimits)
+{
+    QX5_GEOMETRY g;
+    ASSERT_TRUE(Qx5PlanGeometry(&g, 5, 3, 1));
+    EXPECT_EQ(5u, g.outW);
+    EXPECT_EQ(3u, g.outH);
+    EXPECT_EQ(16u, g.stride);          // 15 bytes padded to 16
+    EXPECT_EQ(48u, g.imageBytes);
+    ASSERT_TRUE(Qx5PlanGeometry(&g, 5, 3, 6));
+    EXPECT_EQ(3u, g.outW);
+    EXPECT_EQ(5u, g.outH);
+    EXPECT_EQ(12u, g.stride);
+    ASSERT_TRUE(Qx5PlanGeometry(&g, 4, 4, 42));   // nonsense orientation: upright
+    EXPECT_EQ(1, g.orient);
+
+    ASSERT_TRUE(Qx5PlanGeometry(&g, 8000, 6000, 8));
+    EXPECT_EQ(6000u, g.outW);
+    EXPECT_EQ(144000000u, g.imageBytes);
+
+    EXPECT_FALSE(Qx5PlanGeometry(&g, 0, 10, 1));
+    EXPECT_FALSE(Qx5PlanGeometry(&g, 10, 0, 1));
+    EXPECT_FALSE(Qx5PlanGeometry(&g, 20000, 10001, 1));          // just over 200 MP
+    EXPECT_TRUE(Qx5PlanGeometry(&g, 20000, 10000, 1));
+    EXPECT_FALSE(Qx5PlanGeometry(&g, QX5_MAX_SIDE + 1, 1, 1));
+    EXPECT_FALSE(Qx5PlanGeometry(&g, 0xFFFFFFFFu, 0xFFFFFFFFu, 1));
+}
+
+TEST(ConverterImage, HeaderIsA24BitBottomUpBmp)
+{
+    QX5_GEOMETRY g;
+    ASSERT_TRUE(Qx5PlanGeometry(&g, 7, 2, 1));
+    unsigned char h[QX5_BMP_HEADER];
+    memset(h, 0xCC, sizeof(h));
+    Qx5BmpHeader(&g, h);
+    EXPECT_EQ('B', h[0]);
+    EXPECT_EQ('M', h[1]);
+    EXPECT_EQ(54u + 24u * 2, Get32(h + 2));
+    EXPECT_EQ(0u, Get32(h + 6));
+    EXPECT_EQ(54u, Get32(h + 10));
+    EXPECT_EQ(40u, Get32(h + 14));
+    EXPECT_EQ(7u, Get32(h + 18));
+    EXPECT_EQ(2u, Get32(h + 22));
+    EXPECT_EQ(1, h[26] | h[27] << 8);
+    EXPECT_EQ(24, h[28] | h[29] << 8);
+    EXPECT_EQ(0u, Get32(h + 30));      // BI_RGB
+    EXPECT_EQ(48u, Get32(h + 34));
+    EXPECT_EQ(0u, Get32(h + 46));
+    EXPECT_EQ(0u, Get32(h + 50));
+}
+
+// Every orientation, odd sizes: the fast row placement puts every source pixel exactly
+// where the point mapping says, and the stored image is the upright one.
+TEST(ConverterImage, RowPlacementMatchesEveryOrientation)
+{
+    const unsigned W = 5, H = 3;
+    for (int o = 1; o <= 8; o++) {
+        QX5_GEOMETRY g;
+        ASSERT_TRUE(Qx5PlanGeometry(&g, W, H, o));
+        std::vector<unsigned char> out(g.imageBytes, 0);
+        for (unsigned sy = 0; sy < H; sy++) {
+            std::vector<unsigned char> row(W * 4);
+            for (unsigned sx = 0; sx < W; sx++) {
+                row[sx * 4 + 0] = (unsigned char)sx;
+                row[sx * 4 + 1] = (unsigned char)sy;
+                row[sx * 4 + 2] = 200;
+                row[sx * 4 + 3] = 255;
+            }
+            long long base, step;
+            Qx5RowPlacement(&g, sy, &base, &step);
+            Qx5CompositeRow(row.data(), W, out.data(), base, step);
+        }
+        for (unsigned sy = 0; sy < H; sy++)
+            for (unsigned sx = 0; sx < W; sx++) {
+                unsigned dx, dy;
+                Qx5OrientPoint(&g, sx, sy, &dx, &dy);
+                ASSERT_LT(dx, g.outW);
+                ASSERT_LT(dy, g.outH);
+                const unsigned char* p = out.data() + (g.outH - 1 - dy) * g.stride + dx * 3;
+                EXPECT_EQ(sx, p[0]) << "o=" << o;
+                EXPECT_EQ(sy, p[1]) << "o=" << o;
+                EXPECT_EQ(200, p[2]);
+            }
+        // Padding bytes were never written.
+        for (unsigned r = 0; r < g.outH; r++)
+            for (size_t b = g.outW * 3; b < g.stride; b++)
+                EXPECT_EQ(0, out[r * g.stride + b]);
+    }
+    // Orientation 6 (turned right): the source's top-left pixel is shown top-right,
+    // the source's bottom-left pixel top-left.
+    QX5_GEOMETRY g;
+    Qx5PlanGeometry(&g, W, H, 6);
+    unsigned dx, dy;
+    Qx5OrientPoint(&g, 0, 0, &dx, &dy);
+    EXPECT_EQ(H - 1, dx);
+    EXPECT_EQ(0u, dy);
+    Qx5OrientPoint(&g, 0, H - 1, &dx, &dy);
+    EXPECT_EQ(0u, dx);
+    Qx5OrientPoint(&g, W - 1, 0, &dx, &dy);   // the source's top-right ends bottom-right
+    EXPECT_EQ(H - 1, dx);
+    EXPECT_EQ(W - 1, dy);
+    Qx5PlanGeometry(&g, W, H, 8);
+    Qx5OrientPoint(&g, 0, 0, &dx, &dy);       // turned left: top-left goes bottom-left
+    EXPECT_EQ(0u, dx);
+    EXPECT_EQ(W - 1, dy);
+}
+
+// Strips of an orientation that keeps rows fill one contiguous span each, and the spans
+// of all strips tile the pixel data exactly once.
+TEST(ConverterImage, StripBlocksTileThePixelData)
+{
+    for (int o : {1, 2, 3, 4}) {
+        QX5_GEOMETRY g;
+        ASSERT_TRUE(Qx5PlanGeometry(&g, 3, 10, o));
+        std::vector<int> hits(g.imageBytes, 0);
+        for (unsigned y0 = 0; y0 < 10; y0 += 4) {
+            unsigned y1 = y0 + 4 < 10 ? y0 + 4 : 10;
+            size_t start, bytes;
+            ASSERT_TRUE(Qx5StripBlock(&g, y0, y1, &start, &bytes));
+            ASSERT_LE(start + bytes, g.imageBytes);
+            for (size_t b = start; b < start + bytes; b++)
+                hits[b]++;
+            for (unsigned y = y0; y < y1; y++) {
+                long long base, step;
+                Qx5RowPlacement(&g, y, &base, &step);
+                EXPECT_GE(base, (long long)start);
+                EXPECT_LT(base + step * 2, (long long)(start + bytes));
+                EXPECT_GE(base + step * 2, (long long)start);
+            }
+        }
+        for (int h : hits)
+            EXPECT_EQ(1, h);
+    }
+    QX5_GEOMETRY g;
+    Qx5PlanGeometry(&g, 3, 10, 6);
+    size_t s, b;
+    EXPECT_FALSE(Qx5StripBlock(&g, 0, 4, &s, &b));
+}
+
+TEST(ConverterImage, TransparencyGoesOverWhite)
+{
+    const unsigned char px[] = {
+        10, 20, 30, 255,      // opaque: as it is
+        10, 20, 30, 0,        // clear: white
+        0, 0, 0, 128,         // half black: mid grey
+        0, 0, 255, 64,        // a quarter red
+    };
+    unsigned char out[12];
+    Qx5CompositeRow(px, 4, out, 0, 3);
+    const unsigned char want[] = {10, 20, 30, 255, 255, 255, 127, 127, 127, 191, 191, 255};
+    for (int i = 0; i < 12; i++)
+        EXPECT_EQ(want[i], out[i]) << i;
+}
+
+TEST(ConverterMessage, PathBlockChecks)
+{
+    char out[QX5_PATH_BLOCK];
+    char block[QX5_PATH_BLOCK] = {};
+    const char* good = "C:\\Kotopane\\個人設定\\Gazou.bmp";
+    strcpy(block, good);
+    EXPECT_EQ(QX5_BLOCK_OK, Qx5CheckPathBlock(block, sizeof(block), out));
+    EXPECT_STREQ(good, out);
+
+    strcpy(block, "\\\\server\\share\\表ソ.bmp");   // trail bytes 0x5C inside
+    EXPECT_EQ(QX5_BLOCK_OK, Qx5CheckPathBlock(block, sizeof(block), out));
+
+    EXPECT_EQ(QX5_BLOCK_SIZE, Qx5CheckPathBlock(block, 259, out));
+    EXPECT_EQ(QX5_BLOCK_SIZE, Qx5CheckPathBlock(block, 261, out));
+    EXPECT_EQ(QX5_BLOCK_SIZE, Qx5CheckPathBlock(nullptr, 260, out));
+    EXPECT_EQ(0, out[0]);
+
+    memset(block, 'a', sizeof(block));
+    EXPECT_EQ(QX5_BLOCK_UNTERMINATED, Qx5CheckPathBlock(block, sizeof(block), out));
+    block[259] = 0;
+    EXPECT_EQ(QX5_BLOCK_NOT_ABSOLUTE, Qx5CheckPathBlock(block, sizeof(block), out));
+    memset(block, 0, sizeof(block));
+    EXPECT_EQ(QX5_BLOCK_EMPTY, Qx5CheckPathBlock(block, sizeof(block), out));
+
+    strcpy(block, "relative\\Gazou.bmp");
+    EXPECT_EQ(QX5_BLOCK_NOT_ABSOLUTE, Qx5CheckPathBlock(block, sizeof(block), out));
+    strcpy(block, "C:Gazou.bmp");
+    EXPECT_EQ(QX5_BLOCK_NOT_ABSOLUTE, Qx5CheckPathBlock(block, sizeof(block), out));
+
+    // A lead byte at the end, a lead byte before a byte that can't follow it, stray bytes.
+    const char* bad[] = {"C:\\a\x95", "C:\\a\x95\x20", "C:\\a\x80", "C:\\a\xA0", "C:\\a\xFD",
+                         "C:\\a\tb", "C:\\a\x7F"};
+    for (const char* s : bad) {
+        memset(block, 0, sizeof(block));
+        strcpy(block, s);
+        EXPECT_EQ(QX5_BLOCK_BAD_TEXT, Qx5CheckPathBlock(block, sizeof(block), out)) << s;
+    }
+    // A path of 259 bytes plus its terminator is the longest that fits.
+    memset(block, 0, sizeof(block));
+    strcpy(block, "C:\\");
+    memset(block + 3, 'x', 256);
+    EXPECT_EQ(QX5_BLOCK_OK, Qx5CheckPathBlock(block, sizeof(block), out));
+    EXPECT_EQ(259u, strlen(out));
+    // Half-width katakana are single bytes and fine.
+    EXPECT_TRUE(Qx5ValidCp932Path("C:\\\xB1\xB2", 5));
+}
