@@ -53,6 +53,8 @@ void MainWnd_Create()
     HWND wnd = MAIN_HWND;
     if (!ConverterPresent()) {
         ConverterReportMissing();
+        // Start-up made the file-map folder a moment ago; an empty one is not left behind.
+        EdgeRemoveDirectory(KP_FILEMAP_DIR);
         ExitProcess(0);
     }
     EdgeShellOpen(wnd, KP_WEB_ADDRESS);

@@ -1,0 +1,268 @@
+// The real Kotopane.exe and QX5.exe in a scratch program folder, driven from outside as a
+// user (and the system) would.
+#include <gtest/gtest.h>
+#include "tests/support/TestSupport.h"
+#include "tests/wine/display_pictures.h"
+
+static const wchar_t kTitle[] =
+    L"Kotopane （‘ v‘）/ メニューを押すと画像が変わります。画像をクリックするとセリフだけ変わります。"
+    L"　セリフやメニューは「編集(E)」から追加、削除、書き換えできます。";
+static const wchar_t kConverterTitle[] = L"圧縮ファイルBMP変換だぞ";
+
+struct RUNNING {
+    STARTED_PROGRAM app;
+    HWND main;
+    HWND converter;
+    HANDLE converterProcess;
+};
+
+static bool StartKotopane(const std::wstring& folder, RUNNING* r)
+{
+    std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
+    CopyFileW(exe.c_str(), (folder + L"\\App\\Kotopane.exe").c_str(), FALSE);
+    if (!StartProgram(folder + L"\\App\\Kotopane.exe", folder + L"\\App", &r->app))
+        return false;
+    r->main = FindProcessWindow(r->app.pid, L"NORMAL0", 15000);
+    r->converter = FindWindowByTitle(kConverterTitle, 10000);
+    r->converterProcess = nullptr;
+    if (r->converter) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(r->converter, &pid);
+        r->converterProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
+    }
+    return r->main != nullptr;
+}
+
+static void KillIfRunning(RUNNING* r)
+{
+    if (r->app.process && WaitForSingleObject(r->app.process, 0) == WAIT_TIMEOUT)
+        TerminateProcess(r->app.process, 1);
+    if (r->converterProcess && WaitForSingleObject(r->converterProcess, 0) == WAIT_TIMEOUT)
+        TerminateProcess(r->converterProcess, 1);
+}
+
+static std::string Sjis(const wchar_t* w)
+{
+    return ToCp932(w);
+}
+
+// The converter as Kotopane uses it: destination by WM_COPYDATA, source by WM_SETTEXT.
+static bool Convert(HWND converter, const std::wstring& dst, const std::wstring& src)
+{
+    char block[260] = {};
+    std::string d = ToCp932(dst);
+    if (d.size() >= sizeof(block))
+        return false;
+    memcpy(block, d.data(), d.size());
+    COPYDATASTRUCT cds = { 0, sizeof(block), block };
+    DWORD_PTR r;
+    if (!SendMessageTimeoutW(converter, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, 10000, &r))
+        return false;
+    return SendMessageTimeoutW(converter, WM_SETTEXT, 0, (LPARAM)src.c_str(), SMTO_ABORTIFHUNG, 20000, &r) != 0;
+}
+
+static bool BitmapSize(const std::wstring& bmp, int* w, int* h)
+{
+    HBITMAP b = (HBITMAP)LoadImageW(nullptr, bmp.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    if (!b)
+        return false;
+    BITMAP bm;
+    GetObjectW(b, sizeof(bm), &bm);
+    DeleteObject(b);
+    *w = bm.bmWidth;
+    *h = bm.bmHeight;
+    return true;
+}
+
+// A one-pixel red GIF.
+static const unsigned char kGif[] = {
+    'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0, 0, 0, 0, 0,
+    ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'
+};
+
+TEST(KotopaneEndToEnd, FirstRunConvertsClosesAndLeavesTheDefaultSettings)
+{
+    std::wstring folder = MakeScratchProgramFolder(L"e2e_first");
+    HandoffLogStart(L"e2e_first");
+    RUNNING r = {};
+    ASSERT_TRUE(StartKotopane(folder, &r));
+    EXPECT_EQ(WindowTitle(r.main), kTitle);
+    EXPECT_TRUE(GetWindowLongW(r.main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    ASSERT_NE(r.converter, nullptr) << "converter window not found";
+    EXPECT_EQ(WindowTitle(r.converter), kConverterTitle);
+
+    // The web address goes to the shell once per start.
+    std::vector<std::wstring> handoffs = HandoffLogLines(1, 5000);
+    ASSERT_EQ(handoffs.size(), 1u);
+    EXPECT_NE(handoffs[0].find(L"https://www.example.com/kotopane/"), std::wstring::npos);
+
+    // While running, the surfaces are backed by files of the documented size.
+    std::wstring maps = folder + L"\\App\\ファイルマップフォルダ";
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    LONGLONG surface = (LONGLONG)(work.right - work.left - 50) * (work.bottom - work.top) * 4 + 1000;
+    for (const wchar_t* name : { L"glMemDC0.txt", L"glGazouDC0.txt", L"glGazouDC1.txt" }) {
+        WIN32_FILE_ATTRIBUTE_DATA a;
+        ASSERT_TRUE(GetFileAttributesExW((maps + L"\\" + name).c_str(), GetFileExInfoStandard, &a)) << name;
+        EXPECT_EQ(((LONGLONG)a.nFileSizeHigh << 32) | a.nFileSizeLow, surface) << name;
+    }
+    EXPECT_TRUE(FileExists(maps + L"\\glHartDC0.txt"));
+    EXPECT_FALSE(FileExists(maps + L"\\AlphaBlendBBTableC0.txt"));
+
+    // The converter turns a JPEG, a PNG and a GIF into BMPs that LoadImage reads.
+    std::wstring pics = folder + L"\\pics";
+    CreateDirectoryW(pics.c_str(), nullptr);
+    ASSERT_TRUE(WriteWicPicture(pics + L"\\photo.jpg", GUID_ContainerFormatJpeg, 64, 48));
+    ASSERT_TRUE(WriteWicPicture(pics + L"\\表ソ.png", GUID_ContainerFormatPng, 30, 20));
+    ASSERT_TRUE(WriteBytes(pics + L"\\dot.gif", std::string((const char*)kGif, sizeof(kGif))));
+    struct { const wchar_t* src; int w, h; } cases[] = {
+        { L"photo.jpg", 64, 48 }, { L"表ソ.png", 30, 20 }, { L"dot.gif", 1, 1 } };
+    for (auto& c : cases) {
+        std::wstring out = pics + L"\\out.bmp";
+        DeleteFileW(out.c_str());
+        ASSERT_TRUE(Convert(r.converter, out, pics + L"\\" + c.src)) << c.src;
+        int w = 0, h = 0;
+        ASSERT_TRUE(BitmapSize(out, &w, &h)) << c.src;
+        EXPECT_EQ(w, c.w) << c.src;
+        EXPECT_EQ(h, c.h) << c.src;
+    }
+
+    PostMessageW(r.main, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    EXPECT_TRUE(WaitProcessExit(r.app.process, 10000, &code));
+    EXPECT_EQ(code, 0u);
+    if (r.converterProcess)
+        EXPECT_TRUE(WaitProcessExit(r.converterProcess, 10000, nullptr)) << "converter still running";
+    KillIfRunning(&r);
+
+    std::wstring settings = SettingsFolder(folder);
+    std::string bytes;
+    ASSERT_TRUE(ReadBytes(settings + L"\\メニューリスト.txt", &bytes));
+    EXPECT_EQ(bytes, Sjis(L"★ほめる\r\n★なぐさめる\r\n"));
+    ASSERT_TRUE(ReadBytes(settings + L"\\背景色.txt", &bytes));
+    EXPECT_EQ(bytes, "0");
+    ASSERT_TRUE(ReadBytes(settings + L"\\ハート.txt", &bytes));
+    EXPECT_EQ(bytes, std::string("0\0", 2));
+    ASSERT_TRUE(ReadBytes(settings + L"\\最近フォルダパス.txt", &bytes));
+    EXPECT_EQ(bytes, std::string(1300, '\0'));
+    ASSERT_TRUE(ReadBytes(settings + L"\\★ほめる\\★ほめるセリフ.txt", &bytes));
+    EXPECT_EQ(bytes, Sjis(L"すごーい！\r\nかっこいいー！\r\n頭いいー！\r\n") + std::string(1, '\0'));
+    ASSERT_TRUE(ReadBytes(settings + L"\\★なぐさめる\\★なぐさめるセリフ.txt", &bytes));
+    EXPECT_EQ(bytes, Sjis(L"がんばって！\r\nだいじょうぶ！\r\n応援してるよ！\r\nお疲れさま\r\n") + std::string(1, '\0'));
+
+    // Nothing else is left: no conversion output, no temporary files, no file-map folder.
+    std::vector<std::wstring> names = ListFolder(settings);
+    std::sort(names.begin(), names.end());
+    std::vector<std::wstring> expected = { L"ハート.txt", L"メニューリスト.txt", L"最近フォルダパス.txt",
+                                           L"背景色.txt", L"★なぐさめる", L"★ほめる" };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+    EXPECT_FALSE(DirExists(maps));
+    CloseHandle(r.app.process);
+    if (r.converterProcess)
+        CloseHandle(r.converterProcess);
+}
+
+TEST(KotopaneEndToEnd, MissingConverterIsReportedAndNothingIsSaved)
+{
+    std::wstring folder = MakeScratchProgramFolder(L"e2e_noconverter", false);
+    HandoffLogStart(L"e2e_noconverter");
+    std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
+    CopyFileW(exe.c_str(), (folder + L"\\App\\Kotopane.exe").c_str(), FALSE);
+    STARTED_PROGRAM p;
+    ASSERT_TRUE(StartProgram(folder + L"\\App\\Kotopane.exe", folder + L"\\App", &p));
+    std::vector<HWND> boxes = FindProcessBoxes(p.pid, 15000);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(WindowTitle(boxes[0]), L"（；‘ v‘）/部品がありません。");
+    EXPECT_EQ(BoxText(boxes[0]), L"部品フォルダにQX5.exeがありません。Kotopaneは元のフォルダに入れてお使いください。");
+    EXPECT_TRUE(GetDlgItem(boxes[0], IDOK) != nullptr);
+    EXPECT_TRUE(GetDlgItem(boxes[0], IDCANCEL) == nullptr || GetDlgItem(boxes[0], IDNO) == nullptr);
+    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(WaitProcessExit(p.process, 10000, &code));
+    EXPECT_EQ(code, 0u);
+    CloseHandle(p.process);
+    EXPECT_TRUE(ListFolder(SettingsFolder(folder)).empty());
+    EXPECT_FALSE(DirExists(folder + L"\\App\\ファイルマップフォルダ"));
+    EXPECT_TRUE(HandoffLogLines(0, 300).empty()) << "no web address before the converter check";
+}
+
+TEST(KotopaneEndToEnd, SecondStartShowsTheRunningWindowAndTouchesNothing)
+{
+    std::wstring folder = MakeScratchProgramFolder(L"e2e_second");
+    HandoffLogStart(L"e2e_second");
+    RUNNING r = {};
+    ASSERT_TRUE(StartKotopane(folder, &r));
+    std::wstring menuList = SettingsFolder(folder) + L"\\メニューリスト.txt";
+
+    STARTED_PROGRAM second;
+    ASSERT_TRUE(StartProgram(folder + L"\\App\\Kotopane.exe", folder + L"\\App", &second));
+    DWORD code = 99;
+    EXPECT_TRUE(WaitProcessExit(second.process, 10000, &code));
+    EXPECT_EQ(code, 0u);
+    CloseHandle(second.process);
+    EXPECT_FALSE(FileExists(menuList)) << "the second start must not save";
+    EXPECT_TRUE(IsWindow(r.main));
+    EXPECT_EQ(HandoffLogLines(1, 2000).size(), 1u) << "only the first start opens the web address";
+
+    PostMessageW(r.main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitProcessExit(r.app.process, 10000, &code));
+    if (r.converterProcess)
+        EXPECT_TRUE(WaitProcessExit(r.converterProcess, 10000, nullptr));
+    KillIfRunning(&r);
+    EXPECT_TRUE(FileExists(menuList));
+    CloseHandle(r.app.process);
+}
+
+// A process killed at any moment of its shutdown leaves each settings file whole: the old
+// bytes or the new ones, never a cut file.
+TEST(KotopaneEndToEnd, KilledDuringShutdownLeavesOldOrNewSettings)
+{
+    std::wstring folder = MakeScratchProgramFolder(L"e2e_kill");
+    std::wstring settings = SettingsFolder(folder);
+    CreateDirectoryW(settings.c_str(), nullptr);
+    CreateDirectoryW((settings + L"\\A").c_str(), nullptr);
+    CreateDirectoryW((settings + L"\\B").c_str(), nullptr);
+    HandoffLogStart(L"e2e_kill");
+
+    struct { const wchar_t* name; std::string old; std::string fresh; } files[] = {
+        { L"背景色.txt", "255", "255" },
+        { L"メニューリスト.txt", "A\r\nB\r\nGone\r\n", "A\r\nB\r\n" },
+        { L"最近フォルダパス.txt", "C:\\x\\\r\n", "C:\\x\\\r\n" + std::string(1300 - 7, '\0') },
+        { L"ハート.txt", "1", std::string("1\0", 2) },
+    };
+    for (int delay : { 0, 5, 15, 30, 60 }) {
+        for (auto& f : files)
+            ASSERT_TRUE(WriteBytes(settings + L"\\" + f.name, f.old));
+        RUNNING r = {};
+        // The missing folder of "Gone" is reported once; answer it from outside.
+        std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
+        CopyFileW(exe.c_str(), (folder + L"\\App\\Kotopane.exe").c_str(), FALSE);
+        ASSERT_TRUE(StartProgram(folder + L"\\App\\Kotopane.exe", folder + L"\\App", &r.app));
+        std::vector<HWND> boxes = FindProcessBoxes(r.app.pid, 15000);
+        ASSERT_FALSE(boxes.empty());
+        PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+        r.main = FindProcessWindow(r.app.pid, L"NORMAL0", 15000);
+        ASSERT_NE(r.main, nullptr);
+        r.converter = FindWindowByTitle(kConverterTitle, 10000);
+        DWORD cpid = 0;
+        GetWindowThreadProcessId(r.converter, &cpid);
+        r.converterProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, cpid);
+
+        PostMessageW(r.main, WM_CLOSE, 0, 0);
+        Sleep(delay);
+        TerminateProcess(r.app.process, 1);
+        WaitProcessExit(r.app.process, 5000, nullptr);
+        KillIfRunning(&r);
+        CloseHandle(r.app.process);
+        if (r.converterProcess)
+            CloseHandle(r.converterProcess);
+
+        for (auto& f : files) {
+            std::string now;
+            ASSERT_TRUE(ReadBytes(settings + L"\\" + f.name, &now)) << "delay " << delay;
+            EXPECT_TRUE(now == f.old || now == f.fresh) << "delay " << delay << ", file " << ToCp932(f.name);
+        }
+        DeleteTree(folder + L"\\App\\ファイルマップフォルダ");
+    }
+}
