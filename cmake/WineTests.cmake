@@ -6,6 +6,16 @@ endif()
 
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# GoogleTest's own sources hold characters that code page 932 lacks.
+foreach(t gtest gtest_main gmock gmock_main)
+  if(TARGET ${t})
+    target_compile_options(${t} PRIVATE -fexec-charset=UTF-8)
+  endif()
+endforeach()
+# GoogleTest's own sources hold literals (the micro sign in <chrono>) that code page 932
+# cannot spell; they are no program text, so they keep UTF-8.
+target_compile_options(gtest PRIVATE -fexec-charset=UTF-8)
+target_compile_options(gtest_main PRIVATE -fexec-charset=UTF-8)
 include(GoogleTest)
 
 set(KP_TEST_DIR ${CMAKE_BINARY_DIR}/tests)
