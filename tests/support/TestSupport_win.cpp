@@ -422,7 +422,17 @@ HWND FindWindowByTitle(const wchar_t* title, DWORD timeoutMs)
 
 std::vector<HWND> FindProcessBoxes(DWORD pid, DWORD timeoutMs)
 {
-    return FindWindowsWait(pid, L"#32770", nullptr, timeoutMs);
+    // A box is found while it is still being built; wait until it shows.
+    DWORD start = GetTickCount();
+    for (;;) {
+        std::vector<HWND> boxes = FindWindowsWait(pid, L"#32770", nullptr, timeoutMs);
+        bool ready = !boxes.empty();
+        for (HWND b : boxes)
+            ready = ready && IsWindowVisible(b);
+        if (ready || GetTickCount() - start >= timeoutMs)
+            return boxes;
+        PumpMessages(10);
+    }
 }
 
 std::wstring BoxText(HWND box)
