@@ -1,0 +1,425 @@
+// Dropping pictures onto the real main window with WM_DROPFILES, and the picture
+// commands and context menu that act on the picture shown.
+#include "app/Globals.h"
+#include "intake/Intake.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A small valid picture whose bytes tell it apart from others.
+std::string Bmp(unsigned char red, unsigned char green, unsigned char blue)
+{
+    const int w = 2, h = 2, row = 8, size = 54 + row * h;
+    std::string b(size, '\0');
+    auto put32 = [&](int at, unsigned v) {
+        for (int i = 0; i < 4; i++)
+            b[at + i] = (char)(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, size);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    b[26] = 1;
+    b[28] = 24;
+    put32(34, row * h);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            b[54 + y * row + x * 3] = (char)blue;
+            b[54 + y * row + x * 3 + 1] = (char)green;
+            b[54 + y * row + x * 3 + 2] = (char)red;
+        }
+    return b;
+}
+
+// What the shell hands over: a DROPFILES block with wide names; the receiver frees it.
+HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files)
+{
+    size_t chars = 1;
+    for (const std::wstring& f : files)
+        chars += f.size() + 1;
+    HGLOBAL h = GlobalAlloc(GHND | GMEM_SHARE, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    DROPFILES* df = (DROPFILES*)GlobalLock(h);
+    df->pFiles = sizeof(DROPFILES);
+    df->pt = pt;
+    df->fNC = FALSE;
+    df->fWide = TRUE;
+    wchar_t* p = (wchar_t*)(df + 1);
+    for (const std::wstring& f : files) {
+        memcpy(p, f.c_str(), f.size() * sizeof(wchar_t));
+        p += f.size() + 1;
+    }
+    *p = 0;
+    GlobalUnlock(h);
+    return (HDROP)h;
+}
+
+POINT Center(const RECT& r)
+{
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// Names code page 932 cannot write (kept out of assertion macros, which quote their
+// arguments as narrow text).
+const wchar_t kEmoji[] = L"😀.png";
+const wchar_t kHangul[] = L"한.png";
+
+bool Contains(const std::wstring& s, const wchar_t* part)
+{
+    return s.find(part) != std::wstring::npos;
+}
+
+class DropTest : public testing::Test {
+protected:
+    std::wstring pf;
+    std::wstring src;          // where the dropped files come from
+    std::wstring cat0, cat1;   // category folders
+    std::wstring linesName0;
+
+    // Names with 0x5C trail bytes in the source folder too.
+    void Prepare(bool start = true)
+    {
+        const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+        std::wstring name = L"intake-" + Utf8ToWide(info->name());
+        pf = MakeScratchProgramFolder(name.c_str());
+        src = TestBuildDir() + L"\\scratch\\" + name + L"-src表ソ";
+        DeleteTree(src);
+        CreateDirectoryW(src.c_str(), nullptr);
+        cat0 = SettingsFolder(pf) + L"\\★ほめる";
+        cat1 = SettingsFolder(pf) + L"\\★なぐさめる";
+        HandoffLogStart(name.c_str());
+        BoxWatchStart();
+        if (start) {
+            ASSERT_TRUE(StartKotopaneInProcess(pf) != nullptr);
+            ASSERT_EQ(2, Globals.glMenuSuu);
+            BoxWatchStart();
+        }
+    }
+
+    void SetUp() override { Prepare(); }
+
+    void TearDown() override
+    {
+        StopKotopaneInProcess();
+        BoxWatchStop();
+    }
+
+    std::wstring Source(const wchar_t* file, const std::string& bytes)
+    {
+        std::wstring path = src + L"\\" + file;
+        EXPECT_TRUE(WriteBytes(path, bytes));
+        return path;
+    }
+
+    void Drop(POINT pt, const std::vector<std::wstring>& files)
+    {
+        SendMessageW(MAIN_HWND, WM_DROPFILES, (WPARAM)MakeDrop(pt, files), 0);
+    }
+
+    std::string Read(const std::wstring& path)
+    {
+        std::string b;
+        if (!ReadBytes(path, &b))
+            return "(missing)";
+        return b;
+    }
+
+    // Boxes other than the display's report of a picture it could not load.
+    std::vector<SHOWN_BOX> OurBoxes()
+    {
+        std::vector<SHOWN_BOX> boxes;
+        for (const SHOWN_BOX& b : BoxWatchSeen())
+            if (!Contains(b.caption, L"画像ファイルの読み込みに失敗"))
+                boxes.push_back(b);
+        return boxes;
+    }
+};
+
+TEST_F(DropTest, OntoSecondEntryCopiesThereShowsTheLastAndKeepsTheSelection)
+{
+    std::vector<std::wstring> files = {Source(L"a.bmp", Bmp(255, 0, 0)), Source(L"表.bmp", Bmp(0, 255, 0)),
+                                       Source(L"ソ.bmp", Bmp(0, 0, 255))};
+    POINT pt = Center(Globals.glMenuRect[1]);
+    ASSERT_LT(pt.y, 0);                          // the menu bar lies above the client area
+    HDROP drop = MakeDrop(pt, files);
+    TraceCaptureStart();
+    SendMessageW(MAIN_HWND, WM_DROPFILES, (WPARAM)drop, 0);
+    std::vector<std::string> traces = TraceCaptureStop();
+
+    EXPECT_EQ(Bmp(255, 0, 0), Read(cat1 + L"\\a.bmp"));
+    EXPECT_EQ(Bmp(0, 255, 0), Read(cat1 + L"\\表.bmp"));
+    EXPECT_EQ(Bmp(0, 0, 255), Read(cat1 + L"\\ソ.bmp"));
+    EXPECT_FALSE(FileExists(cat0 + L"\\a.bmp"));
+    EXPECT_EQ(3, Globals.glPicSuu[1]);
+    EXPECT_EQ(0, Globals.glPicSuu[0]);
+    EXPECT_EQ(0, Globals.glNowMenuNum);
+    EXPECT_EQ(L"ソ.bmp", ToWide(Globals.currentPicName));
+    EXPECT_EQ(cat1, ToWide(Globals.shownPicFolder));
+    EXPECT_EQ(1, Globals.picShown);
+    // The folder of the last file, trail bytes 0x5C and all, heads the recent list.
+    EXPECT_EQ(src + L"\\", ToWide(Globals.glRecentFolder[0]));
+    EXPECT_EQ(0u, GlobalSize(drop));             // the drop block was released
+
+    ASSERT_GE(traces.size(), 4u);
+    EXPECT_EQ("●●●　MainWnd_DropFiles　●●●=0, 0, 0, 0, 0\r\n", traces[0]);
+    char expect[80];
+    snprintf(expect, sizeof expect, "Pt.x,Pt.y=%ld, %ld, 0, 0, 0\r\n", pt.x, pt.y);
+    EXPECT_EQ(expect, traces[1]);
+    EXPECT_EQ("glMenuSuu=2, 0, 0, 0, 0\r\n", traces[2]);
+    EXPECT_EQ("ButtonNum=1, 0, 0, 0, 0\r\n", traces[3]);
+    EXPECT_TRUE(BoxWatchSeen().empty());
+}
+
+TEST_F(DropTest, EntryEdgesCountAndPointsBesideGoToTheSelectedCategory)
+{
+    RECT r1 = Globals.glMenuRect[1];
+    Globals.glNowMenuNum = 0;
+    Drop(POINT{r1.left, r1.bottom}, {Source(L"corner.bmp", Bmp(1, 2, 3))});
+    EXPECT_TRUE(FileExists(cat1 + L"\\corner.bmp"));
+    Drop(POINT{r1.left, r1.top}, {Source(L"top.bmp", Bmp(1, 2, 3))});
+    EXPECT_TRUE(FileExists(cat1 + L"\\top.bmp"));
+
+    // Just below the entry is the client area: the selected category takes it.
+    Drop(POINT{Center(r1).x, r1.bottom + 1}, {Source(L"below.bmp", Bmp(1, 2, 3))});
+    EXPECT_TRUE(FileExists(cat0 + L"\\below.bmp"));
+    EXPECT_FALSE(FileExists(cat1 + L"\\below.bmp"));
+    // The picture area with category 1 selected.
+    Globals.glNowMenuNum = 1;
+    Drop(POINT{300, 300}, {Source(L"area.bmp", Bmp(1, 2, 3))});
+    EXPECT_TRUE(FileExists(cat1 + L"\\area.bmp"));
+    EXPECT_EQ(3, Globals.glPicSuu[1]);
+    EXPECT_EQ(1, Globals.glPicSuu[0]);
+    EXPECT_EQ(1, Globals.glNowMenuNum);
+}
+
+TEST_F(DropTest, SameNameReplacesTheCategoryFile)
+{
+    ASSERT_TRUE(WriteBytes(cat0 + L"\\same.bmp", Bmp(255, 0, 0)));
+    Drop(POINT{200, 300}, {Source(L"same.bmp", Bmp(0, 0, 255))});
+    EXPECT_EQ(Bmp(0, 0, 255), Read(cat0 + L"\\same.bmp"));
+    EXPECT_EQ(Bmp(0, 0, 255), Read(src + L"\\same.bmp"));   // the dropped file stays
+}
+
+TEST_F(DropTest, FolderIsNotCountedNorShown)
+{
+    std::wstring sub = src + L"\\フォルダ";
+    CreateDirectoryW(sub.c_str(), nullptr);
+    Source(L"フォルダ\\inner.bmp", Bmp(9, 9, 9));
+
+    Drop(POINT{200, 300}, {sub});
+    EXPECT_EQ(0, Globals.glPicSuu[0]);
+    EXPECT_EQ(0, Globals.picShown);              // nothing arrived, nothing to show
+    EXPECT_STREQ("", Globals.currentPicName);
+    EXPECT_FALSE(FileExists(cat0 + L"\\フォルダ"));
+    EXPECT_TRUE(BoxWatchSeen().empty());
+
+    // A folder last in a drop does not take the picture's place.
+    Drop(POINT{200, 300}, {Source(L"pic.bmp", Bmp(5, 5, 5)), sub});
+    EXPECT_EQ(1, Globals.glPicSuu[0]);
+    EXPECT_EQ(L"pic.bmp", ToWide(Globals.currentPicName));
+    EXPECT_EQ(1, Globals.picShown);
+    EXPECT_TRUE(OurBoxes().empty());
+}
+
+TEST_F(DropTest, NameOutsideCodePage932IsRefusedByNameAndTheRestCopied)
+{
+    std::vector<std::wstring> files = {Source(kEmoji, Bmp(1, 1, 1)), Source(L"ok.bmp", Bmp(2, 2, 2)),
+                                       Source(kHangul, Bmp(3, 3, 3))};
+    Drop(POINT{200, 300}, files);
+
+    std::vector<std::wstring> inFolder = ListFolder(cat0);
+    std::sort(inFolder.begin(), inFolder.end());
+    EXPECT_EQ((std::vector<std::wstring>{L"ok.bmp", L"★ほめるセリフ.txt"}), inFolder);
+    EXPECT_EQ(1, Globals.glPicSuu[0]);
+    EXPECT_EQ(L"ok.bmp", ToWide(Globals.currentPicName));
+    std::vector<SHOWN_BOX> boxes = OurBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_TRUE(Contains(boxes[0].text, kEmoji)) << boxes[0].text;
+    EXPECT_TRUE(Contains(boxes[0].text, kHangul)) << boxes[0].text;
+    EXPECT_EQ(MAIN_HWND, boxes[0].owner);
+    EXPECT_EQ(1, Globals.picShown);
+}
+
+TEST_F(DropTest, OnlyRefusedNamesShowNothing)
+{
+    Drop(POINT{200, 300}, {Source(kEmoji, Bmp(1, 1, 1))});
+    EXPECT_EQ(1u, OurBoxes().size());
+    EXPECT_EQ(1u, BoxWatchSeen().size());        // no attempt to show a picture
+    EXPECT_EQ(0, Globals.picShown);
+    EXPECT_EQ(0, Globals.glPicSuu[0]);
+}
+
+class NoCategoryDropTest : public DropTest {
+protected:
+    void SetUp() override
+    {
+        Prepare(false);
+        // A menu list whose only category has no folder leaves no category at all.
+        CreateDirectoryW(SettingsFolder(pf).c_str(), nullptr);
+        ASSERT_TRUE(WriteBytes(SettingsFolder(pf) + L"\\メニューリスト.txt", ToCp932(L"ない\r\n")));
+        ASSERT_TRUE(StartKotopaneInProcess(pf) != nullptr);
+        ASSERT_EQ(0, Globals.glMenuSuu);
+        BoxWatchStart();
+    }
+};
+
+TEST_F(NoCategoryDropTest, TellsTheUserAndCopiesNothing)
+{
+    std::vector<std::wstring> before = ListFolder(SettingsFolder(pf));
+    Drop(POINT{200, 300}, {Source(L"a.bmp", Bmp(1, 1, 1))});
+    EXPECT_EQ(before, ListFolder(SettingsFolder(pf)));
+    std::vector<SHOWN_BOX> boxes = BoxWatchSeen();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_TRUE(Contains(boxes[0].text, L"メニュー追加")) << boxes[0].text;
+    EXPECT_EQ(MAIN_HWND, boxes[0].owner);
+    EXPECT_EQ(0, Globals.glPicSuu[0]);
+    EXPECT_EQ(0, Globals.picShown);
+    EXPECT_STREQ("", Globals.glRecentFolder[0]);
+}
+
+TEST_F(DropTest, RemoveAfterDropOnOtherEntryDeletesTheShownPictureOnly)
+{
+    ASSERT_TRUE(WriteBytes(cat0 + L"\\same.bmp", Bmp(255, 0, 0)));
+    SendMessageW(MAIN_HWND, WM_COMMAND, 10000, 0);   // shows cat0's only picture
+    ASSERT_EQ(1, Globals.glPicSuu[0]);
+    ASSERT_EQ(L"same.bmp", ToWide(Globals.currentPicName));
+
+    Drop(Center(Globals.glMenuRect[1]), {Source(L"same.bmp", Bmp(0, 0, 255))});
+    ASSERT_EQ(0, Globals.glNowMenuNum);
+    BoxWatchStart();
+    SendMessageW(MAIN_HWND, WM_COMMAND, 1008, 0);
+    SendMessageW(MAIN_HWND, WM_COMMAND, 1009, 0);
+
+    std::vector<SHOWN_BOX> boxes = BoxWatchSeen();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"(` v`)/ 現在の画像ファイル名", boxes[0].caption);
+    EXPECT_EQ(cat1 + L"\\same.bmp", boxes[0].text);
+    EXPECT_FALSE(FileExists(cat1 + L"\\same.bmp"));
+    EXPECT_EQ(Bmp(255, 0, 0), Read(cat0 + L"\\same.bmp"));
+    // The window shows the background alone.
+    int x = Globals.clientW / 2, y = Globals.clientH / 2;
+    EXPECT_EQ(Globals.backColor, GetPixel(Globals.glMemDC.hDC, x, y));
+}
+
+TEST_F(DropTest, PictureCommandTexts)
+{
+    // Nothing shown yet.
+    SendMessageW(MAIN_HWND, WM_COMMAND, 1008, 0);
+    SendMessageW(MAIN_HWND, WM_COMMAND, 1009, 0);
+    SendMessageW(MAIN_HWND, WM_COMMAND, 1007, 0);
+    SendMessageW(MAIN_HWND, WM_COMMAND, 1010, 0);
+    SendMessageW(MAIN_HWND, WM_COMMAND, 1011, 0);
+    std::vector<SHOWN_BOX> b = BoxWatchSeen();
+    ASSERT_EQ(5u, b.size());
+    EXPECT_EQ(L"(;` v`)/ 現在の画像ファイル名", b[0].caption);
+    EXPECT_EQ(L"現在の画像がありません。", b[0].text);
+    EXPECT_FALSE(b[0].topmost);
+    EXPECT_EQ(L"削除", b[1].caption);
+    EXPECT_EQ(L"削除する画像がありません。", b[1].text);
+    EXPECT_TRUE(b[1].topmost);
+    EXPECT_EQ(L"画像はウィンドウかそれぞれのメニューフォルダにドロップしてください。", b[2].caption);
+    EXPECT_EQ(L"メニュー「★ほめる」に画像を入れたい場合は、そのままウィンドウに画像をドロップしてください。\r\n"
+              L"　違うメニューに入れたいときは、そのメニューをクリックしてからドロップしてください。\r\n"
+              L"（元の画像は移動したり失われたりしません。）\r\n"
+              L"(裏ワザ：メニューをクリックしなくても、入れたいメニューの上にドロップすればそのメニューに画像が入ります。)",
+              b[2].text);
+    EXPECT_EQ(L"画像を選択して削除", b[3].caption);
+    EXPECT_EQ(L"個人設定フォルダ内にある各フォルダから手動で削除してください。", b[3].text);
+    EXPECT_EQ(L"画像を指定して別のメニューにコピー", b[4].caption);
+    EXPECT_EQ(L"個人設定フォルダ内にある各フォルダから手動でコピーしてください。", b[4].text);
+    for (const SHOWN_BOX& box : b)
+        EXPECT_EQ(MAIN_HWND, box.owner);
+    // 1010 and 1011 open the settings folder.
+    std::vector<std::wstring> h = HandoffLogLines(3, 3000);
+    int folderOpens = 0;
+    for (const std::wstring& l : h)
+        folderOpens += Contains(l, L"個人設定") ? 1 : 0;
+    EXPECT_EQ(2, folderOpens);
+}
+
+// Drives the context menu from inside its own loop: notes what it offers, then picks
+// the first item (or closes an empty menu).
+struct MENU_SEEN {
+    HMENU menu;
+    int items;
+    UINT firstId;
+    std::wstring firstText;
+    int ticks;
+    bool pick;
+};
+MENU_SEEN gMenuSeen;
+
+void CALLBACK MenuTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (popup && IsWindowVisible(popup) && !gMenuSeen.menu) {
+        gMenuSeen.menu = (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0);
+        gMenuSeen.items = GetMenuItemCount(gMenuSeen.menu);
+        if (gMenuSeen.items > 0) {
+            wchar_t text[256] = {};
+            GetMenuStringW(gMenuSeen.menu, 0, text, 256, MF_BYPOSITION);
+            gMenuSeen.firstText = text;
+            gMenuSeen.firstId = GetMenuItemID(gMenuSeen.menu, 0);
+        }
+        if (gMenuSeen.pick && gMenuSeen.items > 0) {
+            PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+            return;
+        }
+    }
+    if (++gMenuSeen.ticks > 20)
+        EndMenu();
+}
+
+void RightClick(bool pick)
+{
+    gMenuSeen = MENU_SEEN{};
+    gMenuSeen.pick = pick;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, MenuTimer);
+    SendMessageW(MAIN_HWND, WM_RBUTTONDOWN, 0, MAKELPARAM(300, 300));
+    KillTimer(nullptr, timer);
+}
+
+TEST_F(DropTest, RightClickWithoutPicturesSaysSo)
+{
+    RightClick(false);
+    std::vector<SHOWN_BOX> b = BoxWatchSeen();
+    ASSERT_EQ(1u, b.size());
+    EXPECT_EQ(L"PopUpMenu", b[0].caption);
+    EXPECT_EQ(L"メニューアイテムがありません。", b[0].text);
+    EXPECT_EQ(MAIN_HWND, b[0].owner);
+    EXPECT_EQ(0, gMenuSeen.items);
+    EXPECT_EQ(0, Globals.popupItemCount);
+    if (gMenuSeen.menu)
+        EXPECT_FALSE(IsMenu(gMenuSeen.menu));
+}
+
+TEST_F(DropTest, RightClickOffersRemovalAndChoosingItDeletesTheShownPicture)
+{
+    ASSERT_TRUE(WriteBytes(cat0 + L"\\one.bmp", Bmp(10, 20, 30)));
+    SendMessageW(MAIN_HWND, WM_COMMAND, 10000, 0);
+    ASSERT_EQ(1, Globals.glPicSuu[0]);
+    BoxWatchStart();
+    RightClick(true);
+    PumpMessages(200);                           // the choice arrives as WM_COMMAND
+
+    ASSERT_TRUE(gMenuSeen.menu != nullptr);
+    EXPECT_EQ(1, gMenuSeen.items);
+    EXPECT_EQ(1009u, gMenuSeen.firstId);
+    EXPECT_EQ(L"現在の画像をリストから外す", gMenuSeen.firstText);
+    EXPECT_FALSE(IsMenu(gMenuSeen.menu));        // released after use
+    EXPECT_EQ(0, Globals.popupItemCount);
+    EXPECT_FALSE(FileExists(cat0 + L"\\one.bmp"));
+    EXPECT_TRUE(BoxWatchSeen().empty());
+}
+
+}  // namespace
