@@ -1,0 +1,240 @@
+#pragma once
+// Pictures for the converter tests, made with the system's WIC encoders (and an icon by
+// hand, as WIC has no icon encoder), and a reader for the BMPs the converter writes.
+#include <windows.h>
+#include <wincodec.h>
+#include <string>
+#include <vector>
+#include <functional>
+
+// Colour of a pixel counted from the top left: 0xAARRGGBB.
+typedef std::function<DWORD(int x, int y)> PIXEL_FN;
+
+// Encodes frames (one function per frame) of w x h in the given container. Rows are handed
+// to the encoder in strips, so very large pictures need no full-size buffer here.
+inline bool EncodePicture(const std::wstring& path, const GUID& container, int w, int h,
+                          const std::vector<PIXEL_FN>& frames)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IWICImagingFactory* factory = nullptr;
+    IWICStream* stream = nullptr;
+    IWICBitmapEncoder* enc = nullptr;
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IWICImagingFactory, (void**)&factory))
+              && SUCCEEDED(factory->CreateStream(&stream))
+              && SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE))
+              && SUCCEEDED(factory->CreateEncoder(container, nullptr, &enc))
+              && SUCCEEDED(enc->Initialize(stream, WICBitmapEncoderNoCache));
+    bool gif = IsEqualGUID(container, GUID_ContainerFormatGif);
+    bool alpha = IsEqualGUID(container, GUID_ContainerFormatPng) || IsEqualGUID(container, GUID_ContainerFormatTiff);
+    for (size_t f = 0; ok && f < frames.size(); f++) {
+        IWICBitmapFrameEncode* frame = nullptr;
+        IPropertyBag2* props = nullptr;
+        ok = SUCCEEDED(enc->CreateNewFrame(&frame, &props)) && SUCCEEDED(frame->Initialize(props))
+             && SUCCEEDED(frame->SetSize(w, h));
+        WICPixelFormatGUID fmt = gif ? GUID_WICPixelFormat8bppIndexed
+                                     : (alpha ? GUID_WICPixelFormat32bppBGRA : GUID_WICPixelFormat24bppBGR);
+        WICPixelFormatGUID want = fmt;
+        ok = ok && SUCCEEDED(frame->SetPixelFormat(&fmt)) && IsEqualGUID(fmt, want);
+        // GIF: a palette of the colours the frame uses (up to 256), index per pixel.
+        std::vector<WICColor> pal;
+        if (ok && gif) {
+            for (int y = 0; y < h; y++)
+                for (int x = 0; x < w; x++) {
+                    WICColor c = frames[f](x, y);
+                    bool seen = false;
+                    for (WICColor p : pal)
+                        seen = seen || p == c;
+                    if (!seen && pal.size() < 256)
+                        pal.push_back(c);
+                }
+            IWICPalette* palette = nullptr;
+            ok = SUCCEEDED(factory->CreatePalette(&palette))
+                 && SUCCEEDED(palette->InitializeCustom(pal.data(), (UINT)pal.size()))
+                 && SUCCEEDED(frame->SetPalette(palette));
+            if (palette)
+                palette->Release();
+        }
+        UINT bpp = gif ? 1 : (alpha ? 4 : 3);
+        UINT stride = ((UINT)w * bpp + 3) & ~3u;
+        int strip = (int)(16u * 1024 * 1024 / stride);
+        if (strip < 1)
+            strip = 1;
+        std::vector<BYTE> buf((size_t)stride * (strip < h ? strip : h));
+        for (int y0 = 0; ok && y0 < h; y0 += strip) {
+            int n = h - y0 < strip ? h - y0 : strip;
+            for (int y = 0; y < n; y++) {
+                BYTE* row = buf.data() + (size_t)y * stride;
+                for (int x = 0; x < w; x++) {
+                    DWORD c = frames[f](x, y0 + y);
+                    if (gif) {
+                        size_t k = 0;
+                        while (k < pal.size() && pal[k] != c)
+                            k++;
+                        row[x] = (BYTE)k;
+                        continue;
+                    }
+                    row[x * bpp + 0] = (BYTE)c;
+                    row[x * bpp + 1] = (BYTE)(c >> 8);
+                    row[x * bpp + 2] = (BYTE)(c >> 16);
+                    if (bpp == 4)
+                        row[x * bpp + 3] = (BYTE)(c >> 24);
+                }
+            }
+            ok = SUCCEEDED(frame->WritePixels(n, stride, stride * n, buf.data()));
+        }
+        ok = ok && SUCCEEDED(frame->Commit());
+        if (props)
+            props->Release();
+        if (frame)
+            frame->Release();
+    }
+    ok = ok && SUCCEEDED(enc->Commit());
+    if (enc)
+        enc->Release();
+    if (stream)
+        stream->Release();
+    if (factory)
+        factory->Release();
+    if (!ok)
+        DeleteFileW(path.c_str());
+    return ok;
+}
+
+inline void Put16(std::string& s, unsigned v, bool big)
+{
+    if (big) { s += (char)(v >> 8); s += (char)v; }
+    else { s += (char)v; s += (char)(v >> 8); }
+}
+
+inline void Put32(std::string& s, unsigned long v, bool big)
+{
+    for (int i = 0; i < 4; i++)
+        s += (char)(v >> (big ? 24 - 8 * i : 8 * i));
+}
+
+// An APP1 EXIF segment whose IFD0 holds the orientation, as cameras write it.
+inline std::string ExifSegment(unsigned orient, bool big)
+{
+    std::string t = big ? "MM" : "II";
+    Put16(t, 42, big);
+    Put32(t, 8, big);
+    Put16(t, 2, big);
+    Put16(t, 271, big); Put16(t, 2, big); Put32(t, 4, big); t += std::string("Cam", 4);  // Make
+    Put16(t, 274, big); Put16(t, 3, big); Put32(t, 1, big); Put16(t, orient, big); Put16(t, 0, big);
+    Put32(t, 0, big);
+    std::string body = std::string("Exif\0\0", 6) + t;
+    std::string seg = "\xFF\xE1";
+    Put16(seg, (unsigned)body.size() + 2, true);
+    return seg + body;
+}
+
+// Puts an EXIF segment right after the JPEG's start marker.
+inline bool SpliceExif(const std::wstring& path, unsigned orient, bool big)
+{
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    GetFileSizeEx(f, &size);
+    std::string data((size_t)size.QuadPart, 0);
+    DWORD done = 0;
+    bool ok = ReadFile(f, &data[0], (DWORD)data.size(), &done, nullptr) && done == data.size() && data.size() > 2
+              && (unsigned char)data[0] == 0xFF && (unsigned char)data[1] == 0xD8;
+    if (ok) {
+        data.insert(2, ExifSegment(orient, big));
+        SetFilePointer(f, 0, nullptr, FILE_BEGIN);
+        ok = WriteFile(f, data.data(), (DWORD)data.size(), &done, nullptr) && done == data.size();
+    }
+    CloseHandle(f);
+    return ok;
+}
+
+// An icon file with one 32-bit DIB image per size, each filled with its colour (0xAARRGGBB).
+inline bool WriteIcon(const std::wstring& path, const std::vector<std::pair<int, DWORD>>& images)
+{
+    std::string head, body;
+    Put16(head, 0, false);
+    Put16(head, 1, false);
+    Put16(head, (unsigned)images.size(), false);
+    size_t offset = 6 + 16 * images.size();
+    for (auto& im : images) {
+        int n = im.first;
+        std::string dib;
+        Put32(dib, 40, false); Put32(dib, n, false); Put32(dib, n * 2, false);
+        Put16(dib, 1, false); Put16(dib, 32, false);
+        for (int i = 0; i < 6; i++)
+            Put32(dib, 0, false);
+        for (int i = 0; i < n * n; i++)
+            Put32(dib, im.second, false);
+        int maskStride = ((n + 31) / 32) * 4;
+        dib += std::string((size_t)maskStride * n, '\0');
+        head += (char)(n >= 256 ? 0 : n);
+        head += (char)(n >= 256 ? 0 : n);
+        head += '\0';
+        head += '\0';
+        Put16(head, 1, false);
+        Put16(head, 32, false);
+        Put32(head, (unsigned long)dib.size(), false);
+        Put32(head, (unsigned long)(offset + body.size()), false);
+        body += dib;
+    }
+    std::string all = head + body;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD done = 0;
+    BOOL ok = WriteFile(f, all.data(), (DWORD)all.size(), &done, nullptr);
+    CloseHandle(f);
+    return ok && done == all.size();
+}
+
+// A BMP as the converter writes it, read back: size and pixels (0x00RRGGBB) from the top left.
+struct READ_BMP {
+    int w = 0, h = 0, bits = 0;
+    std::vector<DWORD> px;
+    DWORD at(int x, int y) const { return px[(size_t)y * w + x]; }
+};
+
+inline bool ReadConvertedBmp(const std::wstring& path, READ_BMP* out)
+{
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    GetFileSizeEx(f, &size);
+    std::string data((size_t)size.QuadPart, 0);
+    DWORD done = 0;
+    BOOL ok = ReadFile(f, &data[0], (DWORD)data.size(), &done, nullptr);
+    CloseHandle(f);
+    if (!ok || data.size() < 54 || data[0] != 'B' || data[1] != 'M')
+        return false;
+    const BITMAPINFOHEADER* ih = (const BITMAPINFOHEADER*)(data.data() + 14);
+    const BITMAPFILEHEADER* fh = (const BITMAPFILEHEADER*)data.data();
+    out->w = ih->biWidth;
+    out->h = ih->biHeight;
+    out->bits = ih->biBitCount;
+    if (out->bits != 24 || out->w <= 0 || out->h <= 0 || fh->bfSize != data.size())
+        return false;
+    size_t stride = ((size_t)out->w * 3 + 3) & ~(size_t)3;
+    if (fh->bfOffBits + stride * out->h > data.size())
+        return false;
+    out->px.resize((size_t)out->w * out->h);
+    for (int y = 0; y < out->h; y++) {
+        const unsigned char* row = (const unsigned char*)data.data() + fh->bfOffBits + (size_t)(out->h - 1 - y) * stride;
+        for (int x = 0; x < out->w; x++)
+            out->px[(size_t)y * out->w + x] = row[x * 3] | row[x * 3 + 1] << 8 | row[x * 3 + 2] << 16;
+    }
+    return true;
+}
+
+// Colours within tolerance per channel (JPEG is lossy).
+inline bool Near(DWORD a, DWORD b, int tol = 24)
+{
+    for (int s = 0; s < 24; s += 8) {
+        int d = (int)((a >> s) & 0xFF) - (int)((b >> s) & 0xFF);
+        if (d < -tol || d > tol)
+            return false;
+    }
+    return true;
+}

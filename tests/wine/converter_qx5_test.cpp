@@ -1,0 +1,448 @@
+// QX5.exe driven as Kotopane drives it: a real process, found by its window title, asked by
+// WM_COPYDATA (destination, code page 932) and WM_SETTEXT (source, UTF-16).
+#include "tests/support/TestSupport.h"
+#include "tests/wine/converter_pictures.h"
+#include <gtest/gtest.h>
+#include <psapi.h>
+#include <string.h>
+
+static const wchar_t* kTitle = L"圧縮ファイルBMP変換だぞ";
+
+struct QX5_RUN {
+    STARTED_PROGRAM prog = {};
+    HWND wnd = nullptr;
+};
+
+struct FIND_TITLE {
+    DWORD pid;
+    HWND found;
+};
+
+static BOOL CALLBACK FindTitleProc(HWND wnd, LPARAM lp)
+{
+    FIND_TITLE* ctx = (FIND_TITLE*)lp;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    wchar_t text[64] = {};
+    if (pid == ctx->pid && GetWindowTextW(wnd, text, 64) && wcscmp(text, kTitle) == 0) {
+        ctx->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static std::wstring Qx5Exe()
+{
+    return TestBuildDir() + L"\\Kotopane\\部品\\QX5.exe";
+}
+
+static bool Qx5Launch(QX5_RUN* run)
+{
+    if (!StartProgram(Qx5Exe(), L"", &run->prog))
+        return false;
+    for (int i = 0; i < 250 && !run->wnd; i++) {
+        FIND_TITLE ctx = {run->prog.pid, nullptr};
+        EnumWindows(FindTitleProc, (LPARAM)&ctx);
+        run->wnd = ctx.found;
+        if (!run->wnd)
+            Sleep(20);
+    }
+    return run->wnd != nullptr;
+}
+
+static void Qx5End(QX5_RUN* run)
+{
+    if (run->wnd) {
+        DWORD_PTR r;
+        SendMessageTimeoutW(run->wnd, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+    }
+    if (run->prog.process) {
+        if (WaitForSingleObject(run->prog.process, 5000) != WAIT_OBJECT_0)
+            TerminateProcess(run->prog.process, 1);
+        CloseHandle(run->prog.process);
+    }
+    *run = QX5_RUN();
+}
+
+// Sends the destination block as it is (dst in code page 932) and then the source.
+// Returns what WM_SETTEXT returned; *answered says whether both came back in time.
+static LRESULT Qx5Request(HWND wnd, const std::wstring& dst, const std::wstring& src, bool* answered = nullptr,
+                          DWORD timeoutMs = 60000)
+{
+    char block[260] = {};
+    std::string d = ToCp932(dst);
+    memcpy(block, d.data(), d.size() < 259 ? d.size() : 259);
+    COPYDATASTRUCT cds = {(ULONG_PTR)GetDesktopWindow(), sizeof(block), block};
+    DWORD_PTR r1 = 0, r2 = 0;
+    bool ok = SendMessageTimeoutW(wnd, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, 5000, &r1)
+              && SendMessageTimeoutW(wnd, WM_SETTEXT, 0, (LPARAM)src.c_str(), SMTO_ABORTIFHUNG, timeoutMs, &r2);
+    if (answered)
+        *answered = ok;
+    return (LRESULT)r2;
+}
+
+static bool LoadsWithLoadImage(const std::wstring& path, int* w, int* h)
+{
+    HBITMAP bmp = (HBITMAP)LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    if (!bmp)
+        return false;
+    BITMAP bm = {};
+    GetObjectW(bmp, sizeof(bm), &bm);
+    DeleteObject(bmp);
+    *w = bm.bmWidth;
+    *h = bm.bmHeight;
+    return true;
+}
+
+// Four quadrants of distinct colours, so every turn and mirror shows.
+static DWORD Quadrants(int x, int y, int w, int h)
+{
+    bool right = x >= w / 2, bottom = y >= h / 2;
+    if (!bottom)
+        return right ? 0xFF00C000 : 0xFFE00000;   // green | red
+    return right ? 0xFFFFFF00 : 0xFF0000E0;       // yellow | blue
+}
+
+enum { RED = 0xE00000, GREEN = 0x00C000, BLUE = 0x0000E0, YELLOW = 0xFFFF00 };
+
+class Qx5Test : public ::testing::Test {
+protected:
+    static QX5_RUN run;
+    static std::wstring dir;
+
+    static void SetUpTestSuite()
+    {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        dir = TestBuildDir() + L"\\scratch\\qx5_変換表ソ";
+        DeleteTree(dir);
+        CreateDirectoryW((TestBuildDir() + L"\\scratch").c_str(), nullptr);
+        CreateDirectoryW(dir.c_str(), nullptr);
+        Qx5Launch(&run);
+    }
+    static void TearDownTestSuite() { Qx5End(&run); }
+    void SetUp() override { ASSERT_TRUE(run.wnd) << "QX5.exe did not show its window"; }
+
+    // Converts and reads the result; the destination is removed first.
+    static bool Convert(const std::wstring& src, READ_BMP* out, const wchar_t* dstName = L"Gazou.bmp")
+    {
+        std::wstring dst = dir + L"\\" + dstName;
+        DeleteFileW(dst.c_str());
+        LRESULT r = Qx5Request(run.wnd, dst, src);
+        bool read = ReadConvertedBmp(dst, out);
+        EXPECT_EQ(read ? TRUE : FALSE, r) << "the answer says whether a BMP was written";
+        int w = 0, h = 0;
+        if (read) {
+            EXPECT_TRUE(LoadsWithLoadImage(dst, &w, &h));
+            EXPECT_EQ(out->w, w);
+            EXPECT_EQ(out->h, h);
+        }
+        return read;
+    }
+
+    static void ExpectAlive()
+    {
+        std::wstring src = dir + L"\\alive.png";
+        ASSERT_TRUE(EncodePicture(src, GUID_ContainerFormatPng, 3, 2, {[](int, int) { return 0xFF123456u; }}));
+        READ_BMP bmp;
+        ASSERT_TRUE(Convert(src, &bmp, L"alive.bmp"));
+        EXPECT_EQ(0x123456u, bmp.at(2, 1));
+    }
+};
+QX5_RUN Qx5Test::run;
+std::wstring Qx5Test::dir;
+
+TEST_F(Qx5Test, EachFormatBecomesAnUprightBmp)
+{
+    const int W = 64, H = 32;
+    PIXEL_FN quads = [](int x, int y) { return Quadrants(x, y, W, H); };
+    struct { const wchar_t* name; GUID container; int tol; } cases[] = {
+        {L"写真.jpg", GUID_ContainerFormatJpeg, 40},
+        {L"絵.png", GUID_ContainerFormatPng, 0},
+        {L"表.bmp", GUID_ContainerFormatBmp, 0},
+        {L"ソ.tif", GUID_ContainerFormatTiff, 0},
+        {L"anim.gif", GUID_ContainerFormatGif, 0},
+    };
+    for (auto& c : cases) {
+        std::wstring src = dir + L"\\" + c.name;
+        std::vector<PIXEL_FN> frames = {quads};
+        if (IsEqualGUID(c.container, GUID_ContainerFormatGif))   // animated: a second, all-blue frame
+            frames.push_back([](int, int) { return 0xFF0000E0u; });
+        ASSERT_TRUE(EncodePicture(src, c.container, W, H, frames)) << (const char*)ToCp932(c.name).c_str();
+        READ_BMP bmp;
+        ASSERT_TRUE(Convert(src, &bmp)) << ToCp932(c.name);
+        EXPECT_EQ(W, bmp.w);
+        EXPECT_EQ(H, bmp.h);
+        EXPECT_PRED3(Near, RED, bmp.at(8, 8), c.tol) << ToCp932(c.name);
+        EXPECT_PRED3(Near, GREEN, bmp.at(56, 8), c.tol) << ToCp932(c.name);
+        EXPECT_PRED3(Near, BLUE, bmp.at(8, 24), c.tol) << ToCp932(c.name);
+        EXPECT_PRED3(Near, YELLOW, bmp.at(56, 24), c.tol) << ToCp932(c.name);
+    }
+}
+
+TEST_F(Qx5Test, IconGivesItsLargestImage)
+{
+    std::wstring src = dir + L"\\アイコン.ico";
+    ASSERT_TRUE(WriteIcon(src, {{16, 0xFFFF0000}, {48, 0xFF00FF00}, {32, 0xFF0000FF}}));
+    READ_BMP bmp;
+    ASSERT_TRUE(Convert(src, &bmp));
+    EXPECT_EQ(48, bmp.w);
+    EXPECT_EQ(48, bmp.h);
+    EXPECT_EQ(0x00FF00u, bmp.at(0, 0));
+    EXPECT_EQ(0x00FF00u, bmp.at(47, 47));
+}
+
+// Photos taken sideways carry their orientation only in the EXIF block; the BMP is upright.
+TEST_F(Qx5Test, ExifOrientationTurnsJpegsUpright)
+{
+    const int W = 64, H = 32;
+    struct { unsigned orient; bool big; int w, h; DWORD tl, tr, bl, br; } cases[] = {
+        {1, false, 64, 32, RED, GREEN, BLUE, YELLOW},
+        {6, true, 32, 64, BLUE, RED, YELLOW, GREEN},     // turned right
+        {3, false, 64, 32, YELLOW, BLUE, GREEN, RED},    // upside down
+        {8, false, 32, 64, GREEN, YELLOW, RED, BLUE},    // turned left
+        {2, true, 64, 32, GREEN, RED, YELLOW, BLUE},     // mirrored
+        {5, true, 32, 64, RED, BLUE, GREEN, YELLOW},     // transposed
+        {7, false, 32, 64, YELLOW, GREEN, BLUE, RED},    // transverse
+    };
+    for (auto& c : cases) {
+        std::wstring src = dir + L"\\横向き" + std::to_wstring(c.orient) + L".jpg";
+        ASSERT_TRUE(EncodePicture(src, GUID_ContainerFormatJpeg, W, H, {[](int x, int y) { return Quadrants(x, y, W, H); }}));
+        ASSERT_TRUE(SpliceExif(src, c.orient, c.big));
+        READ_BMP bmp;
+        ASSERT_TRUE(Convert(src, &bmp)) << c.orient;
+        ASSERT_EQ(c.w, bmp.w) << c.orient;
+        ASSERT_EQ(c.h, bmp.h) << c.orient;
+        int qx = c.w / 4, qy = c.h / 4;
+        EXPECT_PRED3(Near, c.tl, bmp.at(qx, qy), 40) << "orientation " << c.orient;
+        EXPECT_PRED3(Near, c.tr, bmp.at(c.w - 1 - qx, qy), 40) << "orientation " << c.orient;
+        EXPECT_PRED3(Near, c.bl, bmp.at(qx, c.h - 1 - qy), 40) << "orientation " << c.orient;
+        EXPECT_PRED3(Near, c.br, bmp.at(c.w - 1 - qx, c.h - 1 - qy), 40) << "orientation " << c.orient;
+    }
+}
+
+TEST_F(Qx5Test, TransparencyIsCompositedOverWhite)
+{
+    std::wstring src = dir + L"\\透明.png";
+    // Left column clear, middle half-transparent black, right opaque blue.
+    ASSERT_TRUE(EncodePicture(src, GUID_ContainerFormatPng, 3, 1, {[](int x, int) {
+        return x == 0 ? 0x00FF0000u : (x == 1 ? 0x80000000u : 0xFF0000FFu);
+    }}));
+    READ_BMP bmp;
+    ASSERT_TRUE(Convert(src, &bmp));
+    EXPECT_EQ(0xFFFFFFu, bmp.at(0, 0));
+    EXPECT_PRED3(Near, 0x7F7F7Fu, bmp.at(1, 0), 1);
+    EXPECT_EQ(0x0000FFu, bmp.at(2, 0));
+}
+
+// Whatever it can't read leaves no file, not even an earlier one, and the converter
+// keeps answering.
+TEST_F(Qx5Test, UnreadableInputLeavesNoFileAndKeepsRunning)
+{
+    std::wstring good = dir + L"\\good.png";
+    ASSERT_TRUE(EncodePicture(good, GUID_ContainerFormatPng, 40, 30, {[](int x, int y) { return 0xFF000000u | (x * 6 << 16) | (y * 8); }}));
+    std::string png, jpg;
+    ASSERT_TRUE(ReadBytes(good, &png));
+    std::wstring goodJpg = dir + L"\\good.jpg";
+    ASSERT_TRUE(EncodePicture(goodJpg, GUID_ContainerFormatJpeg, 400, 300, {[](int x, int y) { return 0xFF000000u | (x << 8) | y; }}));
+    ASSERT_TRUE(ReadBytes(goodJpg, &jpg));
+    std::string garbage(5000, '\0');
+    for (size_t i = 0; i < garbage.size(); i++)
+        garbage[i] = (char)(i * 7919 >> 3);
+    // A BMP header claiming 100000 x 100000 pixels with nothing behind it.
+    std::string hugeBmp("BM\0\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\xA0\x86\x01\0\xA0\x86\x01\0\x01\0\x18\0", 30);
+    hugeBmp += std::string(24, '\0');
+    struct { const wchar_t* name; std::string bytes; } cases[] = {
+        {L"empty.jpg", ""},
+        {L"text.png", "this is not a picture\r\n"},
+        {L"garbage.gif", garbage},
+        {L"pngheader.png", png.substr(0, 8) + garbage},
+        {L"half.png", png.substr(0, png.size() / 2)},
+        {L"half.jpg", jpg.substr(0, jpg.size() / 2)},
+        {L"headonly.jpg", jpg.substr(0, 700)},
+        {L"huge.bmp", hugeBmp},
+    };
+    std::wstring dst = dir + L"\\Gazou.bmp";
+    for (auto& c : cases) {
+        std::wstring src = dir + L"\\" + c.name;
+        ASSERT_TRUE(WriteBytes(src, c.bytes));
+        ASSERT_TRUE(WriteBytes(dst, "stale picture"));
+        bool answered = false;
+        LRESULT r = Qx5Request(run.wnd, dst, src, &answered, 20000);
+        EXPECT_TRUE(answered) << ToCp932(c.name);
+        EXPECT_EQ(FALSE, r) << ToCp932(c.name);
+        EXPECT_FALSE(FileExists(dst)) << ToCp932(c.name);
+        EXPECT_FALSE(FileExists(dst + L".qx5tmp")) << ToCp932(c.name);
+    }
+    // Missing file, a folder.
+    for (std::wstring src : {dir + L"\\none.jpg", dir}) {
+        ASSERT_TRUE(WriteBytes(dst, "stale picture"));
+        EXPECT_EQ(FALSE, Qx5Request(run.wnd, dst, src));
+        EXPECT_FALSE(FileExists(dst));
+    }
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(run.prog.process, 0));
+    ExpectAlive();
+}
+
+// What arrives is checked before any path is touched; WM_SETTEXT never renames the window.
+TEST_F(Qx5Test, RequestsAreCheckedAndTheTitleStays)
+{
+    std::wstring src = dir + L"\\check.png";
+    ASSERT_TRUE(EncodePicture(src, GUID_ContainerFormatPng, 2, 2, {[](int, int) { return 0xFF00FF00u; }}));
+    std::wstring dst = dir + L"\\checked.bmp";
+    std::string d = ToCp932(dst);
+    DWORD_PTR r = 1;
+
+    // WM_SETTEXT with no destination before it: nothing written.
+    DeleteFileW(dst.c_str());
+    ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_SETTEXT, 0, (LPARAM)src.c_str(), 0, 10000, &r));
+    EXPECT_EQ(FALSE, (LRESULT)r);
+    EXPECT_FALSE(FileExists(dst));
+
+    struct { size_t size; bool terminate; const char* path; } bad[] = {
+        {259, true, nullptr},            // short block
+        {261, true, nullptr},            // long block
+        {260, false, nullptr},           // no terminator
+        {260, true, "relative.bmp"},
+        {260, true, "C:\\x\x81"},        // a lead byte cut off
+    };
+    for (auto& b : bad) {
+        std::vector<char> block(b.size, 0);
+        if (b.path)
+            strcpy(block.data(), b.path);
+        else
+            memcpy(block.data(), d.data(), d.size());
+        if (!b.terminate)
+            for (size_t i = d.size(); i < block.size(); i++)
+                block[i] = 'x';
+        COPYDATASTRUCT cds = {0, (DWORD)block.size(), block.data()};
+        ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_COPYDATA, 0, (LPARAM)&cds, 0, 5000, &r));
+        EXPECT_EQ(FALSE, (LRESULT)r) << b.size;
+        // The source that follows a refused destination is ignored.
+        ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_SETTEXT, 0, (LPARAM)src.c_str(), 0, 10000, &r));
+        EXPECT_EQ(FALSE, (LRESULT)r);
+    }
+    EXPECT_FALSE(FileExists(dst));
+    std::vector<std::wstring> names = ListFolder(dir);
+    for (auto& n : names)
+        EXPECT_EQ(std::wstring::npos, n.find(L"relative")) << ToCp932(n);
+
+    // An empty source after a good destination.
+    EXPECT_EQ(FALSE, Qx5Request(run.wnd, dst, L""));
+    // One destination serves one conversion only.
+    EXPECT_EQ(TRUE, Qx5Request(run.wnd, dst, src));
+    EXPECT_TRUE(DeleteFileW(dst.c_str()));
+    ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_SETTEXT, 0, (LPARAM)src.c_str(), 0, 10000, &r));
+    EXPECT_FALSE(FileExists(dst));
+
+    wchar_t title[64] = {};
+    GetWindowTextW(run.wnd, title, 64);
+    EXPECT_STREQ(kTitle, title);
+    EXPECT_FALSE(IsWindowVisible(run.wnd));
+}
+
+static DWORD Gradient(int x, int y, int w, int h)
+{
+    return 0xFF000000u | (DWORD)(x * 255 / (w - 1)) << 16 | (DWORD)(y * 255 / (h - 1)) << 8 | 0x40;
+}
+
+static void ConvertBigPhoto(unsigned orient)
+{
+    const int W = 8000, H = 6000;
+    std::wstring dir = TestBuildDir() + L"\\scratch\\qx5_big";
+    CreateDirectoryW((TestBuildDir() + L"\\scratch").c_str(), nullptr);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    std::wstring src = dir + L"\\48MP.jpg";
+    if (!FileExists(src))
+        ASSERT_TRUE(EncodePicture(src, GUID_ContainerFormatJpeg, W, H, {[](int x, int y) { return Gradient(x, y, W, H); }}));
+    std::wstring rotated = dir + L"\\48MP_" + std::to_wstring(orient) + L".jpg";
+    ASSERT_TRUE(CopyFileW(src.c_str(), rotated.c_str(), FALSE));
+    ASSERT_TRUE(SpliceExif(rotated, orient, false));
+
+    QX5_RUN run;
+    ASSERT_TRUE(Qx5Launch(&run));
+    std::wstring dst = dir + L"\\Gazou.bmp";
+    DeleteFileW(dst.c_str());
+    DWORD t0 = GetTickCount();
+    bool answered = false;
+    LRESULT r = Qx5Request(run.wnd, dst, rotated, &answered, 120000);
+    DWORD ms = GetTickCount() - t0;
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof(pmc);
+    ASSERT_TRUE(GetProcessMemoryInfo(run.prog.process, &pmc, sizeof(pmc)));
+    printf("48 MP JPEG, orientation %u: converted in %lu ms, QX5 peak working set %llu MB, peak pagefile %llu MB\n",
+           orient, ms, (unsigned long long)pmc.PeakWorkingSetSize >> 20, (unsigned long long)pmc.PeakPagefileUsage >> 20);
+    ::testing::Test::RecordProperty("peak_working_set_mb_orient" + std::to_string(orient), (int)(pmc.PeakWorkingSetSize >> 20));
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(TRUE, r);
+
+    bool turned = orient >= 5;
+    int ow = turned ? H : W, oh = turned ? W : H;
+    // The header and a few pixels, read without loading the 144 MB file whole.
+    HANDLE f = CreateFileW(dst.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f);
+    LARGE_INTEGER size;
+    GetFileSizeEx(f, &size);
+    unsigned char head[54];
+    DWORD got = 0;
+    ReadFile(f, head, 54, &got, nullptr);
+    const BITMAPINFOHEADER* ih = (const BITMAPINFOHEADER*)(head + 14);
+    EXPECT_EQ(ow, ih->biWidth);
+    EXPECT_EQ(oh, ih->biHeight);
+    EXPECT_EQ(24, ih->biBitCount);
+    size_t stride = ((size_t)ow * 3 + 3) & ~(size_t)3;
+    EXPECT_EQ((LONGLONG)(54 + stride * oh), size.QuadPart);
+    auto pixel = [&](int x, int y) {
+        LARGE_INTEGER at;
+        at.QuadPart = 54 + (LONGLONG)(oh - 1 - y) * stride + x * 3;
+        unsigned char p[3] = {};
+        SetFilePointerEx(f, at, nullptr, FILE_BEGIN);
+        ReadFile(f, p, 3, &got, nullptr);
+        return (DWORD)(p[0] | p[1] << 8 | p[2] << 16);
+    };
+    // Source corners: top-left dark (R 0, G 0), top-right red, bottom-left green.
+    DWORD srcTL = Gradient(0, 0, W, H) & 0xFFFFFF, srcTR = Gradient(W - 1, 0, W, H) & 0xFFFFFF;
+    DWORD srcBL = Gradient(0, H - 1, W, H) & 0xFFFFFF;
+    if (orient == 6) {           // turned right: source bottom-left is shown top-left
+        EXPECT_PRED3(Near, srcBL, pixel(0, 0), 16);
+        EXPECT_PRED3(Near, srcTL, pixel(ow - 1, 0), 16);
+        EXPECT_PRED3(Near, srcTR, pixel(ow - 1, oh - 1), 16);
+    } else {
+        EXPECT_PRED3(Near, srcTL, pixel(0, 0), 16);
+        EXPECT_PRED3(Near, srcTR, pixel(ow - 1, 0), 16);
+        EXPECT_PRED3(Near, srcBL, pixel(0, oh - 1), 16);
+    }
+    CloseHandle(f);
+    int lw = 0, lh = 0;
+    EXPECT_TRUE(LoadsWithLoadImage(dst, &lw, &lh));
+    EXPECT_EQ(ow, lw);
+    EXPECT_EQ(oh, lh);
+    Qx5End(&run);
+    DeleteFileW(dst.c_str());
+    DeleteFileW(rotated.c_str());
+}
+
+TEST(Qx5Big, FortyEightMegapixelPhotoConverts)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ConvertBigPhoto(1);
+}
+
+TEST(Qx5Big, FortyEightMegapixelPhotoTakenSidewaysConverts)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ConvertBigPhoto(6);
+}
+
+TEST(Qx5Life, WmDestroyEndsTheProcess)
+{
+    QX5_RUN run;
+    ASSERT_TRUE(Qx5Launch(&run));
+    EXPECT_FALSE(IsWindowVisible(run.wnd));
+    DWORD_PTR r = 1;
+    ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, 5000, &r));
+    DWORD code = 99;
+    EXPECT_TRUE(WaitProcessExit(run.prog.process, 5000, &code));
+    EXPECT_EQ(0u, code);
+    EXPECT_FALSE(IsWindow(run.wnd));
+    CloseHandle(run.prog.process);
+}
