@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "app/Globals.h"
+#include "bitmaps/FileMapDC.h"
+#include "bitmaps/MappedBuffer.h"
+#include "store/Paths.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// Each test runs in a working directory of its own, where the file-map folder may or may
+// not exist, as at a real start.
+class BitmapsTest : public ::testing::Test {
+protected:
+    std::wstring dir;
+    wchar_t oldDir[MAX_PATH + 1] = {};
+
+    void SetUp() override
+    {
+        GetCurrentDirectoryW(MAX_PATH + 1, oldDir);
+        dir = TestBuildDir() + L"\\scratch\\bitmaps_" + std::to_wstring(GetCurrentProcessId());
+        DeleteTree(dir);
+        CreateDirectoryW((TestBuildDir() + L"\\scratch").c_str(), nullptr);
+        ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+        ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
+        MAIN_HWND = nullptr;
+    }
+    void TearDown() override
+    {
+        SetCurrentDirectoryW(oldDir);
+        DeleteTree(dir);
+    }
+    std::wstring MapFolder() { return dir + L"\\" + ToWide(KP_FILEMAP_DIR); }
+    void MakeMapFolder() { ASSERT_TRUE(CreateDirectoryW(MapFolder().c_str(), nullptr)); }
+    std::wstring Backing(const char* name) { return MapFolder() + L"\\" + ToWide(name); }
+    static long long SizeOf(const std::wstring& path)
+    {
+        WIN32_FILE_ATTRIBUTE_DATA a;
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a))
+            return -1;
+        return ((long long)a.nFileSizeHigh << 32) | a.nFileSizeLow;
+    }
+    // Mapping names live in the session, so each test uses its own.
+    std::string Name(const char* base) { return std::string(base) + std::to_string(GetCurrentProcessId()) + "_"; }
+};
+
+// A 24-bit BMP file whose pixel (x, y) from the top left is (x*6, y*8, 200) in RGB.
+std::string MakeBmp(int w, int h)
+{
+    int stride = (w * 3 + 3) & ~3;
+    BITMAPFILEHEADER fh = {};
+    BITMAPINFOHEADER ih = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + stride * h;
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    std::string bytes((const char*)&fh, sizeof fh);
+    bytes.append((const char*)&ih, sizeof ih);
+    for (int row = 0; row < h; row++) {
+        int y = h - 1 - row;
+        std::string line(stride, 0);
+        for (int x = 0; x < w; x++) {
+            line[x * 3 + 0] = (char)200;
+            line[x * 3 + 1] = (char)(y * 8);
+            line[x * 3 + 2] = (char)(x * 6);
+        }
+        bytes += line;
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST_F(BitmapsTest, CreateFillsTheRecordAndTheBackingFile)
+{
+    MakeMapFolder();
+    std::string name = Name("kpDC");
+    FSFM_DC rec = {};
+    BoxWatchStart();
+    ASSERT_EQ(DCCreateByFSFM(&rec, name.c_str(), 3, 64, 48, 32), 1);
+    EXPECT_TRUE(BoxWatchStop().empty());
+    EXPECT_EQ(rec.width, 64);
+    EXPECT_EQ(rec.height, 48);
+    EXPECT_NE(rec.hDC, nullptr);
+    EXPECT_NE(rec.hBmp, nullptr);
+    EXPECT_NE(rec.hOldBmp, nullptr);
+    EXPECT_EQ(rec.dibSize, 64u * 48 * 4 + 40);
+    EXPECT_NE(rec.hMap, nullptr);
+    EXPECT_NE(rec.pView, nullptr);
+    EXPECT_NE(rec.hFile, nullptr);
+    EXPECT_EQ(GetCurrentObject(rec.hDC, OBJ_BITMAP), rec.hBmp);
+
+    DIBSECTION ds = {};
+    ASSERT_EQ(GetObjectW(rec.hBmp, sizeof ds, &ds), (int)sizeof ds);
+    EXPECT_EQ(ds.dsBmih.biWidth, 64);
+    EXPECT_EQ(ds.dsBmih.biHeight, 48);
+    EXPECT_EQ(ds.dsBmih.biBitCount, 32);
+    EXPECT_EQ(ds.dsBmih.biCompression, (DWORD)BI_RGB);
+    EXPECT_EQ(ds.dsOffset, 0u);
+
+    std::string file = name + "3.txt";
+    EXPECT_EQ(SizeOf(Backing(file.c_str())), 64LL * 48 * 4 + 1000);
+    HANDLE byName = OpenFileMappingW(FILE_MAP_READ, FALSE, ToWide((name + "3").c_str()).c_str());
+    EXPECT_NE(byName, nullptr);
+    CloseHandle(byName);
+
+    // A second create on the same record changes nothing.
+    FSFM_DC before = rec;
+    EXPECT_EQ(DCCreateByFSFM(&rec, name.c_str(), 3, 10, 10, 32), 0);
+    EXPECT_EQ(memcmp(&before, &rec, sizeof rec), 0);
+
+    // The pixel (x, y) from the top left lies at ((h - 1 - y) * w + x) * 4, as B, G, R.
+    SetPixel(rec.hDC, 5, 7, RGB(11, 22, 33));
+    GdiFlush();
+    BYTE* px = rec.pView + ((48 - 1 - 7) * 64 + 5) * 4;
+    EXPECT_EQ(px[0], 33);
+    EXPECT_EQ(px[1], 22);
+    EXPECT_EQ(px[2], 11);
+    BYTE* q = rec.pView + ((48 - 1 - 40) * 64 + 63) * 4;
+    q[0] = 1;
+    q[1] = 2;
+    q[2] = 3;
+    EXPECT_EQ(GetPixel(rec.hDC, 63, 40), RGB(3, 2, 1));
+
+    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 1);
+    EXPECT_EQ(rec.hDC, nullptr);
+    EXPECT_EQ(rec.hMap, nullptr);
+    EXPECT_EQ(rec.pView, nullptr);
+    EXPECT_EQ(rec.hFile, nullptr);
+    EXPECT_EQ(GetObjectType(before.hBmp), 0u);
+    EXPECT_EQ(GetObjectType(before.hDC), 0u);
+    // Closed: the backing file can be deleted now.
+    EXPECT_TRUE(DeleteFileW(Backing(file.c_str()).c_str()));
+}
+
+TEST_F(BitmapsTest, WithoutTheFolderThePagingFileBacksThePixels)
+{
+    std::string name = Name("kpPF");
+    FSFM_DC rec = {};
+    ASSERT_EQ(DCCreateByFSFM(&rec, name.c_str(), 0, 8, 4, 32), 1);
+    EXPECT_EQ(rec.hFile, nullptr);
+    EXPECT_FALSE(DirExists(MapFolder()));
+    SetPixel(rec.hDC, 0, 0, RGB(9, 8, 7));
+    GdiFlush();
+    EXPECT_EQ(rec.pView[(3 * 8) * 4], 7);
+    TraceCaptureStart();
+    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 1);
+    EXPECT_TRUE(TraceCaptureStop().empty());
+}
+
+TEST_F(BitmapsTest, ReleaseStopsAtTheFirstFailedStep)
+{
+    // Never created: steps 1 and 2 are skipped, step 3 fails.
+    FSFM_DC none = {};
+    TraceCaptureStart();
+    EXPECT_EQ(DCDeleteByFSFM(&none, 1), 0);
+    EXPECT_EQ(DCDeleteByFSFM(&none, 2), 1);  // only the backing file, and there is none
+    std::vector<std::string> traces = TraceCaptureStop();
+    ASSERT_EQ(traces.size(), 1u);
+    EXPECT_EQ(traces[0], "DCDeleteByFSFM　SelectObject(hDC,hOldBmp)失敗=0, 0, 0, 0, 0\r\n");
+
+    MakeMapFolder();
+    std::string name = Name("kpRel");
+    FSFM_DC rec = {};
+    ASSERT_EQ(DCCreateByFSFM(&rec, name.c_str(), 0, 16, 16, 32), 1);
+
+    // An address that is no view (heap memory): step 1 fails and nothing else is released.
+    std::vector<BYTE> notAView(64);
+    BYTE* view = rec.pView;
+    rec.pView = notAView.data();
+    TraceCaptureStart();
+    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 0);
+    traces = TraceCaptureStop();
+    ASSERT_EQ(traces.size(), 1u);
+    EXPECT_EQ(traces[0], "DCDeleteByFSFM　UnmapViewOfFile失敗=0, 0, 0, 0, 0\r\n");
+    EXPECT_NE(rec.hMap, nullptr);
+    EXPECT_NE(GetObjectType(rec.hDC), 0u);
+
+    // With no bitmap to delete, steps 1 to 4 run and step 5 fails; the file stays open.
+    rec.pView = view;
+    HBITMAP dib = rec.hBmp;
+    rec.hBmp = nullptr;
+    TraceCaptureStart();
+    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 0);
+    traces = TraceCaptureStop();
+    ASSERT_EQ(traces.size(), 1u);
+    EXPECT_EQ(traces[0], "DCDeleteByFSFM　DeleteObject(hBmp)失敗=0, 0, 0, 0, 0\r\n");
+    EXPECT_EQ(rec.hMap, nullptr);
+    EXPECT_EQ(rec.pView, nullptr);
+    EXPECT_EQ(rec.hDC, nullptr);
+    EXPECT_NE(rec.hFile, nullptr);
+    EXPECT_TRUE(DeleteObject(dib));  // selected out again by step 3, so it can go
+
+    // Any other mode closes the backing file only.
+    EXPECT_EQ(DCDeleteByFSFM(&rec, 0), 1);
+    EXPECT_EQ(rec.hFile, nullptr);
+    EXPECT_TRUE(DeleteFileW(Backing((name + "0.txt").c_str()).c_str()));
+}
+
+TEST_F(BitmapsTest, CreationFailureReportsAndLeavesNothingOpen)
+{
+    MakeMapFolder();
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+    MAIN_HWND = owner;
+    std::string name = Name("kpBad");
+    FSFM_DC rec = {};
+    BoxWatchStart();
+    EXPECT_EQ(DCCreateByFSFM(&rec, name.c_str(), 0, -5, 10, 32), 0);
+    std::vector<SHOWN_BOX> boxes = BoxWatchStop();
+    MAIN_HWND = nullptr;
+    DestroyWindow(owner);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, ToWide("メモリが不足しています。\r\n画像ウィンドウやレイヤーで不要なものを削除するか、"
+                                    "結合していいレイヤーは結合させてから、再度実行してください。"));
+    EXPECT_EQ(boxes[0].caption, ToWide("<(_ _)>"));
+    EXPECT_EQ(boxes[0].owner, owner);
+    EXPECT_EQ(rec.hDC, nullptr);
+    EXPECT_EQ(rec.hMap, nullptr);
+    EXPECT_EQ(rec.pView, nullptr);
+    EXPECT_EQ(rec.hFile, nullptr);
+    EXPECT_TRUE(DeleteFileW(Backing((name + "0.txt").c_str()).c_str()));
+    // A failed record can be created afterwards.
+    EXPECT_EQ(DCCreateByFSFM(&rec, name.c_str(), 0, 4, 4, 32), 1);
+    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 1);
+}
+
+TEST_F(BitmapsTest, BmpToDCTakesTheFilesOwnSize)
+{
+    MakeMapFolder();
+    ASSERT_TRUE(WriteBytes(dir + L"\\★ハート.bmp", MakeBmp(40, 30)));
+    std::string name = Name("kpHart");
+    FSFM_DC rec = {};
+    BoxWatchStart();
+    ASSERT_EQ(BmpToDC(&rec, name.c_str(), 0, "★ハート.bmp"), 1);
+    EXPECT_EQ(rec.width, 40);
+    EXPECT_EQ(rec.height, 30);
+    EXPECT_EQ(SizeOf(Backing((name + "0.txt").c_str())), 40LL * 30 * 4 + 1000);
+    int points[][2] = {{0, 0}, {39, 0}, {0, 29}, {17, 11}, {39, 29}};
+    for (auto& p : points) {
+        BYTE* px = rec.pView + ((30 - 1 - p[1]) * 40 + p[0]) * 4;
+        EXPECT_EQ(px[0], 200) << p[0] << "," << p[1];
+        EXPECT_EQ(px[1], p[1] * 8) << p[0] << "," << p[1];
+        EXPECT_EQ(px[2], p[0] * 6) << p[0] << "," << p[1];
+    }
+    // Loading into a record that already holds a surface makes nothing new.
+    EXPECT_EQ(BmpToDC(&rec, name.c_str(), 0, "★ハート.bmp"), 0);
+    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 1);
+
+    // A missing file: 0, no message, record untouched.
+    FSFM_DC missing = {};
+    EXPECT_EQ(BmpToDC(&missing, name.c_str(), 1, "なし.bmp"), 0);
+    EXPECT_EQ(missing.hDC, nullptr);
+    EXPECT_TRUE(BoxWatchStop().empty());
+}
+
+TEST_F(BitmapsTest, MappedBufferBackingFileRule)
+{
+    std::string name = Name("kpBuf");
+    MAPPED_BUFFER buf = {};
+    BYTE* p = CreateMappedBuffer(&buf, name.c_str(), 0, 1 << 20, 0);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(buf.pView, p);
+    EXPECT_EQ(buf.size, 1u << 20);
+    EXPECT_EQ(buf.hFile, nullptr);
+    EXPECT_FALSE(DirExists(MapFolder()));
+    p[(1 << 20) - 1] = 7;
+    UnmapViewOfFile(buf.pView);
+    CloseHandle(buf.hMap);
+
+    MakeMapFolder();
+    MAPPED_BUFFER filed = {};
+    ASSERT_NE(CreateMappedBuffer(&filed, name.c_str(), 1, 1 << 20, 4096), nullptr);
+    EXPECT_NE(filed.hFile, nullptr);
+    EXPECT_EQ(SizeOf(Backing((name + "1.txt").c_str())), 1LL << 20);
+    UnmapViewOfFile(filed.pView);
+    CloseHandle(filed.hMap);
+    CloseHandle(filed.hFile);
+}
+
+TEST_F(BitmapsTest, AlphaTableBuiltAndReleased)
+{
+    // Another Kotopane of this session would already own the named table; then the
+    // backing-file rule can't be seen from here.
+    HANDLE existing = OpenFileMappingW(FILE_MAP_READ, FALSE, L"AlphaBlendBBTableC0");
+    if (existing) {
+        CloseHandle(existing);
+        GTEST_SKIP() << "AlphaBlendBBTableC0 exists in this session";
+    }
+    for (int withFolder = 0; withFolder < 2; withFolder++) {
+        if (withFolder)
+            MakeMapFolder();
+        BuildAlphaBlendTable();
+        BYTE* t = Globals.AlphaBlendBBTableC;
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t, Globals.alphaBuffer.pView);
+        EXPECT_EQ(Globals.alphaBuffer.size, 16777216u);
+        EXPECT_EQ(t[128 * 65536 + 0 * 256 + 255], 127);
+        EXPECT_EQ(t[0 * 65536 + 200 * 256 + 0], 199);
+        EXPECT_EQ(t[255 * 65536 + 255 * 256 + 255], 254);
+        std::wstring file = Backing("AlphaBlendBBTableC0.txt");
+        if (withFolder) {
+            EXPECT_EQ(SizeOf(file), 16777216LL);
+        } else {
+            EXPECT_FALSE(FileExists(file));
+            EXPECT_EQ(Globals.alphaBuffer.hFile, nullptr);
+        }
+        ReleaseAlphaBlendTable();
+        EXPECT_EQ(Globals.AlphaBlendBBTableC, nullptr);
+        EXPECT_EQ(Globals.alphaBuffer.pView, nullptr);
+        EXPECT_EQ(Globals.alphaBuffer.hMap, nullptr);
+        EXPECT_EQ(Globals.alphaBuffer.hFile, nullptr);
+        if (withFolder)
+            EXPECT_TRUE(DeleteFileW(file.c_str()));
+    }
+}
