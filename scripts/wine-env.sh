@@ -66,6 +66,17 @@ wine_up() {
   echo $! > "$KP_WINE_STATE/keepalive.pid"
 }
 
+# Points this shell at a Wine already brought up by wine_up (e.g. from another shell).
+wine_env() {
+  local build
+  build=$(cd "$1" && pwd)
+  export WINEPREFIX="$build/wineprefix" WINEARCH=win64
+  export WINEDEBUG="${KP_WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
+  export LANG="${KP_TEST_LANG:-ja_JP.UTF-8}" LC_ALL="${KP_TEST_LANG:-ja_JP.UTF-8}"
+  KP_WINE_STATE="$build/.wine-state"
+  export DISPLAY=":$(tr -d '\n' < "$KP_WINE_STATE/display")"
+}
+
 wine_down() {
   [ -n "${KP_WINE_STATE:-}" ] || return 0
   local f

@@ -163,6 +163,16 @@ TEST(KotopaneEndToEnd, FirstRunConvertsClosesAndLeavesTheDefaultSettings)
         CloseHandle(r.converterProcess);
 }
 
+TEST(KotopaneEndToEnd, ProgramCarriesItsIconAndManifest)
+{
+    std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
+    HMODULE mod = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(mod, nullptr);
+    EXPECT_NE(FindResourceW(mod, MAKEINTRESOURCEW(101), (LPCWSTR)RT_GROUP_ICON), nullptr);
+    EXPECT_NE(FindResourceW(mod, MAKEINTRESOURCEW(1), (LPCWSTR)RT_MANIFEST), nullptr);
+    FreeLibrary(mod);
+}
+
 TEST(KotopaneEndToEnd, MissingConverterIsReportedAndNothingIsSaved)
 {
     std::wstring folder = MakeScratchProgramFolder(L"e2e_noconverter", false);
