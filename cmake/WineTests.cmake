@@ -12,10 +12,6 @@ foreach(t gtest gtest_main gmock gmock_main)
     target_compile_options(${t} PRIVATE -fexec-charset=UTF-8)
   endif()
 endforeach()
-# GoogleTest's own sources hold literals (the micro sign in <chrono>) that code page 932
-# cannot spell; they are no program text, so they keep UTF-8.
-target_compile_options(gtest PRIVATE -fexec-charset=UTF-8)
-target_compile_options(gtest_main PRIVATE -fexec-charset=UTF-8)
 include(GoogleTest)
 
 set(KP_TEST_DIR ${CMAKE_BINARY_DIR}/tests)
