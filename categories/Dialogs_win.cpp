@@ -31,9 +31,13 @@ static bool Clicked(WPARAM wParam, int id)
 
 // ---- Add category (MenuTsuika) ----
 
-static void MenuTsuika_Refuse(const char* text, const char* caption)
+// The dialog stays open after a refusal. Some message box implementations (Wine's)
+// enable a disabled owner again, so the main window is disabled once more afterwards.
+static void MenuTsuika_Refuse(HWND dlg, const char* text, const char* caption)
 {
     EdgeMessageBox(MAIN_HWND, text, caption, MB_TOPMOST | MB_OK);
+    if (IsWindow(dlg))
+        EnableWindow(MAIN_HWND, FALSE);
 }
 
 enum { NAME_READ_OK, NAME_READ_TOO_LONG, NAME_READ_NOT_CP932 };
@@ -59,13 +63,13 @@ static int MenuTsuika_ReadName(HWND dlg, char* name, int cap)
 static void MenuTsuika_Add(HWND dlg)
 {
     if (Globals.glMenuSuu >= MENU_MAX) {
-        MenuTsuika_Refuse("これ以上増やせません。", "メニュー数制限");
+        MenuTsuika_Refuse(dlg, "これ以上増やせません。", "メニュー数制限");
         return;
     }
     char name[2 * (LINE_MAX_BYTES + 1)];
     int read = MenuTsuika_ReadName(dlg, name, sizeof name);
     if (read == NAME_READ_NOT_CP932) {
-        MenuTsuika_Refuse("メニューの題名に、Kotopaneで使えない文字（シフトJISにない文字）が入っています。",
+        MenuTsuika_Refuse(dlg, "メニューの題名に、Kotopaneで使えない文字（シフトJISにない文字）が入っています。",
                           kBadNameCaption);
         return;
     }
@@ -76,16 +80,16 @@ static void MenuTsuika_Add(HWND dlg)
     case NAME_OK:
         break;
     case NAME_LIST_FULL:
-        MenuTsuika_Refuse("これ以上増やせません。", "メニュー数制限");
+        MenuTsuika_Refuse(dlg, "これ以上増やせません。", "メニュー数制限");
         return;
     case NAME_TOO_LONG:
-        MenuTsuika_Refuse("メニュー文字の長さは全角１０文字（半角２０文字）までです。", "字数制限");
+        MenuTsuika_Refuse(dlg, "メニュー文字の長さは全角１０文字（半角２０文字）までです。", "字数制限");
         return;
     case NAME_EMPTY:
-        MenuTsuika_Refuse("メニューの題名を入力してください。", "題名がありません<(_ _)>");
+        MenuTsuika_Refuse(dlg, "メニューの題名を入力してください。", "題名がありません<(_ _)>");
         return;
     case NAME_NOT_PLAIN:
-        MenuTsuika_Refuse("メニューの題名に　\\ / : * ? \" < > |　は使えません。"
+        MenuTsuika_Refuse(dlg, "メニューの題名に　\\ / : * ? \" < > |　は使えません。"
                           "「.」や「..」、最後が空白か「.」の題名、CON や NUL などの名前も使えません。",
                           kBadNameCaption);
         return;
@@ -93,7 +97,7 @@ static void MenuTsuika_Add(HWND dlg)
         std::string text = "メニュー「";
         text += name;
         text += "」はもうあります。別の題名を入力してください。";
-        MenuTsuika_Refuse(text.c_str(), "同じ名前があります<(_ _)>");
+        MenuTsuika_Refuse(dlg, text.c_str(), "同じ名前があります<(_ _)>");
         return;
     }
     }
@@ -101,7 +105,7 @@ static void MenuTsuika_Add(HWND dlg)
     char folder[264], linesFile[264];
     if (!PathJoin(folder, sizeof folder, Globals.programFolder, KP_SETTINGS_PREFIX, name)
         || !PathJoin(linesFile, sizeof linesFile, folder, "\\", name, KP_LINES_SUFFIX)) {
-        MenuTsuika_Refuse("個人設定フォルダの場所が深すぎて、このメニューのフォルダを作れません。",
+        MenuTsuika_Refuse(dlg, "個人設定フォルダの場所が深すぎて、このメニューのフォルダを作れません。",
                           "フォルダを作れません<(_ _)>");
         return;
     }

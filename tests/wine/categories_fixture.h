@@ -1,0 +1,226 @@
+#pragma once
+// A plain main window with a real menu bar ("編集(&E)" only, as start-up leaves it), a
+// scratch program folder with its settings folder, and the category globals reset.
+#include <gtest/gtest.h>
+
+#include <string.h>
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Globals.h"
+#include "categories/DialogHost.h"
+#include "categories/MenuBar.h"
+#include "categories/RecentFolders.h"
+#include "tests/support/TestSupport.h"
+
+namespace cattest {
+
+inline LRESULT CALLBACK TestMainProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // Stands in for the shutdown work: the main loop must still see its own quit.
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+inline void RegisterOnce()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    Globals.hBackBrush = GetSysColorBrush(COLOR_BTNFACE);
+    RegisterDialogClass();
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = TestMainProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KP_CAT_TEST_MAIN";
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    RegisterClassW(&wc);
+    for (int s = SLOT_MENUTSUIKA; s <= SLOT_KINOU; s++)
+        Globals.slot[s].hFont = CreateFontW(-12, 0, 0, 0, 400, 0, 0, 0, SHIFTJIS_CHARSET, 3, 2, 1, 0x20,
+                                            L"ＭＳ Ｐゴシック");
+}
+
+class CategoriesTest : public ::testing::Test {
+protected:
+    std::wstring program;
+    std::wstring settings;
+
+    void SetUp() override
+    {
+        RegisterOnce();
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::wstring name = L"cat_" + Utf8ToWide(info->name());
+        program = MakeScratchProgramFolder(name.c_str(), false);
+        settings = SettingsFolder(program);
+        ASSERT_TRUE(CreateDirectoryW(settings.c_str(), nullptr));
+        strcpy(Globals.programFolder, ToCp932(program).c_str());
+
+        memset(Globals.glMenuName, 0, sizeof Globals.glMenuName);
+        memset(Globals.glMenuRect, 0, sizeof Globals.glMenuRect);
+        memset(Globals.glRecentFolder, 0, sizeof Globals.glRecentFolder);
+        Globals.glMenuSuu = 0;
+        Globals.glNowMenuNum = 0;
+        Globals.heartFlag = 0;
+
+        Globals.hMainMenu = CreateMenu();
+        Globals.hEditMenu = CreatePopupMenu();
+        AppendMenuW(Globals.hEditMenu, MF_STRING, 1014, L"メニュー追加");
+        AppendMenuW(Globals.hMainMenu, MF_POPUP | MF_STRING, (UINT_PTR)Globals.hEditMenu, L"編集(&E)");
+        Globals.hRecentPopup = CreatePopupMenu();
+        MAIN_HWND = CreateWindowExW(0, L"KP_CAT_TEST_MAIN", L"main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                    900, 500, nullptr, Globals.hMainMenu, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_TRUE(MAIN_HWND != nullptr);
+        HandoffLogStart(name.c_str());
+        BoxWatchStart();
+    }
+
+    void TearDown() override
+    {
+        BoxWatchStop();
+        if (IsWindow(MAIN_HWND))
+            DestroyWindow(MAIN_HWND);   // the menus go with it
+        DrainQuit();
+        if (Globals.hRecentPopup && IsMenu(Globals.hRecentPopup))
+            DestroyMenu(Globals.hRecentPopup);
+        MAIN_HWND = nullptr;
+        DeleteTree(program);
+    }
+
+    // Eats what is queued, the WM_QUIT of the test window included; true when one came.
+    static bool DrainQuit(DWORD ms = 200)
+    {
+        MSG msg;
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < ms) {
+            if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT)
+                    return true;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            } else {
+                Sleep(5);
+            }
+        }
+        return false;
+    }
+
+    std::wstring S(const char* cp932) { return ToWide(cp932); }
+    void MakeCategoryFolder(const wchar_t* name) { CreateDirectoryW((settings + L"\\" + name).c_str(), nullptr); }
+    void SetCategories(const std::vector<std::string>& names)
+    {
+        memset(Globals.glMenuName, 0, sizeof Globals.glMenuName);
+        for (size_t i = 0; i < names.size(); i++) {
+            strcpy(Globals.glMenuName[i], names[i].c_str());
+            MakeCategoryFolder(ToWide(names[i].c_str()).c_str());
+        }
+        Globals.glMenuSuu = (int)names.size();
+    }
+    std::vector<std::string> Names()
+    {
+        std::vector<std::string> v;
+        for (int i = 0; i < Globals.glMenuSuu; i++)
+            v.push_back(Globals.glMenuName[i]);
+        return v;
+    }
+
+    // Texts of a menu from top (or left) to bottom (or right), and their ids.
+    static std::vector<std::wstring> MenuTexts(HMENU menu)
+    {
+        std::vector<std::wstring> v;
+        for (int i = 0; i < GetMenuItemCount(menu); i++) {
+            wchar_t buf[512] = L"";
+            GetMenuStringW(menu, i, buf, 512, MF_BYPOSITION);
+            v.push_back(buf);
+        }
+        return v;
+    }
+    static std::vector<int> MenuIds(HMENU menu)
+    {
+        std::vector<int> v;
+        for (int i = 0; i < GetMenuItemCount(menu); i++)
+            v.push_back((int)GetMenuItemID(menu, i));
+        return v;
+    }
+};
+
+// Runs a dialog through the host while a thread timer plays the steps, one per tick, in
+// the dialog's own loop. Message boxes are answered by the box watch. A dialog that is
+// still open two seconds after the last step is closed and reported.
+struct DIALOG_SCRIPT {
+    std::vector<std::function<void(HWND)>> steps;
+    size_t next;
+    int slot;
+    bool busy;
+    DWORD idleSince;
+    bool timedOut;
+};
+inline DIALOG_SCRIPT gScript;
+
+inline void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    // Steps that show message boxes tick again inside them: one step at a time.
+    if (gScript.busy)
+        return;
+    HWND dlg = Globals.slot[gScript.slot].hWnd;
+    if (!dlg || !IsWindow(dlg))
+        return;
+    if (gScript.next < gScript.steps.size()) {
+        gScript.busy = true;
+        std::function<void(HWND)> step = gScript.steps[gScript.next++];
+        step(dlg);
+        gScript.busy = false;
+        gScript.idleSince = GetTickCount();
+        return;
+    }
+    if (GetTickCount() - gScript.idleSince > 2000) {
+        gScript.timedOut = true;
+        SendMessageW(dlg, WM_CLOSE, 0, 0);
+    }
+}
+
+inline int RunDialog(const char* key, int slot, std::vector<std::function<void(HWND)>> steps, bool* timedOut)
+{
+    gScript.steps = steps;
+    gScript.next = 0;
+    gScript.slot = slot;
+    gScript.busy = false;
+    gScript.idleSince = GetTickCount();
+    gScript.timedOut = false;
+    Globals.slot[slot].hWnd = nullptr;
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, ScriptTick);
+    int code = DialogOpen(MAIN_HWND, key);
+    KillTimer(nullptr, timer);
+    *timedOut = gScript.timedOut;
+    return code;
+}
+
+// Client rectangle of a control in its dialog, as x, y, width, height.
+inline std::vector<int> ControlBox(HWND dlg, int id)
+{
+    RECT rc = {};
+    GetWindowRect(GetDlgItem(dlg, id), &rc);
+    MapWindowPoints(nullptr, dlg, (POINT*)&rc, 2);
+    return { (int)rc.left, (int)rc.top, (int)(rc.right - rc.left), (int)(rc.bottom - rc.top) };
+}
+
+inline std::wstring ControlClass(HWND dlg, int id)
+{
+    wchar_t cls[64] = L"";
+    GetClassNameW(GetDlgItem(dlg, id), cls, 64);
+    return cls;
+}
+
+inline std::wstring ControlText(HWND dlg, int id)
+{
+    wchar_t buf[512] = L"";
+    GetWindowTextW(GetDlgItem(dlg, id), buf, 512);
+    return buf;
+}
+
+}  // namespace cattest
