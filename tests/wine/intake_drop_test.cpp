@@ -322,10 +322,8 @@ TEST_F(DropTest, PictureCommandTexts)
     ASSERT_EQ(5u, b.size());
     EXPECT_EQ(L"(;` v`)/ 現在の画像ファイル名", b[0].caption);
     EXPECT_EQ(L"現在の画像がありません。", b[0].text);
-    EXPECT_FALSE(b[0].topmost);
     EXPECT_EQ(L"削除", b[1].caption);
     EXPECT_EQ(L"削除する画像がありません。", b[1].text);
-    EXPECT_TRUE(b[1].topmost);
     EXPECT_EQ(L"画像はウィンドウかそれぞれのメニューフォルダにドロップしてください。", b[2].caption);
     EXPECT_EQ(L"メニュー「★ほめる」に画像を入れたい場合は、そのままウィンドウに画像をドロップしてください。\r\n"
               L"　違うメニューに入れたいときは、そのメニューをクリックしてからドロップしてください。\r\n"
