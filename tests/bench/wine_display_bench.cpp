@@ -1,0 +1,282 @@
+// Figures for the picture display in a 1870 x 1040 client area, each next to a baseline
+// measured in the same run. Prints; asserts nothing.
+#include <windows.h>
+#include <psapi.h>
+#include <shellapi.h>
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/Globals.h"
+#include "display/Display.h"
+#include "display/DisplayCalc.h"
+#include "intake/Converter.h"
+#include "store/Paths.h"
+#include "tests/support/TestSupport.h"
+#include "tests/wine/display_pictures.h"
+
+static double Now()
+{
+    static LARGE_INTEGER f;
+    if (!f.QuadPart)
+        QueryPerformanceFrequency(&f);
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart * 1000.0 / f.QuadPart;
+}
+
+static void Row(const char* what, double ms, const char* base, double baseMs)
+{
+    printf("%-44s %9.2f ms   baseline %-34s %9.2f ms   ratio %6.2f\n", what, ms, base, baseMs,
+           baseMs > 0 ? ms / baseMs : 0.0);
+}
+
+static double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+static SIZE_T PeakWorkingSet(HANDLE process)
+{
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof(pmc);
+    K32GetProcessMemoryInfo(process, &pmc, sizeof(pmc));
+    return pmc.PeakWorkingSetSize;
+}
+
+static LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+// Bare window of the same size: class, window, first paint.
+static double BareWindowMs()
+{
+    double t0 = Now();
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = PlainProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"kp_bench_plain";
+    wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    RegisterClassW(&wc);
+    HWND w = CreateWindowExW(0, wc.lpszClassName, L"plain", WS_OVERLAPPEDWINDOW, 0, 0, 1870, 1080, nullptr,
+                             nullptr, wc.hInstance, nullptr);
+    ShowWindow(w, SW_SHOW);
+    UpdateWindow(w);
+    double t = Now() - t0;
+    DestroyWindow(w);
+    return t;
+}
+
+// Bare WIC decode of the file and scale to the fitted size: what any viewer must pay.
+static double WicDecodeScaleMs(const std::wstring& path, int boxW, int boxH)
+{
+    double t0 = Now();
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IWICImagingFactory* f = nullptr;
+    IWICBitmapDecoder* dec = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    IWICBitmapScaler* scaler = nullptr;
+    IWICFormatConverter* conv = nullptr;
+    CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory, (void**)&f);
+    f->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &dec);
+    dec->GetFrame(0, &frame);
+    UINT iw = 0, ih = 0;
+    frame->GetSize(&iw, &ih);
+    PICTURE_PLACE p = PlacePicture(boxW, boxH, (int)iw, (int)ih);
+    f->CreateFormatConverter(&conv);
+    conv->Initialize(frame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
+                     WICBitmapPaletteTypeCustom);
+    f->CreateBitmapScaler(&scaler);
+    scaler->Initialize(conv, (UINT)p.width, (UINT)p.height, WICBitmapInterpolationModeFant);
+    std::vector<BYTE> out((size_t)p.width * p.height * 4);
+    scaler->CopyPixels(nullptr, (UINT)p.width * 4, (UINT)out.size(), out.data());
+    scaler->Release();
+    conv->Release();
+    frame->Release();
+    dec->Release();
+    f->Release();
+    return Now() - t0;
+}
+
+struct PIC {
+    const char* category;
+    const wchar_t* file;
+    const GUID* container;
+    int w, h;
+};
+static const PIC pics[] = {
+    {"二百万", L"p2mp.png", &GUID_ContainerFormatPng, 1920, 1080},
+    {"千二百万", L"p12mp.jpg", &GUID_ContainerFormatJpeg, 4000, 3000},
+    {"二千四百万", L"p24mp.jpg", &GUID_ContainerFormatJpeg, 6000, 4000},
+};
+
+// The pictures are encoded by a child run, so their buffers don't count in the peak below.
+static int MakePictures(const std::wstring& settings)
+{
+    std::string list;
+    for (const PIC& p : pics) {
+        list += std::string(p.category) + "\r\n";
+        std::wstring folder = settings + L"\\" + ToWide(p.category);
+        CreateDirectoryW(folder.c_str(), nullptr);
+        WriteBytes(folder + L"\\" + ToWide((std::string(p.category) + "セリフ.txt").c_str()),
+                   "あいうえおかきくけこさしすせそたちつてと\r\n");
+        if (!WriteWicPicture(folder + L"\\" + p.file, *p.container, p.w, p.h)) {
+            printf("could not write %ls\n", p.file);
+            return 1;
+        }
+    }
+    WriteBytes(settings + L"\\" + ToWide("メニューリスト.txt"), list);
+    return 0;
+}
+
+int main()
+{
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc == 3 && wcscmp(argv[1], L"--make") == 0)
+        return MakePictures(argv[2]);
+    std::wstring prog = MakeScratchProgramFolder(L"display_bench");
+    std::wstring settings = SettingsFolder(prog);
+    CreateDirectoryW(settings.c_str(), nullptr);
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring cmd = L"\"" + std::wstring(self) + L"\" --make \"" + settings + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return 1;
+    WaitForSingleObject(pi.hProcess, 120000);
+    DWORD made = 1;
+    GetExitCodeProcess(pi.hProcess, &made);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (made != 0)
+        return 1;
+    // The window is sized from the work area; make it give a 1870 x 1040 client area.
+    RECT work = {0, 0, 1920, 1040};
+    SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
+
+    double bare = BareWindowMs();
+    double t0 = Now();
+    HWND wnd = StartKotopaneInProcess(prog);
+    if (!wnd) {
+        printf("Kotopane did not start\n");
+        return 1;
+    }
+    UpdateWindow(wnd);
+    double startMs = Now() - t0;
+    printf("client area %d x %d\n\n", Globals.clientW, Globals.clientH);
+    Row("start-up to ready window", startMs, "bare window, first paint", bare);
+    SIZE_T peakStart = PeakWorkingSet(GetCurrentProcess());
+    struct FIGURES { double conv, load, fade, whole, base; } fig[3];
+
+    int W = Globals.clientW, H = Globals.clientH;
+    for (int k = 0; k < 3; k++) {
+        const PIC& p = pics[k];
+        std::wstring wpath = settings + L"\\" + ToWide(p.category) + L"\\" + p.file;
+        std::string path = ToCp932(wpath);
+        char bmp[264];
+        PathJoin(bmp, sizeof(bmp), Globals.programFolder, KP_GAZOU_BMP);
+        std::vector<double> conv, load, fade, whole;
+        for (int r = 0; r < 3; r++) {
+            double a = Now();
+            ConverterConvert(bmp, path.c_str());
+            conv.push_back(Now() - a);
+            a = Now();
+            LoadPicture(Globals.glMemDC.hDC, path.c_str(), 0, 60, W, H - 110);
+            load.push_back(Now() - a);
+            HDC dc = GetDC(wnd);
+            a = Now();
+            CrossFade(dc);
+            fade.push_back(Now() - a);
+            ReleaseDC(wnd, dc);
+            Globals.glNowMenuNum = k;
+            a = Now();
+            Hyouji(k);
+            whole.push_back(Now() - a);
+            PumpMessages(10);
+        }
+        fig[k] = FIGURES{Median(conv), Median(load), Median(fade), Median(whole), 0};
+    }
+    SIZE_T peak = PeakWorkingSet(GetCurrentProcess());
+    for (int k = 0; k < 3; k++) {
+        const PIC& p = pics[k];
+        std::wstring wpath = settings + L"\\" + ToWide(p.category) + L"\\" + p.file;
+        std::vector<double> base;
+        for (int r = 0; r < 3; r++)
+            base.push_back(WicDecodeScaleMs(wpath, W, H - 110));
+        FIGURES& g = fig[k];
+        g.base = Median(base);
+        printf("\n%ls (%d x %d)\n", p.file, p.w, p.h);
+        Row("  converter alone (BMP written)", g.conv, "WIC decode + scale", g.base);
+        Row("  choose to first fade frame", g.load + g.fade / 6.0, "WIC decode + scale", g.base);
+        Row("  choose to end of fade", g.load + g.fade, "WIC decode + scale", g.base);
+        Row("  whole category display (20-char line)", g.whole, "WIC decode + scale", g.base);
+    }
+
+    // One frame of the fade on the real surfaces.
+    size_t pixels = (size_t)W * H;
+    std::vector<double> blend, blendCopy, copy;
+    HDC dc = GetDC(wnd);
+    for (int r = 0; r < 20; r++) {
+        double a = Now();
+        memcpy(Globals.glMemDC.pView, Globals.glGazouDC[0].pView, pixels * 4);
+        copy.push_back(Now() - a);
+        a = Now();
+        BlendFrame(Globals.glMemDC.pView, Globals.glGazouDC[1].pView, pixels, Globals.AlphaBlendBBTableC, 102);
+        blend.push_back(Now() - a);
+        a = Now();
+        BlendFrame(Globals.glMemDC.pView, Globals.glGazouDC[1].pView, pixels, Globals.AlphaBlendBBTableC, 76);
+        BitBlt(dc, 0, 0, W, H, Globals.glMemDC.hDC, 0, 0, SRCCOPY);
+        GdiFlush();
+        blendCopy.push_back(Now() - a);
+    }
+    ReleaseDC(wnd, dc);
+    printf("\n");
+    Row("one fade frame: blend", Median(blend), "memcpy of one surface", Median(copy));
+    Row("one fade frame: blend + copy to window", Median(blendCopy), "memcpy of one surface", Median(copy));
+
+    // Typing pace: the bubble's own timestamps of each revealed character.
+    Globals.glNowMenuNum = 0;
+    dc = GetDC(wnd);
+    DrawBubble(dc);
+    const LONGLONG* t = nullptr;
+    int n = TypingStepTimes(&t);
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    double sum = 0, sq = 0, lo = 1e9, hi = 0;
+    for (int k = 1; k < n; k++) {
+        double g = (t[k] - t[k - 1]) * 1000.0 / f.QuadPart;
+        sum += g;
+        sq += g * g;
+        lo = std::min(lo, g);
+        hi = std::max(hi, g);
+    }
+    int gaps = n - 1;
+    double mean = gaps > 0 ? sum / gaps : 0;
+    double sd = gaps > 1 ? std::sqrt(std::max(0.0, sq / gaps - mean * mean)) : 0;
+    printf("\n");
+    Row("typing: mean time per character", mean, "nominal pace", 30.0);
+    printf("%-44s %9.2f ms   (min %.2f, max %.2f, %d characters)\n", "typing: spread (standard deviation)", sd, lo, hi, n);
+
+    DWORD pid = 0;
+    GetWindowThreadProcessId(Globals.hConverterWnd, &pid);
+    HANDLE conv = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    SIZE_T convPeak = conv ? PeakWorkingSet(conv) : 0;
+    if (conv)
+        CloseHandle(conv);
+    printf("\n%-44s %9.1f MB   baseline %-34s %9.1f MB   ratio %6.2f\n", "peak working set (Kotopane, this process)",
+           peak / 1048576.0, "after start-up (peak)", peakStart / 1048576.0, peak / (double)peakStart);
+    printf("%-44s %9.1f MB\n", "peak working set (converter process)", convPeak / 1048576.0);
+
+    StopKotopaneInProcess();
+    return 0;
+}
