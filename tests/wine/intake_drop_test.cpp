@@ -73,9 +73,9 @@ POINT Center(const RECT& r)
 const wchar_t kEmoji[] = L"😀.png";
 const wchar_t kHangul[] = L"한.png";
 
-bool Contains(const std::wstring& s, const wchar_t* part)
+bool Contains(const std::wstring& s, const wchar_t* piece)
 {
-    return s.find(part) != std::wstring::npos;
+    return s.find(piece) != std::wstring::npos;
 }
 
 class DropTest : public testing::Test {
