@@ -11,6 +11,7 @@
 
 #include "app/Edge.h"
 #include "app/Globals.h"
+#include "app/TraceFormat.h"
 #include "display/Display.h"
 #include "display/DisplayCalc.h"
 #include "tests/support/TestSupport.h"
@@ -102,8 +103,20 @@ TEST_F(DisplayShow, SmallPictureAtOwnSizeCentredWithBubbleAndPointer)
     Start({"一枚"});
     ASSERT_TRUE(WriteTestBmp(Folder("一枚") + L"\\green.bmp", 100, 100, [](int, int) { return Solid(0x00FF00); }));
     BoxWatchStart();
+    TraceCaptureStart();
     Show("一枚");
+    std::vector<std::string> traces = TraceCaptureStop();
     EXPECT_TRUE(BoxWatchStop().empty());
+    const double entry[5] = {(double)IndexOf("一枚"), 0, 0, 0, 0};
+    const double chosen[5] = {0, 0, 0, 0, 0};
+    std::string path = ToCp932(Folder("一枚")) + "\\green.bmp";
+    std::vector<std::string> want = {FormatTraceValues("●●●　Hyouji　●●●ButtonNum", entry),
+                                     FormatTraceValues("glNowPicNum", chosen), FormatTraceText("Path", path.c_str())};
+    size_t at = 0;
+    for (const std::string& t : traces)
+        if (at < want.size() && t == want[at])
+            at++;
+    EXPECT_EQ(want.size(), at) << "missing trace " << (at < want.size() ? want[at] : "");
 
     EXPECT_EQ(1, Globals.glPicSuu[IndexOf("一枚")]);
     EXPECT_STREQ("green.bmp", Globals.currentPicName);
@@ -297,6 +310,16 @@ TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStay
     // The previous picture is still on screen, under a fresh bubble.
     EXPECT_PIXEL(RGB(0, 255, 0), 900, 100);
     EXPECT_PIXEL(WHITE, 935, 53);
+
+    // A path the converter link refuses (longer than its block) is reported the same way.
+    std::string longPath = ToCp932(Folder("良い")) + "\\" + std::string(280, 'x') + ".png";
+    BoxWatchStart();
+    LoadPicture(Globals.glMemDC.hDC, longPath.c_str(), 0, 60, 1870, 970);
+    boxes = BoxWatchStop();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(nullptr, boxes[0].owner);
+    EXPECT_EQ(ToWide(longPath.c_str()), boxes[0].text);
+    EXPECT_EQ(next, Globals.glGazouNext);
 }
 
 TEST_F(DisplayShow, TypingKeepsASteadyPaceAndTypesLongLinesWhole)
