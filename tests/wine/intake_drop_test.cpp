@@ -209,6 +209,13 @@ TEST_F(DropTest, SameNameReplacesTheCategoryFile)
     EXPECT_EQ(Bmp(0, 0, 255), Read(src + L"\\same.bmp"));   // the dropped file stays
 }
 
+TEST_F(DropTest, FileDroppedBackIntoItsOwnCategoryKeepsItsBytes)
+{
+    ASSERT_TRUE(WriteBytes(cat0 + L"\\own.bmp", Bmp(7, 8, 9)));
+    Drop(POINT{200, 300}, {cat0 + L"\\own.bmp"});
+    EXPECT_EQ(Bmp(7, 8, 9), Read(cat0 + L"\\own.bmp"));
+}
+
 TEST_F(DropTest, FolderIsNotCountedNorShown)
 {
     std::wstring sub = src + L"\\フォルダ";
