@@ -38,7 +38,8 @@ static void NoLinesNotice(const char* path)
     text += NowMenuName();
     text += "」にはセリフがありません。セリフファイルにセリフを書き込んでください。";
     EdgeMessageBox(MAIN_HWND, text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
-    EdgeShellOpen(NULL, path);
+    if (path[0])
+        EdgeShellOpen(NULL, path);
 }
 
 // Puts one random usable line of the selected category into the current line.
@@ -47,7 +48,13 @@ void SerifuLoad()
     TraceValues("●●●　SerifuLoad　●●●", 0, 0, 0, 0, 0);
 
     char path[264] = {};
-    CategoryLinesPath(Globals.glNowMenuNum, path, sizeof path);
+    if (!CategoryLinesPath(Globals.glNowMenuNum, path, sizeof path)) {
+        // No such category: still name its (missing) lines file, for the trace and the
+        // shell, rather than hand the shell an empty text.
+        std::string file = std::string(NowMenuName()) + KP_LINES_SUFFIX;
+        PathJoin(path, sizeof path, Globals.programFolder, KP_SETTINGS_PREFIX, NowMenuName(), "\\",
+                 file.c_str());
+    }
     TraceText("Path=", path);
 
     int lineSuu = 0;

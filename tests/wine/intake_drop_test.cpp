@@ -293,6 +293,19 @@ TEST_F(NoCategoryDropTest, TellsTheUserAndCopiesNothing)
     EXPECT_STREQ("", Globals.glRecentFolder[0]);
 }
 
+TEST_F(NoCategoryDropTest, ClickTellsThereAreNoLinesWithAnEmptyName)
+{
+    TraceCaptureStart();
+    SendMessageW(MAIN_HWND, WM_LBUTTONDOWN, 0, MAKELPARAM(100, 100));
+    std::vector<std::string> traces = TraceCaptureStop();
+    std::vector<SHOWN_BOX> boxes = BoxWatchSeen();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"メニュー「」にはセリフがありません。セリフファイルにセリフを書き込んでください。", boxes[0].text);
+    // The lines file named is the empty name's, inside the settings folder.
+    std::string expect = "Path=" + ToCp932(SettingsFolder(pf)) + "\\\\セリフ.txt\r\n";
+    EXPECT_NE(traces.end(), std::find(traces.begin(), traces.end(), expect));
+}
+
 TEST_F(DropTest, RemoveAfterDropOnOtherEntryDeletesTheShownPictureOnly)
 {
     ASSERT_TRUE(WriteBytes(cat0 + L"\\same.bmp", Bmp(255, 0, 0)));
