@@ -1,0 +1,166 @@
+#pragma once
+// The real Kotopane.exe run from outside, as a user runs it: started in a scratch program
+// folder, driven by window messages, and read back from the screen.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/TestSupport.h"
+
+static const wchar_t kE2eConverterTitle[] = L"圧縮ファイルBMP変換だぞ";
+
+struct KOTOPANE_RUN {
+    STARTED_PROGRAM app;
+    HWND main;
+    HANDLE converter;
+};
+
+struct E2E_TITLE_SCAN {
+    std::vector<HWND> found;
+};
+
+static BOOL CALLBACK E2eConverterWindows(HWND wnd, LPARAM lp)
+{
+    wchar_t buf[64];
+    if (GetWindowTextW(wnd, buf, 64) && lstrcmpW(buf, kE2eConverterTitle) == 0)
+        ((E2E_TITLE_SCAN*)lp)->found.push_back(wnd);
+    return TRUE;
+}
+
+static std::vector<HWND> E2eConverterList()
+{
+    E2E_TITLE_SCAN scan;
+    EnumWindows(E2eConverterWindows, (LPARAM)&scan);
+    return scan.found;
+}
+
+// Copies the built program into programFolder\App and starts it there. The converter it
+// starts is the one whose window was not there before, so a converter left behind by an
+// earlier run is never mistaken for this one.
+inline bool E2eStart(const std::wstring& programFolder, KOTOPANE_RUN* r)
+{
+    *r = KOTOPANE_RUN();
+    std::vector<HWND> before = E2eConverterList();
+    std::wstring app = programFolder + L"\\App";
+    std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
+    if (!CopyFileW(exe.c_str(), (app + L"\\Kotopane.exe").c_str(), FALSE))
+        return false;
+    if (!StartProgram(app + L"\\Kotopane.exe", app, &r->app))
+        return false;
+    r->main = FindProcessWindow(r->app.pid, L"NORMAL0", 15000);
+    DWORD start = GetTickCount();
+    while (!r->converter && GetTickCount() - start < 10000) {
+        for (HWND w : E2eConverterList()) {
+            bool old = false;
+            for (HWND b : before)
+                old = old || b == w;
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (!old && pid)
+                r->converter = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
+        }
+        if (!r->converter)
+            Sleep(20);
+    }
+    return r->main != nullptr;
+}
+
+// Closes the window as the user does; true when both processes end in time.
+inline bool E2eClose(KOTOPANE_RUN* r, DWORD* exitCode)
+{
+    PostMessageW(r->main, WM_CLOSE, 0, 0);
+    bool app = WaitProcessExit(r->app.process, 10000, exitCode);
+    bool converter = r->converter && WaitProcessExit(r->converter, 10000, nullptr);
+    return app && converter;
+}
+
+// Whatever happened, nothing of the run is left behind.
+inline void E2eCleanUp(KOTOPANE_RUN* r)
+{
+    for (HANDLE h : { r->app.process, r->converter }) {
+        if (!h)
+            continue;
+        if (WaitForSingleObject(h, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(h, 1);
+            WaitForSingleObject(h, 5000);
+        }
+        CloseHandle(h);
+    }
+    *r = KOTOPANE_RUN();
+}
+
+// --- The screen ------------------------------------------------------------------------
+
+inline POINT E2eClientToScreen(HWND wnd, int x, int y)
+{
+    POINT p = { x, y };
+    ClientToScreen(wnd, &p);
+    return p;
+}
+
+// One pixel of the screen, addressed in the window's client coordinates.
+inline COLORREF E2eScreenPixel(HWND wnd, int x, int y)
+{
+    POINT p = E2eClientToScreen(wnd, x, y);
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+// The pixels of a client rectangle as the screen shows them, row by row (0x00RRGGBB).
+inline std::vector<DWORD> E2eGrab(HWND wnd, const RECT& rc)
+{
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    std::vector<DWORD> px((size_t)w * h, 0);
+    POINT p = E2eClientToScreen(wnd, rc.left, rc.top);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib && bits) {
+        HGDIOBJ old = SelectObject(mem, dib);
+        BitBlt(mem, 0, 0, w, h, screen, p.x, p.y, SRCCOPY);
+        GdiFlush();
+        memcpy(px.data(), bits, px.size() * 4);
+        SelectObject(mem, old);
+    }
+    if (dib)
+        DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return px;
+}
+
+// Waits until `ready` holds and the rectangle has stopped changing (the fade and the
+// typing are over); false when that does not happen within timeoutMs.
+inline bool E2eWaitSettled(HWND wnd, const RECT& rc, const std::function<bool()>& ready, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    std::vector<DWORD> last;
+    int same = 0;
+    while (GetTickCount() - start < timeoutMs) {
+        std::vector<DWORD> now = E2eGrab(wnd, rc);
+        same = now == last ? same + 1 : 0;
+        last.swap(now);
+        if (same >= 2 && ready())
+            return true;
+        Sleep(120);
+    }
+    return false;
+}
+
+inline std::wstring E2eHex(COLORREF c)
+{
+    wchar_t b[16];
+    wsprintfW(b, L"%06X", (unsigned)c);
+    return b;
+}
