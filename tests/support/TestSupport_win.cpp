@@ -2,6 +2,24 @@
 #include "app/Globals.h"
 #include "app/MainWnd.h"
 
+// ---------------------------------------------------------------- child processes
+
+// Every program a test starts (Kotopane, the converter, hand-off stand-ins) joins this
+// process's job and ends with it, so none outlives a failed test holding CTest's pipe.
+static HANDLE MakeKillOnCloseJob()
+{
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job)
+        return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION info = {};
+    info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &info, sizeof(info));
+    AssignProcessToJobObject(job, GetCurrentProcess());
+    return job;
+}
+
+static HANDLE gChildJob = MakeKillOnCloseJob();
+
 // ---------------------------------------------------------------- folders and files
 
 std::wstring TestBuildDir()
