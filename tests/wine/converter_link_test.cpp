@@ -1,0 +1,321 @@
+// Kotopane's side of the converter link, run in this process against the real QX5.exe
+// and against a stand-in window that hangs.
+#include "app/Globals.h"
+#include "intake/Converter.h"
+#include "tests/support/TestSupport.h"
+#include "tests/wine/converter_pictures.h"
+#include <gtest/gtest.h>
+#include <string.h>
+
+static const wchar_t* kTitle = L"圧縮ファイルBMP変換だぞ";
+
+static LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+static DWORD WindowPid(HWND w)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    return pid;
+}
+
+class ConverterLink : public ::testing::Test {
+protected:
+    std::wstring folder;
+    std::wstring dst;
+    CONVERTER_LINK savedLink;
+
+    void SetUp() override
+    {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        savedLink = ConvLink;
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = PlainProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ConverterLinkMain";
+        RegisterClassW(&wc);
+        MAIN_HWND = CreateWindowExW(0, wc.lpszClassName, L"Kotopane test", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                    nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_TRUE(MAIN_HWND);
+        UsFolder(L"conv_link_表", true);
+    }
+
+    void UsFolder(const wchar_t* name, bool withConverter)
+    {
+        folder = MakeScratchProgramFolder(name, withConverter);
+        CreateDirectoryW(SettingsFolder(folder).c_str(), nullptr);
+        dst = SettingsFolder(folder) + L"\\Gazou.bmp";
+        std::string f = ToCp932(folder);
+        ASSERT_LT(f.size(), sizeof(Globals.programFolder));
+        strcpy(Globals.programFolder, f.c_str());
+        Globals.converterPath[0] = 0;
+    }
+
+    void TearDown() override
+    {
+        ConverterStop();
+        ConvLink = savedLink;
+        DestroyWindow(MAIN_HWND);
+        MAIN_HWND = nullptr;
+    }
+
+    std::wstring Picture(const wchar_t* name, DWORD colour)
+    {
+        std::wstring src = folder + L"\\" + name;
+        EXPECT_TRUE(EncodePicture(src, GUID_ContainerFormatPng, 5, 4, {[colour](int, int) { return colour; }}));
+        return src;
+    }
+
+    // Kotopane's way: delete the output, ask, load with LoadImage.
+    bool ConvertAndLoad(const std::wstring& src, bool* answered, DWORD* colour = nullptr)
+    {
+        DeleteFileW(dst.c_str());
+        *answered = ConverterConvert(ToCp932(dst).c_str(), ToCp932(src).c_str());
+        READ_BMP bmp;
+        if (!ReadConvertedBmp(dst, &bmp))
+            return false;
+        if (colour)
+            *colour = bmp.at(0, 0);
+        HBITMAP b = (HBITMAP)LoadImageW(nullptr, dst.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+        if (b)
+            DeleteObject(b);
+        return b != nullptr;
+    }
+};
+
+TEST_F(ConverterLink, PresenceCheck)
+{
+    EXPECT_TRUE(ConverterPresent());
+    std::string tail = "\\部品\\QX5.exe";
+    std::string path = Globals.converterPath;
+    ASSERT_GT(path.size(), tail.size());
+    EXPECT_EQ(tail, path.substr(path.size() - tail.size()));
+    EXPECT_EQ(ToCp932(folder), path.substr(0, path.size() - tail.size()));
+
+    UsFolder(L"conv_link_none", false);
+    EXPECT_FALSE(ConverterPresent());
+    // A folder of that name is no converter.
+    CreateDirectoryW((folder + L"\\部品\\QX5.exe").c_str(), nullptr);
+    EXPECT_FALSE(ConverterPresent());
+}
+
+TEST_F(ConverterLink, MissingConverterMessage)
+{
+    BoxWatchStart(IDOK);
+    ConverterReportMissing();
+    std::vector<SHOWN_BOX> boxes = BoxWatchStop();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"（；‘ v‘）/部品がありません。", boxes[0].caption);
+    EXPECT_EQ(L"部品フォルダにQX5.exeがありません。Kotopaneは元のフォルダに入れてお使いください。", boxes[0].text);
+    EXPECT_EQ(MAIN_HWND, boxes[0].owner);
+    EXPECT_FALSE(boxes[0].hasYesNo);
+    EXPECT_FALSE(boxes[0].topmost);
+}
+
+TEST_F(ConverterLink, StartConvertStop)
+{
+    DWORD t0 = GetTickCount();
+    ConverterStart();
+    DWORD startMs = GetTickCount() - t0;
+    HWND conv = Globals.hConverterWnd;
+    ASSERT_TRUE(conv);
+    EXPECT_LT(startMs, 3000u);
+    EXPECT_EQ(kTitle, WindowTitle(conv));
+    EXPECT_NE(GetCurrentProcessId(), WindowPid(conv));
+    HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(conv));
+    ASSERT_TRUE(proc);
+    wchar_t image[MAX_PATH * 2];
+    DWORD n = MAX_PATH * 2;
+    ASSERT_TRUE(QueryFullProcessImageNameW(proc, 0, image, &n));
+    EXPECT_NE(nullptr, wcsstr(image, L"conv_link_表\\部品\\QX5.exe"));
+
+    bool answered = false;
+    DWORD colour = 0;
+    EXPECT_TRUE(ConvertAndLoad(Picture(L"ソ表.png", 0xFF336699), &answered, &colour));
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(0x336699u, colour);
+
+    // A file it can't read: the converter answers, nothing is written.
+    std::wstring junk = folder + L"\\junk.jpg";
+    ASSERT_TRUE(WriteBytes(junk, "not a picture"));
+    EXPECT_FALSE(ConvertAndLoad(junk, &answered));
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(conv, Globals.hConverterWnd);
+
+    ConverterStop();
+    EXPECT_EQ(nullptr, Globals.hConverterWnd);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(proc, 5000));
+    DWORD code = 99;
+    GetExitCodeProcess(proc, &code);
+    EXPECT_EQ(0u, code);     // it ended itself
+    CloseHandle(proc);
+}
+
+TEST_F(ConverterLink, ConverterThatWentAwayIsStartedAgain)
+{
+    ConverterStart();
+    HWND first = Globals.hConverterWnd;
+    ASSERT_TRUE(first);
+    HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, WindowPid(first));
+    ASSERT_TRUE(proc);
+    TerminateProcess(proc, 3);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(proc, 5000));
+    CloseHandle(proc);
+    PumpMessages(50);
+    ASSERT_FALSE(IsWindow(first));
+
+    bool answered = false;
+    EXPECT_TRUE(ConvertAndLoad(Picture(L"again.png", 0xFF102030), &answered));
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(Globals.hConverterWnd && Globals.hConverterWnd != first);
+}
+
+TEST_F(ConverterLink, NoConverterWindowGivesUpWithinItsBound)
+{
+    UsFolder(L"conv_link_none", false);
+    ConvLink.searchMs = 300;
+    DWORD t0 = GetTickCount();
+    ConverterStart();
+    DWORD ms = GetTickCount() - t0;
+    EXPECT_EQ(nullptr, Globals.hConverterWnd);
+    EXPECT_GE(ms, 250u);
+    EXPECT_LT(ms, 2000u);
+    bool answered = true;
+    EXPECT_FALSE(ConvertAndLoad(folder + L"\\x.png", &answered));
+    EXPECT_FALSE(answered);
+}
+
+// A stand-in converter on another thread of this process: records what arrives and
+// hangs in WM_SETTEXT until released.
+struct FAKE_CONVERTER {
+    HANDLE ready, release;
+    HWND wnd;
+    WPARAM copyWParam;
+    ULONG_PTR copyTag;
+    DWORD copySize;
+    char block[260];
+    std::wstring text;
+};
+static FAKE_CONVERTER fake;
+
+static LRESULT CALLBACK FakeProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    switch (m) {
+    case WM_COPYDATA: {
+        const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lp;
+        fake.copyWParam = wp;
+        fake.copyTag = cds->dwData;
+        fake.copySize = cds->cbData;
+        memcpy(fake.block, cds->lpData, cds->cbData < 260 ? cds->cbData : 260);
+        return TRUE;
+    }
+    case WM_SETTEXT:
+        fake.text = (const wchar_t*)lp;
+        WaitForSingleObject(fake.release, 10000);
+        return TRUE;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+static DWORD WINAPI FakeThread(void*)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = FakeProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"FakeConverter";
+    RegisterClassW(&wc);
+    fake.wnd = CreateWindowExW(0, wc.lpszClassName, kTitle, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                               wc.hInstance, nullptr);
+    SetEvent(fake.ready);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageW(&msg);
+    return 0;
+}
+
+TEST_F(ConverterLink, HungConverterDoesNotFreezeAndIsReplaced)
+{
+    fake.ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    fake.release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, FakeThread, nullptr, 0, nullptr);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(fake.ready, 5000));
+    ASSERT_TRUE(fake.wnd);
+    Globals.hConverterWnd = fake.wnd;
+    ConvLink.convertMs = 300;
+
+    std::wstring src = Picture(L"写真ソ.png", 0xFF445566);
+    std::string dstA = ToCp932(dst);
+    DWORD t0 = GetTickCount();
+    EXPECT_FALSE(ConverterConvert(dstA.c_str(), ToCp932(src).c_str()));
+    DWORD ms = GetTickCount() - t0;
+    EXPECT_GE(ms, 250u);
+    EXPECT_LT(ms, 2000u);
+    EXPECT_EQ(1, ConvLink.restartPending);
+
+    // What went out: the main window in wParam and dwData, 260 bytes zero-padded, the
+    // source as UTF-16.
+    EXPECT_EQ((WPARAM)MAIN_HWND, fake.copyWParam);
+    EXPECT_EQ((ULONG_PTR)MAIN_HWND, fake.copyTag);
+    EXPECT_EQ(260u, fake.copySize);
+    EXPECT_EQ(0, memcmp(fake.block, dstA.c_str(), dstA.size() + 1));
+    for (size_t i = dstA.size(); i < 260; i++)
+        ASSERT_EQ(0, fake.block[i]) << i;
+    EXPECT_EQ(src, fake.text);
+
+    SetEvent(fake.release);
+    PostMessageW(fake.wnd, WM_CLOSE, 0, 0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 5000));
+    CloseHandle(thread);
+
+    // The next request starts a real converter and succeeds.
+    ConvLink.convertMs = savedLink.convertMs;
+    bool answered = false;
+    DWORD colour = 0;
+    EXPECT_TRUE(ConvertAndLoad(src, &answered, &colour));
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(0x445566u, colour);
+    EXPECT_EQ(0, ConvLink.restartPending);
+    EXPECT_NE(GetCurrentProcessId(), WindowPid(Globals.hConverterWnd));
+    CloseHandle(fake.ready);
+    CloseHandle(fake.release);
+}
+
+// A real converter that does not answer in time is ended: before the next request, or at
+// shutdown.
+TEST_F(ConverterLink, SlowConverterIsEnded)
+{
+    std::wstring big = folder + L"\\big.jpg";
+    ASSERT_TRUE(EncodePicture(big, GUID_ContainerFormatJpeg, 3000, 2000, {[](int x, int y) { return 0xFF000000u | (DWORD)(x ^ y); }}));
+    std::wstring small = Picture(L"small.png", 0xFF0A0B0C);
+
+    for (int atShutdown = 0; atShutdown < 2; atShutdown++) {
+        ConverterStart();
+        ASSERT_TRUE(Globals.hConverterWnd);
+        HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(Globals.hConverterWnd));
+        ASSERT_TRUE(proc);
+        ConvLink.convertMs = 1;
+        EXPECT_FALSE(ConverterConvert(ToCp932(dst).c_str(), ToCp932(big).c_str()));
+        EXPECT_EQ(1, ConvLink.restartPending);
+        ConvLink.convertMs = savedLink.convertMs;
+        if (atShutdown) {
+            ConverterStop();
+            EXPECT_EQ(nullptr, Globals.hConverterWnd);
+        } else {
+            bool answered = false;
+            DWORD colour = 0;
+            EXPECT_TRUE(ConvertAndLoad(small, &answered, &colour));
+            EXPECT_EQ(0x0A0B0Cu, colour);
+            ConverterStop();
+        }
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(proc, 0)) << "the slow converter was ended";
+        DWORD code = 0;
+        GetExitCodeProcess(proc, &code);
+        EXPECT_EQ(1u, code) << "ended from outside";
+        CloseHandle(proc);
+    }
+}
