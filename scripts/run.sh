@@ -8,7 +8,7 @@ build="${KP_BUILD_DIR:-$root/build}"
 home="${KOTOPANE_HOME:-$HOME/Kotopane}"
 
 bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKP_TESTS=OFF \
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target Kotopane QX5
 
@@ -20,11 +20,13 @@ export LANG="${KP_LANG:-ja_JP.UTF-8}" LC_ALL="${KP_LANG:-ja_JP.UTF-8}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 if [ -z "${DISPLAY:-}" ]; then
-  Xvfb :77 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+  dispfile=$(mktemp)
+  Xvfb -displayfd 9 -screen 0 1920x1080x24 -nolisten tcp 9>"$dispfile" </dev/null >/dev/null 2>&1 &
   xvfb=$!
-  trap 'kill $xvfb 2>/dev/null || true' EXIT
-  export DISPLAY=:77
-  echo "No display found: Kotopane runs on Xvfb display :77 (screenshot: DISPLAY=:77 import -window root shot.png)."
+  trap 'kill $xvfb 2>/dev/null || true; rm -f "$dispfile"' EXIT
+  for _ in $(seq 1 100); do [ -s "$dispfile" ] && break; sleep 0.05; done
+  export DISPLAY=":$(tr -d '\n' < "$dispfile")"
+  echo "No display found: Kotopane runs on Xvfb display $DISPLAY (screenshot: DISPLAY=$DISPLAY import -window root shot.png)."
 fi
 echo "Program folder: $home"
 cd "$home/App"
