@@ -9,7 +9,9 @@
 // ten seconds leaves room for a busy one and still gives the user the program back.
 CONVERTER_LINK ConvLink = {5000, 2000, 10000, 0};
 
-enum { SEARCH_STEPS = 1025, SEARCH_TEXT_MAX = 1256, SEARCH_POLL_MS = 20 };
+// A window that takes longer than SEARCH_TEXT_MS to tell its title is not our converter
+// (that one answers at once), and must not hold up the search.
+enum { SEARCH_STEPS = 1025, SEARCH_TEXT_MAX = 1256, SEARCH_POLL_MS = 20, SEARCH_TEXT_MS = 250 };
 
 static bool ConverterPathBuild()
 {
@@ -37,13 +39,13 @@ void ConverterReportMissing()
 static bool ConverterHasTitle(HWND wnd, const wchar_t* title)
 {
     DWORD_PTR len = 0;
-    if (!SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, ConvLink.answerMs, &len) || len == 0)
+    if (!SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, SEARCH_TEXT_MS, &len) || len == 0)
         return false;
     wchar_t text[SEARCH_TEXT_MAX];
     WPARAM count = len + 1 < (DWORD_PTR)SEARCH_TEXT_MAX ? len + 1 : (WPARAM)SEARCH_TEXT_MAX;
     DWORD_PTR got = 0;
     text[0] = 0;
-    if (!SendMessageTimeoutW(wnd, WM_GETTEXT, count, (LPARAM)text, SMTO_ABORTIFHUNG, ConvLink.answerMs, &got))
+    if (!SendMessageTimeoutW(wnd, WM_GETTEXT, count, (LPARAM)text, SMTO_ABORTIFHUNG, SEARCH_TEXT_MS, &got))
         return false;
     text[SEARCH_TEXT_MAX - 1] = 0;
     return wcscmp(text, title) == 0;

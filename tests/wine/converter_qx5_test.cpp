@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <psapi.h>
 #include <string.h>
+#include <random>
 
 static const wchar_t* kTitle = L"圧縮ファイルBMP変換だぞ";
 
@@ -338,6 +339,64 @@ TEST_F(Qx5Test, RequestsAreCheckedAndTheTitleStays)
     GetWindowTextW(run.wnd, title, 64);
     EXPECT_STREQ(kTitle, title);
     EXPECT_FALSE(IsWindowVisible(run.wnd));
+}
+
+// Damaged files of every format, made from good ones by flipping, overwriting and cutting
+// bytes: each is answered in time, the converter survives, and a file is written only
+// when it is a whole BMP. Bounded by count and time.
+TEST_F(Qx5Test, MutatedFilesNeverCrashOrHang)
+{
+    std::vector<std::string> seeds;
+    const GUID formats[] = {GUID_ContainerFormatJpeg, GUID_ContainerFormatPng, GUID_ContainerFormatGif,
+                            GUID_ContainerFormatBmp, GUID_ContainerFormatTiff};
+    for (const GUID& g : formats) {
+        std::wstring path = dir + L"\\seed";
+        ASSERT_TRUE(EncodePicture(path, g, 24, 16, {[](int x, int y) { return Quadrants(x, y, 24, 16); }}));
+        if (IsEqualGUID(g, GUID_ContainerFormatJpeg))
+            ASSERT_TRUE(SpliceExif(path, 6, true));
+        std::string bytes;
+        ASSERT_TRUE(ReadBytes(path, &bytes));
+        seeds.push_back(bytes);
+    }
+    std::wstring ico = dir + L"\\seed.ico";
+    ASSERT_TRUE(WriteIcon(ico, {{16, 0x80FF0000}, {32, 0xFF00FF00}}));
+    std::string icoBytes;
+    ASSERT_TRUE(ReadBytes(ico, &icoBytes));
+    seeds.push_back(icoBytes);
+
+    std::mt19937 rng(20240601);
+    std::wstring src = dir + L"\\mutant";
+    std::wstring dst = dir + L"\\mutant.bmp";
+    DWORD begin = GetTickCount();
+    int runs = 0, written = 0;
+    for (; runs < 1000 && GetTickCount() - begin < 8000; runs++) {
+        std::string b = seeds[rng() % seeds.size()];
+        int edits = 1 + rng() % 6;
+        for (int e = 0; e < edits && !b.empty(); e++) {
+            size_t at = rng() % b.size();
+            switch (rng() % 4) {
+            case 0: b[at] = (char)rng(); break;
+            case 1: b[at] ^= (char)(1 << (rng() % 8)); break;
+            case 2: b[at] = (char)0xFF; break;
+            case 3: b.resize(at); break;
+            }
+        }
+        ASSERT_TRUE(WriteBytes(src, b));
+        DeleteFileW(dst.c_str());
+        bool answered = false;
+        LRESULT r = Qx5Request(run.wnd, dst, src, &answered, 10000);
+        ASSERT_TRUE(answered) << "run " << runs;
+        ASSERT_EQ(WAIT_TIMEOUT, WaitForSingleObject(run.prog.process, 0)) << "run " << runs;
+        READ_BMP bmp;
+        bool read = ReadConvertedBmp(dst, &bmp);
+        EXPECT_EQ(r == TRUE, read) << "run " << runs;
+        if (!r)
+            EXPECT_FALSE(FileExists(dst)) << "run " << runs;
+        written += read;
+    }
+    printf("%d damaged files, %d still gave a picture\n", runs, written);
+    EXPECT_GT(runs, 50);
+    ExpectAlive();
 }
 
 static DWORD Gradient(int x, int y, int w, int h)
