@@ -14,7 +14,8 @@ enum { QX5_JPEG_HEAD = 256 << 10 };
 
 int Qx5FileOrientation(const wchar_t* src)
 {
-    HANDLE f = CreateFileW(src, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f = CreateFileW(src, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE)
         return 1;
     int orient = 1;
