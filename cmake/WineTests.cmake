@@ -25,6 +25,20 @@ foreach(t kp_keepalive kp_handoff)
   set_target_properties(${t} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_TEST_DIR})
 endforeach()
 
+# The drop source for real drag and drop through X11 is a Linux program, built with the
+# host's compiler; the end-to-end tests start it from under Wine.
+if(CMAKE_HOST_UNIX)
+  find_program(KP_HOST_CC NAMES cc gcc REQUIRED)
+  set(KP_XDND_DROP ${KP_TEST_DIR}/xdnd_drop)
+  add_custom_command(OUTPUT ${KP_XDND_DROP}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${KP_TEST_DIR}
+    COMMAND ${KP_HOST_CC} -O2 -Wall -Wextra -o ${KP_XDND_DROP} ${CMAKE_SOURCE_DIR}/tests/support/xdnd_drop.c -lX11
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/xdnd_drop.c
+    COMMENT "Building the X11 drop source with the host compiler"
+    VERBATIM)
+  add_custom_target(kp_xdnd_drop ALL DEPENDS ${KP_XDND_DROP})
+endif()
+
 file(GLOB KP_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)
 add_library(kp_test_support STATIC ${KP_TEST_SUPPORT})
 target_link_libraries(kp_test_support PUBLIC kp_core qx5_core gtest)
@@ -38,6 +52,9 @@ foreach(src IN LISTS KP_WINE_TESTS)
   target_link_libraries(${name} PRIVATE kp_test_support gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_TEST_DIR})
   add_dependencies(${name} Kotopane QX5 kp_keepalive kp_handoff)
+  if(TARGET kp_xdnd_drop AND name MATCHES "^e2e_")
+    add_dependencies(${name} kp_xdnd_drop)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
