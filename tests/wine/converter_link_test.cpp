@@ -121,7 +121,7 @@ TEST_F(ConverterLink, StartConvertStop)
     DWORD startMs = GetTickCount() - t0;
     HWND conv = Globals.hConverterWnd;
     ASSERT_TRUE(conv);
-    EXPECT_LT(startMs, 3000u);
+    EXPECT_LT(startMs, 4500u);   // found before the 5 s bound ran out
     EXPECT_EQ(kTitle, WindowTitle(conv));
     EXPECT_NE(GetCurrentProcessId(), WindowPid(conv));
     HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(conv));
