@@ -1,12 +1,9 @@
 #include "bitmaps/FileMapDC.h"
 
-#include <string>
-
 #include "app/Edge.h"
 #include "app/Globals.h"
 #include "app/Trace.h"
-#include "store/NumberText.h"
-#include "store/Paths.h"
+#include "bitmaps/MappedBuffer.h"
 
 static const char kNoMemory[] =
     "メモリが不足しています。\r\n画像ウィンドウやレイヤーで不要なものを削除するか、"
@@ -39,22 +36,17 @@ int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int hei
     HDC windowDC = GetDC(MAIN_HWND);
     rec->hDC = CreateCompatibleDC(windowDC);
 
-    std::string number = NumberToText(index);
-    std::string filePath = std::string(KP_FILEMAP_DIR "\\") + name + number + ".txt";
-    std::string mapName = std::string(name) + number;
-    HANDLE file = EdgeCreateFile(filePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL);
-    // Without the file-map folder the paging file backs the pixels instead.
-    rec->hFile = file == INVALID_HANDLE_VALUE ? 0 : file;
-
+    // The pixels and the 1000 spare bytes live in a mapping named and backed like every
+    // other buffer of the file-map folder.
     unsigned long long mapSize = 0;
     if (width > 0 && height > 0)
         mapSize = (unsigned long long)width * (unsigned long long)height * 4 + 1000;
-    rec->hMap = 0;
-    if (mapSize)
-        rec->hMap = EdgeCreateFileMapping(file, PAGE_READWRITE, (DWORD)(mapSize >> 32), (DWORD)mapSize,
-                                          mapName.c_str());
-    rec->pView = rec->hMap ? (BYTE*)MapViewOfFile(rec->hMap, FILE_MAP_ALL_ACCESS, 0, 0, 0) : nullptr;
+    // A size the mapping can't take leaves the backing file empty and the mapping unmade.
+    MAPPED_BUFFER buf = {};
+    CreateMappedBuffer(&buf, name, index, mapSize <= 0xFFFFFFFFull ? (DWORD)mapSize : 0, 0);
+    rec->hFile = buf.hFile;
+    rec->hMap = buf.hMap;
+    rec->pView = buf.pView;
     // Only a DIB section over our own mapping will do: without it the pixel view would
     // not be the bitmap's memory.
     rec->hBmp = rec->hDC && rec->pView ? MakeDIBSection(rec->hMap, width, height, bpp) : 0;

@@ -1,12 +1,7 @@
 # Native build: the platform-free code and its unit tests, with sanitizers.
 find_package(GTest QUIET)
 if(NOT GTest_FOUND)
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  foreach(t gtest gtest_main gmock gmock_main)
-    if(TARGET ${t})
-      target_compile_options(${t} PRIVATE -fexec-charset=UTF-8)
-    endif()
-  endforeach()
+  include(cmake/GoogleTestSources.cmake)
   add_library(GTest::gtest_main ALIAS gtest_main)
 endif()
 include(GoogleTest)

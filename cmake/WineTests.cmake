@@ -5,13 +5,7 @@ if(NOT KP_TESTS)
 endif()
 
 set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-# GoogleTest's own sources hold characters that code page 932 lacks.
-foreach(t gtest gtest_main gmock gmock_main)
-  if(TARGET ${t})
-    target_compile_options(${t} PRIVATE -fexec-charset=UTF-8)
-  endif()
-endforeach()
+include(cmake/GoogleTestSources.cmake)
 include(GoogleTest)
 
 set(KP_TEST_DIR ${CMAKE_BINARY_DIR}/tests)

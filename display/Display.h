@@ -8,5 +8,8 @@ void CrossFade(HDC wndDC);
 void DrawBubble(HDC wndDC);                    // releases wndDC
 void Redraw(const char* path);
 void ChangeBackgroundColour();                 // command 1018
+// Full path of the picture on screen: the folder it was shown from (else the selected
+// category's) and the current picture file name. False when there is none.
+bool ShownPicturePath(char* out, size_t cap);
 // Performance-counter times at which each typed step of the last bubble reached the window.
 int TypingStepTimes(const LONGLONG** times);

@@ -9,6 +9,7 @@
 #include "categories/MenuBar.h"
 #include "display/DisplayCalc.h"
 #include "display/Random.h"
+#include "intake/ShownPicture.h"
 #include "intake/Converter.h"
 #include "lines/Lines.h"
 #include "store/Cp932.h"
@@ -323,6 +324,18 @@ void Redraw(const char* path)
     ShowPicture(path);
 }
 
+// A drop onto another category's entry shows a picture of that category, so the folder
+// it was shown from counts, not the selection.
+bool ShownPicturePath(char* out, size_t cap)
+{
+    char folder[264] = {};
+    if (Globals.shownPicFolder[0])
+        strcpy(folder, Globals.shownPicFolder);
+    else if (!CategoryFolderPath(Globals.glNowMenuNum, folder, sizeof(folder)))
+        return false;
+    return JoinFolderAndName(out, cap, folder, Globals.currentPicName);
+}
+
 void ChangeBackgroundColour()
 {
     CHOOSECOLORW cc;
@@ -344,17 +357,7 @@ void ChangeBackgroundColour()
 
     // Redraw the picture actually on screen, from the folder it was taken from.
     char path[264];
-    bool have = false;
-    if (Globals.currentPicName[0]) {
-        if (Globals.shownPicFolder[0]) {
-            have = PathJoin(path, sizeof(path), Globals.shownPicFolder, "\\", Globals.currentPicName);
-        } else {
-            char folder[264];
-            have = CategoryFolderPath(Globals.glNowMenuNum, folder, sizeof(folder)) &&
-                   PathJoin(path, sizeof(path), folder, "\\", Globals.currentPicName);
-        }
-    }
-    if (have)
+    if (ShownPicturePath(path, sizeof(path)))
         Redraw(path);
     else
         InvalidateRect(MAIN_HWND, nullptr, FALSE);

@@ -98,9 +98,7 @@ void MainWnd_DropFiles(HDROP drop)
                            MB_TOPMOST | MB_OK);
     }
 
-    if (lastDest[0]) {
-        // The shown picture lives in the target's folder, whichever category is selected.
-        strcpy(Globals.shownPicFolder, folder);
+    // Redraw remembers the target's folder as the shown picture's, whichever category is selected.
+    if (lastDest[0])
         Redraw(lastDest);
-    }
 }

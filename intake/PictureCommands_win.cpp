@@ -2,9 +2,7 @@
 
 #include "app/Edge.h"
 #include "app/Globals.h"
-#include "categories/MenuBar.h"
 #include "display/Display.h"
-#include "intake/ShownPicture.h"
 #include "store/Paths.h"
 
 #include <string.h>
@@ -20,18 +18,6 @@ static int NowPicSuu()
 {
     int i = Globals.glNowMenuNum;
     return (i >= 0 && i < MENU_MAX) ? Globals.glPicSuu[i] : 0;
-}
-
-// Full path of the picture on screen. A drop onto another category's entry shows a
-// picture of that category, so the folder it was shown from counts, not the selection.
-static bool ShownPicturePath(char* out, size_t cap)
-{
-    char folder[264] = {};
-    if (Globals.shownPicFolder[0])
-        strcpy(folder, Globals.shownPicFolder);
-    else if (!CategoryFolderPath(Globals.glNowMenuNum, folder, sizeof folder))
-        return false;
-    return JoinFolderAndName(out, cap, folder, Globals.currentPicName);
 }
 
 static void OpenSettingsFolder()
