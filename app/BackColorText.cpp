@@ -1,5 +1,5 @@
 #include "app/BackColorText.h"
-#include "store/NumberText.h"
+#include "base/NumberText.h"
 #include <cmath>
 #include <cstring>
 

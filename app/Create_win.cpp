@@ -1,12 +1,14 @@
 #include "app/BackColorText.h"
 #include "app/Globals.h"
-#include "app/Edge.h"
 #include "app/MainWnd.h"
+#include "base/Edge.h"
+#include "base/Limits.h"
+#include "base/Random.h"
+#include "base/Window.h"
 #include "bitmaps/FileMapDC.h"
 #include "categories/MenuBar.h"
 #include "categories/RecentFolders.h"
 #include "display/Display.h"
-#include "display/Random.h"
 #include "intake/Converter.h"
 #include "store/LineText.h"
 #include "store/Paths.h"
@@ -19,7 +21,7 @@
 
 static void LoadBackColor()
 {
-    char path[264];
+    char path[KP_PATH_BYTES];
     char line[LINE_BUFFER_BYTES] = {};
     if (PathJoin(path, sizeof(path), Globals.programFolder, KP_BACKCOLOR_FILE))
         ReadLineTo(line, sizeof(line), path, 0);
@@ -41,7 +43,7 @@ static void CreateSurfaces()
 
 static void LoadHeartFlag()
 {
-    char path[264];
+    char path[KP_PATH_BYTES];
     std::string line;
     if (PathJoin(path, sizeof(path), Globals.programFolder, KP_HEART_FILE))
         line = ReadLine(path, 0);
@@ -50,7 +52,7 @@ static void LoadHeartFlag()
 
 void MainWnd_Create()
 {
-    HWND wnd = MAIN_HWND;
+    HWND wnd = MainWindow();
     if (!ConverterPresent()) {
         ConverterReportMissing();
         // Start-up made the file-map folder a moment ago; an empty one is not left behind.
@@ -73,7 +75,7 @@ void MainWnd_Create()
     ComputeMenuRects();
 
     LoadHeartFlag();
-    char path[264];
+    char path[KP_PATH_BYTES];
     if (PathJoin(path, sizeof(path), Globals.programFolder, KP_HEART_BMP))
         BmpToDC(&Globals.glHartDC, "glHartDC", 0, path);
 

@@ -1,11 +1,14 @@
 #pragma once
 #include <windows.h>
+#include "base/CommandIds.h"
+#include "base/ConverterProtocol.h"
+#include "base/Limits.h"
 #include "bitmaps/FileMapDC.h"
 #include "bitmaps/MappedBuffer.h"
 
-enum { MENU_MAX = 10, MENU_NAME_MAX = 20, RECENT_MAX = 5, RECENT_PATH_MAX = 260 };
+enum { MENU_MAX = 10, MENU_NAME_MAX = 20, RECENT_MAX = CMD_RECENT_COUNT, RECENT_PATH_MAX = 260 };
 enum { SLOT_MAIN = 0, SLOT_MENUTSUIKA, SLOT_MENUSAKUJO, SLOT_KINOU, SLOT_COUNT };
-enum { CATEGORY_ID_FIRST = 10000, RECENT_ID_FIRST = 5330, POPUP_ITEM_MAX = 16 };
+enum { POPUP_ITEM_MAX = 16 };
 // The current line holds everything the line reader can deliver (1003 bytes), so
 // long lines are neither cut nor overrun.
 enum { LINE_MAX_BYTES = 1003 };
@@ -24,7 +27,6 @@ struct POPUP_ITEM {
 
 // The process-wide state: plain fields, zero at process start.
 struct KOTOPANE_GLOBALS {
-    HINSTANCE hInstance;
     WINDOW_SLOT slot[SLOT_COUNT];      // main window and the three dialogs
     HBRUSH hBackBrush;
     HMENU hMainMenu;
@@ -33,7 +35,7 @@ struct KOTOPANE_GLOBALS {
     HCURSOR hHandCursor;
     HFONT hBubbleFont;
 
-    char programFolder[264];           // parent of the working directory, no trailing backslash
+    char programFolder[KP_PATH_BYTES];           // parent of the working directory, no trailing backslash
     RECT workArea;
     int clientW;
     int clientH;
@@ -58,8 +60,8 @@ struct KOTOPANE_GLOBALS {
     int glGazouNext;
     int glNowPicNum;
     int glPicSuu[MENU_MAX];            // picture count per category
-    char currentPicName[264];          // file name of the shown picture, no folder
-    char shownPicFolder[264];          // folder the shown picture was taken from
+    char currentPicName[KP_PATH_BYTES];          // file name of the shown picture, no folder
+    char shownPicFolder[KP_PATH_BYTES];          // folder the shown picture was taken from
     int picShown;
     RECT bubbleBand;
     COLORREF customColors[16];
@@ -74,9 +76,9 @@ struct KOTOPANE_GLOBALS {
 
     // Converter link
     HWND hConverterWnd;
-    char convOutBlock[260];
-    char convSrcPath[264];
-    char converterPath[264];
+    char convOutBlock[CONVERTER_DEST_BYTES];
+    char convSrcPath[KP_PATH_BYTES];
+    char converterPath[KP_PATH_BYTES];
 
     // Context menu
     POPUP_ITEM popupItem[POPUP_ITEM_MAX];
@@ -86,4 +88,3 @@ struct KOTOPANE_GLOBALS {
 
 extern KOTOPANE_GLOBALS Globals;
 
-#define MAIN_HWND (Globals.slot[SLOT_MAIN].hWnd)

@@ -1,5 +1,7 @@
 #include "app/Globals.h"
 #include "app/MainWnd.h"
+#include "base/CommandIds.h"
+#include "base/Window.h"
 #include "categories/DialogHost.h"
 #include "categories/MenuBar.h"
 #include "categories/RecentFolders.h"
@@ -19,32 +21,32 @@ static void MainWnd_Paint(HWND wnd)
 
 static void MainWnd_MouseMove()
 {
-    SetClassLongPtrW(MAIN_HWND, GCLP_HCURSOR, (LONG_PTR)Globals.hHandCursor);
+    SetClassLongPtrW(MainWindow(), GCLP_HCURSOR, (LONG_PTR)Globals.hHandCursor);
     SetCursor(Globals.hHandCursor);
 }
 
 static void MainWnd_EditCommand(UINT id)
 {
     switch (id) {
-    case 1007: MainWnd_AddPicture_MenuClick(); break;
-    case 1008: MainWnd_PictureName_MenuClick(); break;
-    case 1009: MainWnd_RemovePicture_MenuClick(); break;
-    case 1010: MainWnd_DeletePicture_MenuClick(); break;
-    case 1011: MainWnd_CopyPicture_MenuClick(); break;
-    case 1012: MainWnd_AddLines_MenuClick(); break;
-    case 1013: MainWnd_DeleteLines_MenuClick(); break;
-    case 1014: DialogOpen(MAIN_HWND, "MenuTsuika"); break;
-    case 1015: DialogOpen(MAIN_HWND, "MenuSakujo"); break;
-    case 1016: MainWnd_RestoreMenu_MenuClick(); break;
-    case 1017: DialogOpen(MAIN_HWND, "Kinou"); break;
-    case 1018: ChangeBackgroundColour(); break;
+    case CMD_ADD_PICTURE: MainWnd_AddPicture_MenuClick(); break;
+    case CMD_PICTURE_NAME: MainWnd_PictureName_MenuClick(); break;
+    case CMD_REMOVE_PICTURE: MainWnd_RemovePicture_MenuClick(); break;
+    case CMD_DELETE_PICTURE: MainWnd_DeletePicture_MenuClick(); break;
+    case CMD_COPY_PICTURE: MainWnd_CopyPicture_MenuClick(); break;
+    case CMD_ADD_LINES: MainWnd_AddLines_MenuClick(); break;
+    case CMD_DELETE_LINES: MainWnd_DeleteLines_MenuClick(); break;
+    case CMD_ADD_CATEGORY: DialogOpen(MainWindow(), "MenuTsuika"); break;
+    case CMD_DELETE_CATEGORY: DialogOpen(MainWindow(), "MenuSakujo"); break;
+    case CMD_RESTORE_CATEGORY: MainWnd_RestoreMenu_MenuClick(); break;
+    case CMD_HEART_OPTION: DialogOpen(MainWindow(), "Kinou"); break;
+    case CMD_BACK_COLOUR: ChangeBackgroundColour(); break;
     }
 }
 
 static void MainWnd_Command(UINT id)
 {
     for (int i = 0; i < MENU_MAX; i++) {
-        if (id == (UINT)(CATEGORY_ID_FIRST + i)) {
+        if (id == (UINT)(CMD_CATEGORY_FIRST + i)) {
             SelectCategory(i);
             break;
         }
@@ -52,7 +54,7 @@ static void MainWnd_Command(UINT id)
     UINT first = (UINT)Globals.recentFirstId;
     if (id >= first && id < first + RECENT_MAX)
         MainWnd_FolderOPEN_MenuClick(Globals.glRecentFolder[id - first]);
-    if (id >= 1007 && id <= 1018)
+    if (id >= CMD_EDIT_FIRST && id <= CMD_EDIT_LAST)
         MainWnd_EditCommand(id);
 }
 
@@ -62,7 +64,7 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     int y = HIWORD(lParam);
     switch (msg) {
     case WM_CREATE:
-        MAIN_HWND = wnd;
+        SetMainWindow(wnd);
         SetMenu(wnd, Globals.hMainMenu);
         MainWnd_Create();
         return 0;

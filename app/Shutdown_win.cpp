@@ -1,10 +1,11 @@
 #include "app/Globals.h"
-#include "app/Edge.h"
 #include "app/MainWnd.h"
+#include "base/Edge.h"
+#include "base/Limits.h"
+#include "base/NumberText.h"
 #include "bitmaps/FileMapDC.h"
 #include "bitmaps/MappedBuffer.h"
 #include "intake/Converter.h"
-#include "store/NumberText.h"
 #include "store/Paths.h"
 #include "store/SettingsFormat.h"
 #include "store/TextFile.h"
@@ -18,7 +19,7 @@ static void SettingsPath(char* out, size_t cap, const char* literal)
 
 static void SaveBackColor()
 {
-    char path[264];
+    char path[KP_PATH_BYTES];
     SettingsPath(path, sizeof(path), KP_BACKCOLOR_FILE);
     std::string text = NumberToText((double)(uint32_t)Globals.backColor);
     FileWriteMy2(path, text.data(), (DWORD)text.size());
@@ -31,7 +32,7 @@ static void SaveMenuList()
         names[i] = Globals.glMenuName[i];
     int count = Globals.glMenuSuu < 0 ? 0 : (Globals.glMenuSuu > MENU_MAX ? MENU_MAX : Globals.glMenuSuu);
     std::string text = MenuListText(names, count);
-    char path[264];
+    char path[KP_PATH_BYTES];
     SettingsPath(path, sizeof(path), KP_MENU_LIST_FILE);
     FileWriteMy2(path, text.data(), (DWORD)text.size());
 }
@@ -43,7 +44,7 @@ static void SaveRecentFolders()
         slots[i] = Globals.glRecentFolder[i];
     unsigned char block[RECENT_FILE_BYTES];
     RecentFoldersBlock(slots, RECENT_MAX, block);
-    char path[264];
+    char path[KP_PATH_BYTES];
     SettingsPath(path, sizeof(path), KP_RECENT_FILE);
     FileWriteMy2(path, block, RECENT_FILE_BYTES);
     memset(Globals.glRecentFolder, 0, sizeof(Globals.glRecentFolder));
@@ -57,7 +58,7 @@ static void ClearFileMapFolder()
     if (find == INVALID_HANDLE_VALUE)
         return;
     do {
-        char path[264];
+        char path[KP_PATH_BYTES];
         if (!fd.lossy && PathJoin(path, sizeof(path), KP_FILEMAP_DIR, "\\", fd.name))
             EdgeDeleteFile(path);
     } while (EdgeFindNextFile(find, &fd));
@@ -67,7 +68,7 @@ static void ClearFileMapFolder()
 
 static void SaveHeartFlag()
 {
-    char path[264];
+    char path[KP_PATH_BYTES];
     SettingsPath(path, sizeof(path), KP_HEART_FILE);
     WriteTextWithZero(path, NumberToText((double)Globals.heartFlag).c_str());
 }
@@ -86,7 +87,7 @@ void MainWnd_Destroy()
 
     SaveRecentFolders();
 
-    char path[264];
+    char path[KP_PATH_BYTES];
     SettingsPath(path, sizeof(path), KP_GAZOU_BMP);
     EdgeDeleteFile(path);
     ClearFileMapFolder();

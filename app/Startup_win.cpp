@@ -1,16 +1,18 @@
 #include "app/Globals.h"
-#include "app/Edge.h"
 #include "app/MainWnd.h"
-#include "app/MenuInsert.h"
+#include "base/CommandIds.h"
+#include "base/Edge.h"
+#include "base/Limits.h"
+#include "base/MenuInsert.h"
+#include "base/Random.h"
+#include "base/Window.h"
 #include "bitmaps/MappedBuffer.h"
 #include "categories/DialogHost.h"
-#include "display/Random.h"
 #include "store/Paths.h"
 #include <commctrl.h>
 #include <string.h>
 
 #define KP_MAIN_TITLE "Kotopane （‘ v‘）/ メニューを押すと画像が変わります。画像をクリックするとセリフだけ変わります。　セリフやメニューは「編集(E)」から追加、削除、書き換えできます。"
-#define KP_UI_FONT "ＭＳ Ｐゴシック"
 
 struct EDIT_ITEM {
     UINT id;
@@ -18,18 +20,18 @@ struct EDIT_ITEM {
 };
 
 static const EDIT_ITEM kEditItems[] = {
-    { 1007, "画像追加" },
-    { 1008, "現在の画像ファイル名" },
-    { 1009, "現在の画像をリストから外す" },
-    { 1010, "画像を選択して削除" },
-    { 1011, "画像を指定して別のメニューにコピー" },
-    { 1012, "セリフを追加" },
-    { 1013, "セリフを選択して削除" },
-    { 1014, "メニュー追加" },
-    { 1015, "メニュー削除" },
-    { 1016, "削除済みメニューの復活" },
-    { 1017, "語尾にハートを付ける" },
-    { 1018, "背景色指定" },
+    { CMD_ADD_PICTURE, "画像追加" },
+    { CMD_PICTURE_NAME, "現在の画像ファイル名" },
+    { CMD_REMOVE_PICTURE, "現在の画像をリストから外す" },
+    { CMD_DELETE_PICTURE, "画像を選択して削除" },
+    { CMD_COPY_PICTURE, "画像を指定して別のメニューにコピー" },
+    { CMD_ADD_LINES, "セリフを追加" },
+    { CMD_DELETE_LINES, "セリフを選択して削除" },
+    { CMD_ADD_CATEGORY, "メニュー追加" },
+    { CMD_DELETE_CATEGORY, "メニュー削除" },
+    { CMD_RESTORE_CATEGORY, "削除済みメニューの復活" },
+    { CMD_HEART_OPTION, "語尾にハートを付ける" },
+    { CMD_BACK_COLOUR, "背景色指定" },
 };
 
 static void CreateMenus()
@@ -45,9 +47,7 @@ static void CreateMenus()
 static void CreateFonts()
 {
     for (int i = 0; i < SLOT_COUNT; i++)
-        Globals.slot[i].hFont = EdgeCreateFont(-12, 0, 0, 0, 400, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                                               OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
-                                               FF_SWISS | DEFAULT_PITCH, KP_UI_FONT);
+        Globals.slot[i].hFont = CreateSlotFont();
     Globals.hBackBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
 }
 
@@ -84,7 +84,8 @@ HWND KotopaneStartup(HINSTANCE inst)
 {
     // A fresh record, as at process start (tests bring the window up more than once).
     memset(&Globals, 0, sizeof(Globals));
-    Globals.hInstance = inst;
+    SetMainWindow(nullptr);
+    SetModuleInstance(inst);
     RandomSeed(1);
 
     INITCOMMONCONTROLSEX icc = { 8, 0xFF };
@@ -94,11 +95,11 @@ HWND KotopaneStartup(HINSTANCE inst)
     CreateMenus();
     RegisterDialogClass();
 
-    char workDir[264];
+    char workDir[KP_PATH_BYTES];
     EdgeGetCurrentDirectory(workDir, sizeof(workDir));
     ProgramFolderOf(workDir, Globals.programFolder, sizeof(Globals.programFolder));
 
-    char path[264];
+    char path[KP_PATH_BYTES];
     if (PathJoin(path, sizeof(path), Globals.programFolder, KP_SETTINGS_DIR))
         EdgeCreateDirectory(path);
 
@@ -109,7 +110,7 @@ HWND KotopaneStartup(HINSTANCE inst)
     Globals.menuNameLimit = MENU_NAME_MAX;
 
     Globals.hRecentPopup = CreatePopupMenu();
-    Globals.recentFirstId = RECENT_ID_FIRST;
+    Globals.recentFirstId = CMD_RECENT_FIRST;
     Globals.hHandCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_HAND);
 
     Globals.backColor = 0x5A00;

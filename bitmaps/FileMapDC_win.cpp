@@ -1,8 +1,9 @@
 #include "bitmaps/FileMapDC.h"
 
-#include "app/Edge.h"
 #include "app/Globals.h"
-#include "app/Trace.h"
+#include "base/Edge.h"
+#include "base/Trace.h"
+#include "base/Window.h"
 #include "bitmaps/MappedBuffer.h"
 
 static const char kNoMemory[] =
@@ -33,7 +34,7 @@ int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int hei
     rec->width = width;
     rec->height = height;
 
-    HDC windowDC = GetDC(MAIN_HWND);
+    HDC windowDC = GetDC(MainWindow());
     rec->hDC = CreateCompatibleDC(windowDC);
 
     // The pixels and the 1000 spare bytes live in a mapping named and backed like every
@@ -53,7 +54,7 @@ int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int hei
 
     if (rec->hBmp) {
         rec->hOldBmp = (HBITMAP)SelectObject(rec->hDC, rec->hBmp);
-        ReleaseDC(MAIN_HWND, windowDC);
+        ReleaseDC(MainWindow(), windowDC);
         rec->dibSize = (DWORD)(mapSize - 1000 + 40);
         return 1;
     }
@@ -70,14 +71,14 @@ int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int hei
     if (rec->hFile)
         CloseHandle(rec->hFile);
     rec->hFile = 0;
-    ReleaseDC(MAIN_HWND, windowDC);
-    EdgeMessageBox(MAIN_HWND, kNoMemory, "<(_ _)>", MB_OK);
+    ReleaseDC(MainWindow(), windowDC);
+    EdgeMessageBox(MainWindow(), kNoMemory, "<(_ _)>", MB_OK);
     return 0;
 }
 
 int BmpToDC(FSFM_DC* rec, const char* name, int index, const char* bmpPath)
 {
-    HBITMAP loaded = (HBITMAP)EdgeLoadBitmapFile(Globals.hInstance, bmpPath);
+    HBITMAP loaded = (HBITMAP)EdgeLoadBitmapFile(ModuleInstance(), bmpPath);
     if (!loaded)
         return 0;
     BITMAP bm = {};

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "app/Edge.h"
 #include "app/Globals.h"
+#include "base/Edge.h"
+#include "base/NumberText.h"
 #include "bitmaps/BlendTable.h"
-#include "store/NumberText.h"
 #include "store/Paths.h"
 
 BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD size, DWORD mapBytes)

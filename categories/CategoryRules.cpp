@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "store/Cp932.h"
+#include "base/Cp932.h"
 
 const char* const kFirstStartNames[2] = { "★ほめる", "★なぐさめる" };
 

@@ -4,4 +4,4 @@
 int DialogOpen(HWND owner, const char* key);   // "MenuTsuika", "MenuSakujo", "Kinou"
 void DialogClose(HWND dlg, int code);
 void RegisterDialogClass();                    // NORMALDLG
-void MainWnd_RestoreMenu_MenuClick();          // command 1016
+void MainWnd_RestoreMenu_MenuClick();          // CMD_RESTORE_CATEGORY

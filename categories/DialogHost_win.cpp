@@ -2,8 +2,9 @@
 
 #include <string.h>
 
-#include "app/Edge.h"
 #include "app/Globals.h"
+#include "base/Edge.h"
+#include "base/Window.h"
 #include "categories/DialogKinds.h"
 
 struct DIALOG_KIND {
@@ -21,9 +22,10 @@ static const DIALOG_KIND kDialogKinds[] = {
     { "Kinou", "機能", 480, 169, SLOT_KINOU, KinouProc },
 };
 
-static HINSTANCE ModuleInstance()
+// Tests open the dialogs without the program's start-up.
+static HINSTANCE DialogInstance()
 {
-    return Globals.hInstance ? Globals.hInstance : GetModuleHandleW(nullptr);
+    return ModuleInstance() ? ModuleInstance() : GetModuleHandleW(nullptr);
 }
 
 void RegisterDialogClass()
@@ -32,7 +34,7 @@ void RegisterDialogClass()
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = ModuleInstance();
+    wc.hInstance = DialogInstance();
     wc.hIcon = LoadIconW(nullptr, (LPCWSTR)IDI_APPLICATION);
     wc.hIconSm = LoadIconW(nullptr, (LPCWSTR)IDI_WINLOGO);
     wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
@@ -45,7 +47,7 @@ HWND DialogControl(HWND dlg, int slot, DWORD exStyle, const char* cls, const cha
                    int x, int y, int w, int h, int id)
 {
     HWND c = EdgeCreateWindowEx(exStyle, cls, text, style, x, y, w, h, dlg, (HMENU)(INT_PTR)id,
-                                ModuleInstance(), nullptr);
+                                DialogInstance(), nullptr);
     SendMessageW(c, WM_SETFONT, (WPARAM)Globals.slot[slot].hFont, 0);
     return c;
 }
@@ -63,7 +65,7 @@ int DialogOpen(HWND owner, const char* key)
 
     HWND dlg = EdgeCreateWindowEx(0, "NORMALDLG", kind->title, WS_CAPTION | WS_SYSMENU,
                                   CW_USEDEFAULT, CW_USEDEFAULT, kind->width, kind->height,
-                                  owner, nullptr, ModuleInstance(), nullptr);
+                                  owner, nullptr, DialogInstance(), nullptr);
     Globals.slot[kind->slot].hWnd = dlg;
     if (!dlg)
         return 0;

@@ -1,11 +1,14 @@
+#include "base/CommandIds.h"
+#include "base/Limits.h"
+#include "base/Window.h"
 #include "categories/DialogHost.h"
 
 #include <string.h>
 #include <string>
 
-#include "app/Edge.h"
 #include "app/Globals.h"
-#include "app/MenuInsert.h"
+#include "base/Edge.h"
+#include "base/MenuInsert.h"
 #include "categories/CategoryRules.h"
 #include "categories/DialogKinds.h"
 #include "categories/MenuBar.h"
@@ -35,9 +38,9 @@ static bool Clicked(WPARAM wParam, int id)
 // enable a disabled owner again, so the main window is disabled once more afterwards.
 static void MenuTsuika_Refuse(HWND dlg, const char* text, const char* caption)
 {
-    EdgeMessageBox(MAIN_HWND, text, caption, MB_TOPMOST | MB_OK);
+    EdgeMessageBox(MainWindow(), text, caption, MB_TOPMOST | MB_OK);
     if (IsWindow(dlg))
-        EnableWindow(MAIN_HWND, FALSE);
+        EnableWindow(MainWindow(), FALSE);
 }
 
 enum { NAME_READ_OK, NAME_READ_TOO_LONG, NAME_READ_NOT_CP932 };
@@ -102,7 +105,7 @@ static void MenuTsuika_Add(HWND dlg)
     }
     }
 
-    char folder[264], linesFile[264];
+    char folder[KP_PATH_BYTES], linesFile[KP_PATH_BYTES];
     if (!PathJoin(folder, sizeof folder, Globals.programFolder, KP_SETTINGS_PREFIX, name)
         || !PathJoin(linesFile, sizeof linesFile, folder, "\\", name, KP_LINES_SUFFIX)) {
         MenuTsuika_Refuse(dlg, "個人設定フォルダの場所が深すぎて、このメニューのフォルダを作れません。",
@@ -114,7 +117,7 @@ static void MenuTsuika_Add(HWND dlg)
     memset(Globals.glMenuName[n], 0, sizeof Globals.glMenuName[n]);
     strcpy(Globals.glMenuName[n], name);
     Globals.glNowMenuNum = n;
-    MenuItemInsert(Globals.hMainMenu, 0, TRUE, name, CATEGORY_ID_FIRST + n, 0, 0);
+    MenuItemInsert(Globals.hMainMenu, 0, TRUE, name, CMD_CATEGORY_FIRST + n, 0, 0);
     // The rectangles are taken with the new entry counted, so every entry keeps its own.
     Globals.glMenuSuu = n + 1;
     ComputeMenuRects();
@@ -125,9 +128,9 @@ static void MenuTsuika_Add(HWND dlg)
     if (h != INVALID_HANDLE_VALUE)
         CloseHandle(h);
 
-    EdgeMessageBox(MAIN_HWND, "セリフを書き込んでください。複数書くときは「enter」で改行してください。",
+    EdgeMessageBox(MainWindow(), "セリフを書き込んでください。複数書くときは「enter」で改行してください。",
                    "（‘ v‘）/", MB_TOPMOST | MB_OK);
-    EdgeShellOpen(MAIN_HWND, linesFile);
+    EdgeShellOpen(MainWindow(), linesFile);
     DialogClose(dlg, 0);
 }
 
@@ -193,7 +196,7 @@ static void MenuSakujo_Delete(HWND dlg)
     EdgeMessageBox(dlg, "いったんKotopaneを閉じます。\r\nあとでKotopaneを再起動させてください。",
                    "お願い２<(_ _)>", MB_TOPMOST | MB_OK);
     DialogClose(dlg, 0);
-    DestroyWindow(MAIN_HWND);
+    DestroyWindow(MainWindow());
 }
 
 static LRESULT MenuSakujo_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -267,14 +270,14 @@ LRESULT CALLBACK KinouProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     return Kinou_Inner(dlg, msg, wParam, lParam);
 }
 
-// ---- Restore explanation (command 1016) ----
+// ---- Restore explanation (CMD_RESTORE_CATEGORY) ----
 
 void MainWnd_RestoreMenu_MenuClick()
 {
-    char folder[264];
+    char folder[KP_PATH_BYTES];
     PathJoin(folder, sizeof folder, Globals.programFolder, KP_SETTINGS_DIR);
-    EdgeShellOpen(MAIN_HWND, folder);
-    EdgeMessageBox(MAIN_HWND,
+    EdgeShellOpen(MainWindow(), folder);
+    EdgeMessageBox(MainWindow(),
                    "個人設定フォルダにある「メニューリスト」というファイルに、復活させたいメニュー文字列を記入して、"
                    "上書き保存し、Kotopaneを再起動してください。",
                    "削除済みメニューの復活", MB_TOPMOST | MB_OK);

@@ -3,10 +3,13 @@
 #include <string.h>
 #include <string>
 
-#include "app/Edge.h"
 #include "app/Globals.h"
-#include "app/MenuInsert.h"
-#include "app/Trace.h"
+#include "base/CommandIds.h"
+#include "base/Edge.h"
+#include "base/Limits.h"
+#include "base/MenuInsert.h"
+#include "base/Trace.h"
+#include "base/Window.h"
 #include "categories/CategoryRules.h"
 #include "display/Display.h"
 #include "store/Paths.h"
@@ -23,7 +26,7 @@ static int MenuListReadLine(void* ctx, int n, char* out, size_t cap)
 
 static bool MenuListFolderExists(void* ctx, const char* name)
 {
-    char path[264];
+    char path[KP_PATH_BYTES];
     if (!PathJoin(path, sizeof path, Globals.programFolder, KP_SETTINGS_PREFIX, name))
         return false;
     return EdgePathIsDirectory(path) != FALSE;
@@ -34,7 +37,7 @@ static void MenuListReportMissing(void* ctx, const char* name)
     std::string text = "メニュー「";
     text += name;
     text += "」はメニューリストにはありますが、フォルダがありません。";
-    EdgeMessageBox(MAIN_HWND, text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
+    EdgeMessageBox(MainWindow(), text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
 }
 
 static void MenuListReportTooLong(void* ctx, const char* name)
@@ -42,13 +45,13 @@ static void MenuListReportTooLong(void* ctx, const char* name)
     std::string text = "メニュー「";
     text += name;
     text += "」は長すぎるので読み込みません。メニュー文字の長さは全角１０文字（半角２０文字）までです。";
-    EdgeMessageBox(MAIN_HWND, text.c_str(), "字数制限", MB_TOPMOST | MB_OK);
+    EdgeMessageBox(MainWindow(), text.c_str(), "字数制限", MB_TOPMOST | MB_OK);
 }
 
 // Folder and lines file of a first-start category, the lines written with their zero byte.
 static void WriteFirstStartCategory(const char* name, const char* lines)
 {
-    char folder[264], file[264];
+    char folder[KP_PATH_BYTES], file[KP_PATH_BYTES];
     if (!PathJoin(folder, sizeof folder, Globals.programFolder, KP_SETTINGS_PREFIX, name))
         return;
     EdgeCreateDirectory(folder);
@@ -58,7 +61,7 @@ static void WriteFirstStartCategory(const char* name, const char* lines)
 
 void LoadCategoryList()
 {
-    char listPath[264];
+    char listPath[KP_PATH_BYTES];
     PathJoin(listPath, sizeof listPath, Globals.programFolder, KP_MENU_LIST_FILE);
 
     memset(Globals.glMenuName, 0, sizeof Globals.glMenuName);
@@ -76,20 +79,20 @@ void LoadCategoryList()
 void BuildCategoryEntries()
 {
     for (int i = 0; i < Globals.glMenuSuu; i++)
-        MenuItemInsert(Globals.hMainMenu, 0, TRUE, Globals.glMenuName[i], CATEGORY_ID_FIRST + i, 0, 0);
+        MenuItemInsert(Globals.hMainMenu, 0, TRUE, Globals.glMenuName[i], CMD_CATEGORY_FIRST + i, 0, 0);
 }
 
 void ComputeMenuRects()
 {
     // The bar is laid out again first, so entries inserted a moment ago have their places.
-    DrawMenuBar(MAIN_HWND);
+    DrawMenuBar(MainWindow());
     for (int i = 0; i < Globals.glMenuSuu; i++) {
         RECT rc = {};
-        GetMenuItemRect(MAIN_HWND, Globals.hMainMenu, Globals.glMenuSuu - 1 - i, &rc);
+        GetMenuItemRect(MainWindow(), Globals.hMainMenu, Globals.glMenuSuu - 1 - i, &rc);
         POINT lt = { rc.left, rc.top };
         POINT rb = { rc.right, rc.bottom };
-        ScreenToClient(MAIN_HWND, &lt);
-        ScreenToClient(MAIN_HWND, &rb);
+        ScreenToClient(MainWindow(), &lt);
+        ScreenToClient(MainWindow(), &rb);
         Globals.glMenuRect[i].left = lt.x;
         Globals.glMenuRect[i].top = lt.y;
         Globals.glMenuRect[i].right = rb.x;
@@ -132,7 +135,7 @@ bool CategoryFolderPath(int i, char* out, size_t cap)
 
 bool CategoryLinesPath(int i, char* out, size_t cap)
 {
-    char folder[264];
+    char folder[KP_PATH_BYTES];
     if (!CategoryFolderPath(i, folder, sizeof folder)) {
         if (cap > 0)
             out[0] = 0;

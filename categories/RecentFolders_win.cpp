@@ -2,9 +2,12 @@
 
 #include <string>
 
-#include "app/Edge.h"
 #include "app/Globals.h"
-#include "app/MenuInsert.h"
+#include "base/CommandIds.h"
+#include "base/Edge.h"
+#include "base/Limits.h"
+#include "base/MenuInsert.h"
+#include "base/Window.h"
 #include "categories/RecentRules.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
@@ -18,7 +21,7 @@ void BuildRecentMenu()
 {
     MenuItemInsert(Globals.hMainMenu, 0, TRUE, "フォルダ(&O)", 0, Globals.hRecentPopup, 0);
 
-    char path[264];
+    char path[KP_PATH_BYTES];
     PathJoin(path, sizeof path, Globals.programFolder, KP_RECENT_FILE);
     for (int n = 0; n < RECENT_MAX; n++) {
         std::string line = ReadLine(path, n);
@@ -26,7 +29,7 @@ void BuildRecentMenu()
     }
     for (int n = 0; n < RECENT_MAX; n++) {
         if (Globals.glRecentFolder[n][0] != 0)
-            MenuItemInsert(Globals.hRecentPopup, 0, TRUE, Globals.glRecentFolder[n], RECENT_ID_FIRST + n, 0, 0);
+            MenuItemInsert(Globals.hRecentPopup, 0, TRUE, Globals.glRecentFolder[n], CMD_RECENT_FIRST + n, 0, 0);
     }
 }
 
@@ -36,19 +39,19 @@ void RecordRecentFolder(const char* folder)
 {
     RecordRecentRule(Globals.glRecentFolder, folder);
     for (int i = 0; i < RECENT_MAX; i++)
-        RemoveMenu(Globals.hRecentPopup, RECENT_ID_FIRST + i, MF_BYCOMMAND);
+        RemoveMenu(Globals.hRecentPopup, CMD_RECENT_FIRST + i, MF_BYCOMMAND);
     for (int i = 0; i < RECENT_MAX; i++)
         MenuItemInsert(Globals.hRecentPopup, 0, TRUE, RecentItemText(Globals.glRecentFolder[i]),
-                       RECENT_ID_FIRST + i, 0, 0);
+                       CMD_RECENT_FIRST + i, 0, 0);
 }
 
 // Opens a recent folder in the file manager, or says it is gone.
 void MainWnd_FolderOPEN_MenuClick(const char* text)
 {
-    char folder[264];
+    char folder[KP_PATH_BYTES];
     if (RecentOpenPath(text, folder, sizeof folder) && EdgePathIsDirectory(folder)) {
-        EdgeShellOpen(MAIN_HWND, folder);
+        EdgeShellOpen(MainWindow(), folder);
         return;
     }
-    EdgeMessageBox(MAIN_HWND, "そのフォルダは存在しません<(_ _)>", "MainWnd_FolderOPEN_MenuClick", MB_OK);
+    EdgeMessageBox(MainWindow(), "そのフォルダは存在しません<(_ _)>", "MainWnd_FolderOPEN_MenuClick", MB_OK);
 }

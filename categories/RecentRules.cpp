@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "store/Cp932.h"
+#include "base/Cp932.h"
 
 void RecentSlotFromLine(const char* line, char slot[RECENT_SLOT_BYTES])
 {

@@ -23,7 +23,8 @@ endif()
 set_target_properties(Kotopane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_APP_DIR})
 
 list(FILTER QX5_WIN_SOURCES EXCLUDE REGEX "/converter/QX5Main_win\\.cpp$")
-add_library(qx5_core STATIC ${QX5_PURE_SOURCES} ${QX5_WIN_SOURCES})
+# The converter walks code page 932 text by the same rule as Kotopane.
+add_library(qx5_core STATIC ${QX5_PURE_SOURCES} ${QX5_WIN_SOURCES} ${CMAKE_SOURCE_DIR}/base/Cp932.cpp)
 target_link_libraries(qx5_core PUBLIC ${KP_WIN_LIBS})
 add_executable(QX5 WIN32 converter/QX5Main_win.cpp resources/QX5.rc)
 target_link_libraries(QX5 PRIVATE qx5_core)

@@ -1,22 +1,14 @@
 #include "converter/Qx5Message.h"
 
-static bool Qx5Lead(unsigned char b)
-{
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-static bool Qx5Trail(unsigned char b)
-{
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
+#include "base/Cp932.h"
 
 bool Qx5ValidCp932Path(const char* s, size_t len)
 {
     const unsigned char* p = (const unsigned char*)s;
     for (size_t i = 0; i < len; i++) {
         unsigned char b = p[i];
-        if (Qx5Lead(b)) {
-            if (i + 1 >= len || !Qx5Trail(p[i + 1]))
+        if (IsCp932Lead(b)) {
+            if (i + 1 >= len || !IsCp932Trail(p[i + 1]))
                 return false;
             i++;
         } else if (b < 0x20 || b == 0x7F || b == 0x80 || b == 0xA0 || b >= 0xFD) {
@@ -26,16 +18,16 @@ bool Qx5ValidCp932Path(const char* s, size_t len)
     return true;
 }
 
-QX5_BLOCK_CHECK Qx5CheckPathBlock(const void* data, size_t size, char out[QX5_PATH_BLOCK])
+QX5_BLOCK_CHECK Qx5CheckPathBlock(const void* data, size_t size, char out[CONVERTER_DEST_BYTES])
 {
     out[0] = 0;
-    if (!data || size != QX5_PATH_BLOCK)
+    if (!data || size != CONVERTER_DEST_BYTES)
         return QX5_BLOCK_SIZE;
     const char* s = (const char*)data;
     size_t len = 0;
-    while (len < QX5_PATH_BLOCK && s[len])
+    while (len < CONVERTER_DEST_BYTES && s[len])
         len++;
-    if (len == QX5_PATH_BLOCK)
+    if (len == CONVERTER_DEST_BYTES)
         return QX5_BLOCK_UNTERMINATED;
     if (len == 0)
         return QX5_BLOCK_EMPTY;

@@ -1,12 +1,11 @@
 #pragma once
 #include <cstddef>
 
-// The destination path block that arrives by WM_COPYDATA: exactly this many bytes.
-enum { QX5_PATH_BLOCK = 260 };
+#include "base/ConverterProtocol.h"
 
 enum QX5_BLOCK_CHECK {
     QX5_BLOCK_OK = 0,
-    QX5_BLOCK_SIZE,            // not 260 bytes, or no data
+    QX5_BLOCK_SIZE,            // not CONVERTER_DEST_BYTES bytes, or no data
     QX5_BLOCK_UNTERMINATED,    // no NUL inside the block
     QX5_BLOCK_EMPTY,
     QX5_BLOCK_BAD_TEXT,        // not valid code page 932, or a control byte
@@ -14,6 +13,6 @@ enum QX5_BLOCK_CHECK {
 };
 
 // Checks the block and on success copies the path (NUL-terminated) into out.
-QX5_BLOCK_CHECK Qx5CheckPathBlock(const void* data, size_t size, char out[QX5_PATH_BLOCK]);
+QX5_BLOCK_CHECK Qx5CheckPathBlock(const void* data, size_t size, char out[CONVERTER_DEST_BYTES]);
 // Every byte a character of code page 932, two-byte characters complete, no control bytes.
 bool Qx5ValidCp932Path(const char* s, size_t len);

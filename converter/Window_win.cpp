@@ -1,5 +1,5 @@
-#include "converter/Qx5Window.h"
 #include "converter/Qx5Convert.h"
+#include "converter/Qx5Window.h"
 #include <wchar.h>
 
 QX5_GLOBALS Qx5;
@@ -15,15 +15,15 @@ static bool Qx5Cp932ToWide(const char* s, wchar_t* out, int cap)
     return true;
 }
 
-// WM_COPYDATA: the destination path, 260 bytes of code page 932 text.
+// WM_COPYDATA: the destination path, a block of code page 932 text.
 BOOL Qx5Wnd_CopyData(const COPYDATASTRUCT* cds)
 {
     Qx5.haveDst = 0;
     Qx5.dst[0] = 0;
-    char path[QX5_PATH_BLOCK];
+    char path[CONVERTER_DEST_BYTES];
     if (!cds || Qx5CheckPathBlock(cds->lpData, cds->cbData, path) != QX5_BLOCK_OK)
         return FALSE;
-    if (!Qx5Cp932ToWide(path, Qx5.dst, QX5_PATH_BLOCK + 1))
+    if (!Qx5Cp932ToWide(path, Qx5.dst, CONVERTER_DEST_BYTES + 1))
         return FALSE;
     Qx5.haveDst = 1;
     return TRUE;
@@ -37,8 +37,8 @@ BOOL Qx5Wnd_SetText(const wchar_t* src)
     Qx5.haveDst = 0;
     if (!src)
         return FALSE;
-    size_t len = wcsnlen(src, QX5_SOURCE_MAX + 1);
-    if (len == 0 || len > QX5_SOURCE_MAX)
+    size_t len = wcsnlen(src, CONVERTER_SOURCE_MAX + 1);
+    if (len == 0 || len > CONVERTER_SOURCE_MAX)
         return FALSE;
     return Qx5ConvertFile(src, Qx5.dst) ? TRUE : FALSE;
 }
@@ -63,10 +63,10 @@ HWND Qx5CreateWindow(HINSTANCE inst)
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = Qx5WndProc;
     wc.hInstance = inst;
-    wc.lpszClassName = QX5_CLASS;
+    wc.lpszClassName = CONVERTER_CLASS;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return nullptr;
     // Never shown: it exists to be found by its title and to receive requests.
-    Qx5.hWnd = CreateWindowExW(0, QX5_CLASS, QX5_TITLE, WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, inst, nullptr);
+    Qx5.hWnd = CreateWindowExW(0, CONVERTER_CLASS, CONVERTER_TITLE, WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, inst, nullptr);
     return Qx5.hWnd;
 }

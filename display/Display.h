@@ -7,7 +7,7 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h);
 void CrossFade(HDC wndDC);
 void DrawBubble(HDC wndDC);                    // releases wndDC
 void Redraw(const char* path);
-void ChangeBackgroundColour();                 // command 1018
+void ChangeBackgroundColour();                 // CMD_BACK_COLOUR
 // Full path of the picture on screen: the folder it was shown from (else the selected
 // category's) and the current picture file name. False when there is none.
 bool ShownPicturePath(char* out, size_t cap);

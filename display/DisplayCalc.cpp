@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "store/Cp932.h"
+#include "base/Cp932.h"
 
 // Products and quotients in double, each stored in single precision: a 953 x 611 picture in a
 // 952 x 610 box comes out 951 x 610, as it always has.

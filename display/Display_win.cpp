@@ -3,16 +3,18 @@
 #include <commdlg.h>
 #include <string.h>
 
-#include "app/Edge.h"
 #include "app/Globals.h"
-#include "app/Trace.h"
+#include "base/Cp932.h"
+#include "base/Edge.h"
+#include "base/Limits.h"
+#include "base/Random.h"
+#include "base/Trace.h"
+#include "base/Window.h"
 #include "categories/MenuBar.h"
 #include "display/DisplayCalc.h"
-#include "display/Random.h"
-#include "intake/ShownPicture.h"
 #include "intake/Converter.h"
+#include "intake/ShownPicture.h"
 #include "lines/Lines.h"
-#include "store/Cp932.h"
 #include "store/Paths.h"
 
 // Wall-clock time per typed character. A fixed deadline per character keeps the pace the
@@ -80,7 +82,7 @@ static void FailedToLoad(const char* path)
 
 void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
 {
-    char bmpPath[264];
+    char bmpPath[KP_PATH_BYTES];
     if (!PathJoin(bmpPath, sizeof(bmpPath), Globals.programFolder, KP_GAZOU_BMP)) {
         FailedToLoad(path);
         return;
@@ -91,7 +93,7 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
         FailedToLoad(path);
         return;
     }
-    HBITMAP bmp = (HBITMAP)EdgeLoadBitmapFile(Globals.hInstance, bmpPath);
+    HBITMAP bmp = (HBITMAP)EdgeLoadBitmapFile(ModuleInstance(), bmpPath);
     if (!bmp) {
         FailedToLoad(path);
         return;
@@ -221,7 +223,7 @@ void DrawBubble(HDC wndDC)
         StretchBlt(dc, b.heartLeft, b.heartTop, 50, 50, Globals.glHartDC.hDC, 0, 0,
                    Globals.glHartDC.width, Globals.glHartDC.height, SRCCOPY);
     }
-    ReleaseDC(MAIN_HWND, wndDC);
+    ReleaseDC(MainWindow(), wndDC);
 }
 
 int TypingStepTimes(const LONGLONG** times)
@@ -265,7 +267,7 @@ static void ReportEmptyCategory(const char* name)
              "（「OK」を押してから画像をドロップしてください。）\r\n"
              "（元の画像は移動したり失われたりしません。）\r\n"
              "(裏ワザ：メニューをクリックしなくても、入れたいメニューの上にドロップすればそのメニューに画像が入ります。)");
-    EdgeMessageBox(MAIN_HWND, text, caption, MB_OK | MB_TOPMOST);
+    EdgeMessageBox(MainWindow(), text, caption, MB_OK | MB_TOPMOST);
 }
 
 // Shows the picture at path: load into the next slot, fade to it on the window, bubble.
@@ -274,10 +276,10 @@ static void ShowPicture(const char* path)
     RememberShownFolder(path);
     LoadPicture(Globals.glMemDC.hDC, path, 0, 60, Globals.clientW, Globals.clientH - 110);
     Globals.picShown = 1;
-    HDC wndDC = GetDC(MAIN_HWND);
+    HDC wndDC = GetDC(MainWindow());
     CrossFade(wndDC);
     DrawBubble(wndDC);
-    InvalidateRect(MAIN_HWND, nullptr, FALSE);
+    InvalidateRect(MainWindow(), nullptr, FALSE);
 }
 
 void Hyouji(int i)
@@ -285,7 +287,7 @@ void Hyouji(int i)
     TraceValues("●●●　Hyouji　●●●ButtonNum", i, 0, 0, 0, 0);
     if (i < 0 || i >= MENU_MAX)
         return;
-    char folder[264], pattern[264];
+    char folder[KP_PATH_BYTES], pattern[KP_PATH_BYTES];
     if (!CategoryFolderPath(i, folder, sizeof(folder)) ||
         !PathJoin(pattern, sizeof(pattern), folder, "\\*.*"))
         return;
@@ -310,7 +312,7 @@ void Hyouji(int i)
 
     FillRectColor(Globals.glGazouDC[Globals.glGazouNext].hDC, 0, 0, Globals.clientW, Globals.clientH,
                   Globals.backColor);
-    char path[264];
+    char path[KP_PATH_BYTES];
     if (!PathJoin(path, sizeof(path), folder, "\\", Globals.currentPicName))
         return;
     TraceText("Path", path);
@@ -328,7 +330,7 @@ void Redraw(const char* path)
 // it was shown from counts, not the selection.
 bool ShownPicturePath(char* out, size_t cap)
 {
-    char folder[264] = {};
+    char folder[KP_PATH_BYTES] = {};
     if (Globals.shownPicFolder[0])
         strcpy(folder, Globals.shownPicFolder);
     else if (!CategoryFolderPath(Globals.glNowMenuNum, folder, sizeof(folder)))
@@ -341,8 +343,8 @@ void ChangeBackgroundColour()
     CHOOSECOLORW cc;
     memset(&cc, 0, sizeof(cc));
     cc.lStructSize = sizeof(cc);
-    cc.hwndOwner = MAIN_HWND;
-    cc.hInstance = (HWND)Globals.hInstance;
+    cc.hwndOwner = MainWindow();
+    cc.hInstance = (HWND)ModuleInstance();
     cc.rgbResult = Globals.backColor;
     cc.lpCustColors = Globals.customColors;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_SHOWHELP;
@@ -356,9 +358,9 @@ void ChangeBackgroundColour()
     FillRectColor(Globals.glGazouDC[1].hDC, 0, 0, W, H, Globals.backColor);
 
     // Redraw the picture actually on screen, from the folder it was taken from.
-    char path[264];
+    char path[KP_PATH_BYTES];
     if (ShownPicturePath(path, sizeof(path)))
         Redraw(path);
     else
-        InvalidateRect(MAIN_HWND, nullptr, FALSE);
+        InvalidateRect(MainWindow(), nullptr, FALSE);
 }

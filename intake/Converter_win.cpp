@@ -1,6 +1,8 @@
 #include "intake/Converter.h"
-#include "app/Edge.h"
 #include "app/Globals.h"
+#include "base/ConverterProtocol.h"
+#include "base/Edge.h"
+#include "base/Window.h"
 #include "store/Paths.h"
 #include <string.h>
 #include <wchar.h>
@@ -31,7 +33,7 @@ bool ConverterPresent()
 
 void ConverterReportMissing()
 {
-    EdgeMessageBox(MAIN_HWND, "部品フォルダにQX5.exeがありません。Kotopaneは元のフォルダに入れてお使いください。",
+    EdgeMessageBox(MainWindow(), "部品フォルダにQX5.exeがありません。Kotopaneは元のフォルダに入れてお使いください。",
                    "（；‘ v‘）/部品がありません。", MB_OK);
 }
 
@@ -53,7 +55,7 @@ static bool ConverterHasTitle(HWND wnd, const wchar_t* title)
 
 static HWND ConverterSearchPass(UINT dir, const wchar_t* title)
 {
-    HWND cur = MAIN_HWND;
+    HWND cur = MainWindow();
     for (int i = 0; i < SEARCH_STEPS && cur; i++) {
         cur = GetWindow(cur, dir);
         if (cur && ConverterHasTitle(cur, title))
@@ -68,9 +70,7 @@ static HWND ConverterSearchPass(UINT dir, const wchar_t* title)
 // still is.
 static HWND ConverterSearch()
 {
-    wchar_t title[64];
-    if (EdgeToWide(KP_CONVERTER_TITLE, title, 64) <= 0)
-        return nullptr;
+    const wchar_t* title = CONVERTER_TITLE;
     ULONGLONG start = GetTickCount64();
     for (;;) {
         HWND found = ConverterSearchPass(GW_HWNDPREV, title);
@@ -116,7 +116,7 @@ void ConverterStart()
     ConvLink.restartPending = 0;
     if (!Globals.converterPath[0] && !ConverterPathBuild())
         return;
-    EdgeShellOpen(MAIN_HWND, Globals.converterPath);
+    EdgeShellOpen(MainWindow(), Globals.converterPath);
     Globals.hConverterWnd = ConverterSearch();
 }
 
@@ -149,7 +149,7 @@ bool ConverterConvert(const char* dst, const char* src)
     if (EdgeToWide(Globals.convSrcPath, wideSrc, sizeof(Globals.convSrcPath)) <= 0)
         return false;
 
-    HWND mainWnd = MAIN_HWND;
+    HWND mainWnd = MainWindow();
     COPYDATASTRUCT cds;
     cds.dwData = (ULONG_PTR)mainWnd;
     cds.cbData = sizeof(Globals.convOutBlock);

@@ -1,12 +1,14 @@
+#include "base/Limits.h"
+#include "base/Window.h"
 #include "intake/Intake.h"
 
-#include "app/Edge.h"
 #include "app/Globals.h"
-#include "app/Trace.h"
+#include "base/Cp932.h"
+#include "base/Edge.h"
+#include "base/Trace.h"
 #include "categories/MenuBar.h"
 #include "categories/RecentFolders.h"
 #include "display/Display.h"
-#include "store/Cp932.h"
 #include "store/Paths.h"
 
 #include <string.h>
@@ -33,21 +35,21 @@ void MainWnd_DropFiles(HDROP drop)
         target = Globals.glNowMenuNum;
 
     // Without a category the copies would land in the settings folder itself.
-    char folder[264] = {};
+    char folder[KP_PATH_BYTES] = {};
     if (target < 0 || target >= Globals.glMenuSuu || !Globals.glMenuName[target][0]
         || !CategoryFolderPath(target, folder, sizeof folder)) {
         DragFinish(drop);
-        EdgeMessageBox(MAIN_HWND,
+        EdgeMessageBox(MainWindow(),
                        "画像を入れるメニューがまだありません。\r\n"
                        "先に「編集」の「メニュー追加」でメニューを作ってから、画像をドロップしてください。",
                        "メニューがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
         return;
     }
 
-    char path[264];
-    char dest[264];
-    char lastPath[264] = {};
-    char lastDest[264] = {};
+    char path[KP_PATH_BYTES];
+    char dest[KP_PATH_BYTES];
+    char lastPath[KP_PATH_BYTES] = {};
+    char lastDest[KP_PATH_BYTES] = {};
     wchar_t wide[MAX_PATH + 1];
     std::wstring refused;
     int refusedCount = 0;
@@ -80,7 +82,7 @@ void MainWnd_DropFiles(HDROP drop)
     }
 
     if (lastPath[0]) {
-        char from[264];
+        char from[KP_PATH_BYTES];
         Cp932FolderOfPath(lastPath, from, sizeof from);
         RecordRecentFolder(from);
     }
@@ -94,7 +96,7 @@ void MainWnd_DropFiles(HDROP drop)
         text += L"\r\n\r\nファイル名を変えてから、もう一度ドロップしてください。";
         if (lastDest[0])
             text += L"\r\n（ほかのファイルは取り込みました。）";
-        EdgeMessageBoxWide(MAIN_HWND, text.c_str(), "取り込めないファイルがあります。（；‘ v‘）/",
+        EdgeMessageBoxWide(MainWindow(), text.c_str(), "取り込めないファイルがあります。（；‘ v‘）/",
                            MB_TOPMOST | MB_OK);
     }
 

@@ -3,9 +3,9 @@
 #include <shellapi.h>
 
 void MainWnd_DropFiles(HDROP drop);
-void MainWnd_AddPicture_MenuClick();           // 1007
-void MainWnd_PictureName_MenuClick();          // 1008
-void MainWnd_RemovePicture_MenuClick();        // 1009
-void MainWnd_DeletePicture_MenuClick();        // 1010
-void MainWnd_CopyPicture_MenuClick();          // 1011
+void MainWnd_AddPicture_MenuClick();           // CMD_ADD_PICTURE
+void MainWnd_PictureName_MenuClick();          // CMD_PICTURE_NAME
+void MainWnd_RemovePicture_MenuClick();        // CMD_REMOVE_PICTURE
+void MainWnd_DeletePicture_MenuClick();        // CMD_DELETE_PICTURE
+void MainWnd_CopyPicture_MenuClick();          // CMD_COPY_PICTURE
 void PopUpMenu(WPARAM keys, int x, int y);     // right click

@@ -1,7 +1,10 @@
+#include "base/CommandIds.h"
+#include "base/Limits.h"
+#include "base/Window.h"
 #include "intake/Intake.h"
 
-#include "app/Edge.h"
 #include "app/Globals.h"
+#include "base/Edge.h"
 #include "display/Display.h"
 #include "store/Paths.h"
 
@@ -22,12 +25,12 @@ static int NowPicSuu()
 
 static void OpenSettingsFolder()
 {
-    char path[264] = {};
+    char path[KP_PATH_BYTES] = {};
     PathJoin(path, sizeof path, Globals.programFolder, KP_SETTINGS_DIR);
     EdgeShellOpen(NULL, path);
 }
 
-// 1007: pictures come in by dropping; explain how.
+// CMD_ADD_PICTURE: pictures come in by dropping; explain how.
 void MainWnd_AddPicture_MenuClick()
 {
     std::string text = "メニュー「";
@@ -36,45 +39,45 @@ void MainWnd_AddPicture_MenuClick()
             "　違うメニューに入れたいときは、そのメニューをクリックしてからドロップしてください。\r\n"
             "（元の画像は移動したり失われたりしません。）\r\n"
             "(裏ワザ：メニューをクリックしなくても、入れたいメニューの上にドロップすればそのメニューに画像が入ります。)";
-    EdgeMessageBox(MAIN_HWND, text.c_str(),
+    EdgeMessageBox(MainWindow(), text.c_str(),
                    "画像はウィンドウかそれぞれのメニューフォルダにドロップしてください。", MB_TOPMOST);
 }
 
-// 1008: where the shown picture lies.
+// CMD_PICTURE_NAME: where the shown picture lies.
 void MainWnd_PictureName_MenuClick()
 {
-    char path[264];
+    char path[KP_PATH_BYTES];
     if (strlen(Globals.currentPicName) >= 4 && ShownPicturePath(path, sizeof path))
-        EdgeMessageBox(MAIN_HWND, path, "(` v`)/ 現在の画像ファイル名", MB_OK);
+        EdgeMessageBox(MainWindow(), path, "(` v`)/ 現在の画像ファイル名", MB_OK);
     else
-        EdgeMessageBox(MAIN_HWND, "現在の画像がありません。", "(;` v`)/ 現在の画像ファイル名", MB_OK);
+        EdgeMessageBox(MainWindow(), "現在の画像がありません。", "(;` v`)/ 現在の画像ファイル名", MB_OK);
 }
 
-// 1009: deletes the shown picture's file and leaves the background on screen.
+// CMD_REMOVE_PICTURE: deletes the shown picture's file and leaves the background on screen.
 void MainWnd_RemovePicture_MenuClick()
 {
-    char path[264];
+    char path[KP_PATH_BYTES];
     if (!Globals.picShown || NowPicSuu() == 0 || !ShownPicturePath(path, sizeof path)) {
-        EdgeMessageBox(MAIN_HWND, "削除する画像がありません。", "削除", MB_TOPMOST);
+        EdgeMessageBox(MainWindow(), "削除する画像がありません。", "削除", MB_TOPMOST);
         return;
     }
     EdgeDeleteFile(path);
     FillRectColor(Globals.glMemDC.hDC, 0, 0, Globals.clientW, Globals.clientH, Globals.backColor);
-    InvalidateRect(MAIN_HWND, NULL, FALSE);
+    InvalidateRect(MainWindow(), NULL, FALSE);
 }
 
-// 1010, 1011: done by hand in the file manager.
+// CMD_DELETE_PICTURE, CMD_COPY_PICTURE: done by hand in the file manager.
 void MainWnd_DeletePicture_MenuClick()
 {
     OpenSettingsFolder();
-    EdgeMessageBox(MAIN_HWND, "個人設定フォルダ内にある各フォルダから手動で削除してください。",
+    EdgeMessageBox(MainWindow(), "個人設定フォルダ内にある各フォルダから手動で削除してください。",
                    "画像を選択して削除", MB_TOPMOST);
 }
 
 void MainWnd_CopyPicture_MenuClick()
 {
     OpenSettingsFolder();
-    EdgeMessageBox(MAIN_HWND, "個人設定フォルダ内にある各フォルダから手動でコピーしてください。",
+    EdgeMessageBox(MainWindow(), "個人設定フォルダ内にある各フォルダから手動でコピーしてください。",
                    "画像を指定して別のメニューにコピー", MB_TOPMOST);
 }
 
@@ -99,7 +102,7 @@ static bool IsSeparatorText(const char* text)
 static void ShowPopupMenu()
 {
     if (Globals.popupItemCount == 0)
-        EdgeMessageBox(MAIN_HWND, "メニューアイテムがありません。", "PopUpMenu", MB_OK);
+        EdgeMessageBox(MainWindow(), "メニューアイテムがありません。", "PopUpMenu", MB_OK);
 
     HMENU menu = CreatePopupMenu();
     Globals.hPopupMenu = menu;
@@ -128,7 +131,7 @@ static void ShowPopupMenu()
 
     POINT pt = {};
     GetCursorPos(&pt);
-    TrackPopupMenu(menu, TPM_VCENTERALIGN, pt.x, pt.y, 0, MAIN_HWND, nullptr);
+    TrackPopupMenu(menu, TPM_VCENTERALIGN, pt.x, pt.y, 0, MainWindow(), nullptr);
     DestroyMenu(menu);
     Globals.hPopupMenu = NULL;
 }
@@ -137,7 +140,7 @@ static void ShowPopupMenu()
 void PopUpMenu(WPARAM keys, int x, int y)
 {
     if (NowPicSuu() > 0)
-        AddPopupItem("現在の画像をリストから外す", 1009, 0, 0);
+        AddPopupItem("現在の画像をリストから外す", CMD_REMOVE_PICTURE, 0, 0);
     ShowPopupMenu();
     Globals.popupItemCount = 0;
 }

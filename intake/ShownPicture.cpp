@@ -1,6 +1,6 @@
 #include "intake/ShownPicture.h"
 
-#include "store/Cp932.h"
+#include "base/Cp932.h"
 
 #include <cstring>
 

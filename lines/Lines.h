@@ -3,5 +3,5 @@
 
 void SerifuLoad();
 void MainWnd_LButtonDown(WPARAM keys, int x, int y);
-void MainWnd_AddLines_MenuClick();             // command 1012
-void MainWnd_DeleteLines_MenuClick();          // command 1013
+void MainWnd_AddLines_MenuClick();             // CMD_ADD_LINES
+void MainWnd_DeleteLines_MenuClick();          // CMD_DELETE_LINES

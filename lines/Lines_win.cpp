@@ -1,11 +1,13 @@
 #include "lines/Lines.h"
 
-#include "app/Edge.h"
 #include "app/Globals.h"
-#include "app/Trace.h"
+#include "base/Edge.h"
+#include "base/Limits.h"
+#include "base/Random.h"
+#include "base/Trace.h"
+#include "base/Window.h"
 #include "categories/MenuBar.h"
 #include "display/Display.h"
-#include "display/Random.h"
 #include "lines/LineChoice.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
@@ -37,7 +39,7 @@ static void NoLinesNotice(const char* path)
     std::string text = "メニュー「";
     text += NowMenuName();
     text += "」にはセリフがありません。セリフファイルにセリフを書き込んでください。";
-    EdgeMessageBox(MAIN_HWND, text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
+    EdgeMessageBox(MainWindow(), text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
     if (path[0])
         EdgeShellOpen(NULL, path);
 }
@@ -47,7 +49,7 @@ void SerifuLoad()
 {
     TraceValues("●●●　SerifuLoad　●●●", 0, 0, 0, 0, 0);
 
-    char path[264] = {};
+    char path[KP_PATH_BYTES] = {};
     if (!CategoryLinesPath(Globals.glNowMenuNum, path, sizeof path)) {
         // No such category: still name its (missing) lines file, for the trace and the
         // shell, rather than hand the shell an empty text.
@@ -82,9 +84,9 @@ void SerifuLoad()
 void MainWnd_LButtonDown(WPARAM keys, int x, int y)
 {
     TraceValues("●●●　MainWnd_LButtonDown　●●●glNowMenuNum", Globals.glNowMenuNum, 0, 0, 0, 0);
-    HDC dc = GetDC(MAIN_HWND);
+    HDC dc = GetDC(MainWindow());
     DrawBubble(dc);  // releases dc
-    InvalidateRect(MAIN_HWND, NULL, FALSE);
+    InvalidateRect(MainWindow(), NULL, FALSE);
 }
 
 static void SettingsFolderPath(char* path, size_t cap)
@@ -96,10 +98,10 @@ static void SettingsFolderPath(char* path, size_t cap)
 // Lines are written with the user's own editor: explain, then open the settings folder.
 void MainWnd_AddLines_MenuClick()
 {
-    char path[264];
+    char path[KP_PATH_BYTES];
     SettingsFolderPath(path, sizeof path);
     TraceText("Path=", path);
-    EdgeMessageBox(MAIN_HWND,
+    EdgeMessageBox(MainWindow(),
                    "フォルダの中にあるセリフファイルにセリフを書き込んでください。（書き換えもOK）\r\n"
                    "セリフを複数書くときは改行（enter）で区切ってください。\r\n"
                    "最後に上書き保存をしてください。\r\n",
@@ -109,9 +111,9 @@ void MainWnd_AddLines_MenuClick()
 
 void MainWnd_DeleteLines_MenuClick()
 {
-    char path[264];
+    char path[KP_PATH_BYTES];
     SettingsFolderPath(path, sizeof path);
-    EdgeMessageBox(MAIN_HWND, "各フォルダのセリフファイルから手動で削除してください。",
+    EdgeMessageBox(MainWindow(), "各フォルダのセリフファイルから手動で削除してください。",
                    "セリフを選択して削除", MB_TOPMOST | MB_OK);
     EdgeShellOpen(NULL, path);
 }

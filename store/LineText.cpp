@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "store/Cp932.h"
+#include "base/Cp932.h"
 
 static bool IsBreak(unsigned char c)
 {

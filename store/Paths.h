@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
 
+#include "base/PathJoin.h"
+
 // Literals under the program folder.
 #define KP_SETTINGS_DIR      "\\個人設定"
 #define KP_SETTINGS_PREFIX   "\\個人設定\\"
@@ -13,10 +15,6 @@
 #define KP_HEART_BMP         "\\部品\\★ハート.bmp"
 #define KP_LINES_SUFFIX      "セリフ.txt"
 #define KP_FILEMAP_DIR       "ファイルマップフォルダ"
-#define KP_CONVERTER_TITLE   "圧縮ファイルBMP変換だぞ"
 
-// Joins up to five texts into out; returns false (and an empty out) when they don't fit.
-bool PathJoin(char* out, size_t cap, const char* a, const char* b,
-              const char* c = nullptr, const char* d = nullptr, const char* e = nullptr);
 // Program folder from the working directory: everything before its last backslash.
 void ProgramFolderOf(const char* workDir, char* out, size_t cap);

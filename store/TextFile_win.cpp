@@ -2,10 +2,10 @@
 
 #include <string.h>
 
-#include "app/Edge.h"
-#include "app/Globals.h"
+#include "base/Edge.h"
+#include "base/NumberText.h"
+#include "base/Window.h"
 #include "store/LineText.h"
-#include "store/NumberText.h"
 
 // Reads an open file whole into a zero-filled buffer with `extra` zero bytes after the
 // text. Returns 0 when the size can't be read or the file is too large to hold.
@@ -18,7 +18,7 @@ static int ReadOpenFile(HANDLE h, std::vector<char>* buf, DWORD* got, size_t ext
         if (reportSize) {
             std::string text = "FileSize=-1 ";
             text += NumberToText((double)(DWORD)(ULONG_PTR)h);
-            EdgeMessageBox(MAIN_HWND, text.c_str(), "", MB_OK);
+            EdgeMessageBox(MainWindow(), text.c_str(), "", MB_OK);
         }
         return 0;
     }
@@ -161,7 +161,7 @@ int FileWriteMy2(const char* path, const void* buffer, DWORD count)
 {
     DWORD written = 0;
     if (SaveReplacing(path, buffer, count, &written) == SAVE_TARGET_LOCKED) {
-        EdgeMessageBox(MAIN_HWND, "FileWriteMy2 INVALID_HANDLE_VALUE", "", MB_OK);
+        EdgeMessageBox(MainWindow(), "FileWriteMy2 INVALID_HANDLE_VALUE", "", MB_OK);
         return 0;
     }
     return (int)written;

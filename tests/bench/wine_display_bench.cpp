@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Globals.h"
+#include "base/Limits.h"
 #include "display/Display.h"
 #include "display/DisplayCalc.h"
 #include "intake/Converter.h"
@@ -183,7 +184,7 @@ int main()
         const PIC& p = pics[k];
         std::wstring wpath = settings + L"\\" + ToWide(p.category) + L"\\" + p.file;
         std::string path = ToCp932(wpath);
-        char bmp[264];
+        char bmp[KP_PATH_BYTES];
         PathJoin(bmp, sizeof(bmp), Globals.programFolder, KP_GAZOU_BMP);
         std::vector<double> conv, load, fade, whole;
         for (int r = 0; r < 3; r++) {

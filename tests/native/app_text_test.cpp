@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include "app/BackColorText.h"
-#include "app/TraceFormat.h"
+#include "base/TraceFormat.h"
 
 TEST(TraceFormat, ValueTraceShowsFiveNumbersAfterTheLabel)
 {

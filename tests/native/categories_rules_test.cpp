@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Limits.h"
 #include "categories/CategoryRules.h"
 #include "categories/RecentRules.h"
 
@@ -281,7 +282,7 @@ TEST(RecentRules, SlotsItemsAndOpenPath)
         { std::string(263, 'q'), false, "" },
     };
     for (const auto& c : cases) {
-        char out[264];
+        char out[KP_PATH_BYTES];
         EXPECT_EQ(RecentOpenPath(c.text.c_str(), out, sizeof out), c.ok) << c.text;
         EXPECT_EQ(std::string(out), c.out) << c.text;
     }

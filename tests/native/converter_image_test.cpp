@@ -164,8 +164,8 @@ TEST(ConverterImage, TransparencyGoesOverWhite)
 
 TEST(ConverterMessage, PathBlockChecks)
 {
-    char out[QX5_PATH_BLOCK];
-    char block[QX5_PATH_BLOCK] = {};
+    char out[CONVERTER_DEST_BYTES];
+    char block[CONVERTER_DEST_BYTES] = {};
     const char* good = "C:\\Kotopane\\個人設定\\Gazou.bmp";
     strcpy(block, good);
     EXPECT_EQ(QX5_BLOCK_OK, Qx5CheckPathBlock(block, sizeof(block), out));

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Random.h"
 #include "display/DisplayCalc.h"
-#include "display/Random.h"
 
 namespace {
 

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "store/Cp932.h"
+#include "base/Cp932.h"
+#include "base/Limits.h"
 #include "store/Paths.h"
 #include "store/SettingsFormat.h"
 
@@ -75,7 +76,7 @@ TEST(Paths, JoinAndProgramFolder)
     EXPECT_FALSE(PathJoin(out, 4, "ab", "cd"));
     EXPECT_STREQ(out, "");
 
-    char pf[264];
+    char pf[KP_PATH_BYTES];
     ProgramFolderOf("C:\\A\\B", pf, sizeof pf);
     EXPECT_STREQ(pf, "C:\\A");
     ProgramFolderOf("C:\\", pf, sizeof pf);

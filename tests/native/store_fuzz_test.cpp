@@ -5,9 +5,9 @@
 #include <random>
 #include <vector>
 
-#include "store/Cp932.h"
+#include "base/Cp932.h"
+#include "base/NumberText.h"
 #include "store/LineText.h"
-#include "store/NumberText.h"
 
 // Random bytes through the parsers under the sanitizers: no overrun, no undefined
 // behaviour, and the outputs keep their promises.

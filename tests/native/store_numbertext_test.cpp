@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "store/NumberText.h"
+#include "base/NumberText.h"
 
 TEST(NumberToText, PlainAndExponentForms)
 {

@@ -1,6 +1,7 @@
 #include "tests/support/TestSupport.h"
 #include "app/Globals.h"
 #include "app/MainWnd.h"
+#include "base/Window.h"
 
 // ---------------------------------------------------------------- child processes
 
@@ -334,8 +335,8 @@ HWND StartKotopaneInProcess(const std::wstring& programFolder)
 
 void StopKotopaneInProcess()
 {
-    if (MAIN_HWND && IsWindow(MAIN_HWND))
-        DestroyWindow(MAIN_HWND);
+    if (MainWindow() && IsWindow(MainWindow()))
+        DestroyWindow(MainWindow());
     MSG msg;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 2000) {

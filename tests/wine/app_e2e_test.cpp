@@ -1,13 +1,13 @@
 // The real Kotopane.exe and QX5.exe in a scratch program folder, driven from outside as a
 // user (and the system) would.
 #include <gtest/gtest.h>
+#include "base/ConverterProtocol.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/display_pictures.h"
 
 static const wchar_t kTitle[] =
     L"Kotopane （‘ v‘）/ メニューを押すと画像が変わります。画像をクリックするとセリフだけ変わります。"
     L"　セリフやメニューは「編集(E)」から追加、削除、書き換えできます。";
-static const wchar_t kConverterTitle[] = L"圧縮ファイルBMP変換だぞ";
 
 struct RUNNING {
     STARTED_PROGRAM app;
@@ -23,7 +23,7 @@ static bool StartKotopane(const std::wstring& folder, RUNNING* r)
     if (!StartProgram(folder + L"\\App\\Kotopane.exe", folder + L"\\App", &r->app))
         return false;
     r->main = FindProcessWindow(r->app.pid, L"NORMAL0", 15000);
-    r->converter = FindWindowByTitle(kConverterTitle, 10000);
+    r->converter = FindWindowByTitle(CONVERTER_TITLE, 10000);
     r->converterProcess = nullptr;
     if (r->converter) {
         DWORD pid = 0;
@@ -49,7 +49,7 @@ static std::string Sjis(const wchar_t* w)
 // The converter as Kotopane uses it: destination by WM_COPYDATA, source by WM_SETTEXT.
 static bool Convert(HWND converter, const std::wstring& dst, const std::wstring& src)
 {
-    char block[260] = {};
+    char block[CONVERTER_DEST_BYTES] = {};
     std::string d = ToCp932(dst);
     if (d.size() >= sizeof(block))
         return false;
@@ -89,7 +89,7 @@ TEST(KotopaneEndToEnd, FirstRunConvertsClosesAndLeavesTheDefaultSettings)
     EXPECT_EQ(WindowTitle(r.main), kTitle);
     EXPECT_TRUE(GetWindowLongW(r.main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     ASSERT_NE(r.converter, nullptr) << "converter window not found";
-    EXPECT_EQ(WindowTitle(r.converter), kConverterTitle);
+    EXPECT_EQ(WindowTitle(r.converter), CONVERTER_TITLE);
 
     // The web address goes to the shell once per start.
     std::vector<std::wstring> handoffs = HandoffLogLines(1, 5000);
@@ -254,7 +254,7 @@ TEST(KotopaneEndToEnd, KilledDuringShutdownLeavesOldOrNewSettings)
         PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
         r.main = FindProcessWindow(r.app.pid, L"NORMAL0", 15000);
         ASSERT_NE(r.main, nullptr);
-        r.converter = FindWindowByTitle(kConverterTitle, 10000);
+        r.converter = FindWindowByTitle(CONVERTER_TITLE, 10000);
         DWORD cpid = 0;
         GetWindowThreadProcessId(r.converter, &cpid);
         r.converterProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, cpid);

@@ -2,6 +2,7 @@
 // the settings written at shutdown and read again at the next start.
 #include <gtest/gtest.h>
 #include "app/Globals.h"
+#include "base/CommandIds.h"
 #include "tests/support/TestSupport.h"
 
 static std::wstring MenuText(HMENU menu, UINT pos)
@@ -103,7 +104,7 @@ TEST(MainWindow, CommandsClicksAndPaintAreRouted)
 
     BoxWatchStart();
     TraceCaptureStart();
-    SendMessageW(wnd, WM_COMMAND, 10001, 0);
+    SendMessageW(wnd, WM_COMMAND, CMD_CATEGORY_FIRST + 1, 0);
     std::vector<std::string> traces = TraceCaptureStop();
     EXPECT_EQ(Globals.glNowMenuNum, 1);
     ASSERT_FALSE(traces.empty());
@@ -115,7 +116,7 @@ TEST(MainWindow, CommandsClicksAndPaintAreRouted)
 
     // Recent folder slot 1 opens in the file manager; the selection stays.
     HandoffLogStart(L"win_route2");
-    SendMessageW(wnd, WM_COMMAND, 5331, 0);
+    SendMessageW(wnd, WM_COMMAND, CMD_RECENT_FIRST + 1, 0);
     std::vector<std::wstring> lines = HandoffLogLines(1, 5000);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find(recent), std::wstring::npos);

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "app/Globals.h"
+#include "base/Window.h"
 #include "bitmaps/FileMapDC.h"
 #include "bitmaps/MappedBuffer.h"
 #include "store/Paths.h"
@@ -25,7 +26,7 @@ protected:
         CreateDirectoryW((TestBuildDir() + L"\\scratch").c_str(), nullptr);
         ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
         ASSERT_TRUE(SetCurrentDirectoryW(dir.c_str()));
-        MAIN_HWND = nullptr;
+        SetMainWindow(nullptr);
     }
     void TearDown() override
     {
@@ -208,13 +209,13 @@ TEST_F(BitmapsTest, CreationFailureReportsAndLeavesNothingOpen)
     MakeMapFolder();
     HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  nullptr, nullptr);
-    MAIN_HWND = owner;
+    SetMainWindow(owner);
     std::string name = Name("kpBad");
     FSFM_DC rec = {};
     BoxWatchStart();
     EXPECT_EQ(DCCreateByFSFM(&rec, name.c_str(), 0, -5, 10, 32), 0);
     std::vector<SHOWN_BOX> boxes = BoxWatchStop();
-    MAIN_HWND = nullptr;
+    SetMainWindow(nullptr);
     DestroyWindow(owner);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, ToWide("メモリが不足しています。\r\n画像ウィンドウやレイヤーで不要なものを削除するか、"

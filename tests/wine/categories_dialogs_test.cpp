@@ -1,5 +1,6 @@
 // The three dialogs run through the host on a real main window: real controls, real
 // clicks and Enter keys, real message boxes, real folders and files.
+#include "base/Window.h"
 #include "tests/wine/categories_fixture.h"
 
 using namespace cattest;
@@ -34,10 +35,10 @@ protected:
 
 TEST_F(DialogsTest, UnknownKeyOpensNothing)
 {
-    EXPECT_EQ(DialogOpen(MAIN_HWND, "menutsuika"), 0);
-    EXPECT_EQ(DialogOpen(MAIN_HWND, ""), 0);
+    EXPECT_EQ(DialogOpen(MainWindow(), "menutsuika"), 0);
+    EXPECT_EQ(DialogOpen(MainWindow(), ""), 0);
     EXPECT_EQ(FindWindowW(L"NORMALDLG", nullptr), nullptr);
-    EXPECT_TRUE(IsWindowEnabled(MAIN_HWND));
+    EXPECT_TRUE(IsWindowEnabled(MainWindow()));
 }
 
 TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
@@ -55,8 +56,8 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
             GetWindowRect(dlg, &rc);
             EXPECT_EQ(rc.right - rc.left, 480);
             EXPECT_EQ(rc.bottom - rc.top, 154);
-            EXPECT_EQ(GetWindow(dlg, GW_OWNER), MAIN_HWND);
-            EXPECT_FALSE(IsWindowEnabled(MAIN_HWND));
+            EXPECT_EQ(GetWindow(dlg, GW_OWNER), MainWindow());
+            EXPECT_FALSE(IsWindowEnabled(MainWindow()));
             EXPECT_EQ(ControlClass(dlg, 1000), L"Edit");
             EXPECT_EQ(ControlBox(dlg, 1000), (std::vector<int>{ 26, 34, 371, 35 }));
             EXPECT_TRUE(GetWindowLongW(GetDlgItem(dlg, 1000), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
@@ -75,7 +76,7 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
     }, &timedOut);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
-    EXPECT_TRUE(IsWindowEnabled(MAIN_HWND));
+    EXPECT_TRUE(IsWindowEnabled(MainWindow()));
     EXPECT_FALSE(IsWindow(Globals.slot[SLOT_MENUTSUIKA].hWnd));
 
     EXPECT_EQ(Names(), (std::vector<std::string>{ "A", "B", "猫" }));
@@ -85,8 +86,8 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
     // Each rectangle is the entry that shows its own name.
     for (int i = 0; i < 3; i++) {
         RECT screen;
-        GetMenuItemRect(MAIN_HWND, Globals.hMainMenu, 2 - i, &screen);
-        MapWindowPoints(nullptr, MAIN_HWND, (POINT*)&screen, 2);
+        GetMenuItemRect(MainWindow(), Globals.hMainMenu, 2 - i, &screen);
+        MapWindowPoints(nullptr, MainWindow(), (POINT*)&screen, 2);
         EXPECT_EQ(Globals.glMenuRect[i].left, screen.left) << i;
         EXPECT_EQ(Globals.glMenuRect[i].right, screen.right) << i;
     }
@@ -97,7 +98,7 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
     ASSERT_EQ(BoxWatchSeen().size(), 1u);
     EXPECT_EQ(BoxWatchSeen()[0].text, L"セリフを書き込んでください。複数書くときは「enter」で改行してください。");
     EXPECT_EQ(BoxWatchSeen()[0].caption, L"（‘ v‘）/");
-    EXPECT_EQ(BoxWatchSeen()[0].owner, MAIN_HWND);
+    EXPECT_EQ(BoxWatchSeen()[0].owner, MainWindow());
     std::vector<std::wstring> handoffs = HandoffLogLines(1, 5000);
     ASSERT_EQ(handoffs.size(), 1u);
     EXPECT_NE(handoffs[0].find(settings + L"\\猫\\猫セリフ.txt"), std::wstring::npos);
@@ -139,13 +140,13 @@ TEST_F(DialogsTest, AddRefusesBadNamesAndStaysOpen)
         [](HWND dlg) { Type(dlg, L"cat"); Click(dlg, 1001); },
         [](HWND dlg) {
             EXPECT_TRUE(IsWindow(dlg));
-            EXPECT_FALSE(IsWindowEnabled(MAIN_HWND));
+            EXPECT_FALSE(IsWindowEnabled(MainWindow()));
             SendMessageW(dlg, WM_CLOSE, 0, 0);   // the title-bar close button
         },
     }, &timedOut);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
-    EXPECT_TRUE(IsWindowEnabled(MAIN_HWND));
+    EXPECT_TRUE(IsWindowEnabled(MainWindow()));
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{
                               L"字数制限", L"字数制限", L"題名がありません<(_ _)>", L"使えない文字<(_ _)>",
                               L"使えない文字<(_ _)>", L"使えない文字<(_ _)>", L"使えない文字<(_ _)>",
@@ -154,7 +155,7 @@ TEST_F(DialogsTest, AddRefusesBadNamesAndStaysOpen)
     EXPECT_EQ(BoxWatchSeen()[0].text, L"メニュー文字の長さは全角１０文字（半角２０文字）までです。");
     EXPECT_EQ(BoxWatchSeen()[9].text, L"メニュー「cat」はもうあります。別の題名を入力してください。");
     for (const SHOWN_BOX& b : BoxWatchSeen()) {
-        EXPECT_EQ(b.owner, MAIN_HWND);
+        EXPECT_EQ(b.owner, MainWindow());
     }
     EXPECT_EQ(Names(), (std::vector<std::string>{ "Cat" }));
     EXPECT_EQ(Globals.glNowMenuNum, 0);
@@ -239,8 +240,8 @@ TEST_F(DialogsTest, DeleteAsksAndNeedsASelection)
     }, &timedOut);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
-    EXPECT_TRUE(IsWindow(MAIN_HWND));
-    EXPECT_TRUE(IsWindowEnabled(MAIN_HWND));
+    EXPECT_TRUE(IsWindow(MainWindow()));
+    EXPECT_TRUE(IsWindowEnabled(MainWindow()));
     EXPECT_EQ(Names(), (std::vector<std::string>{ "A", "B", "C" }));
     ASSERT_EQ(BoxWatchSeen().size(), 3u);
     EXPECT_EQ(BoxWatchSeen()[0].text, L"本当に削除しますか？");
@@ -248,7 +249,7 @@ TEST_F(DialogsTest, DeleteAsksAndNeedsASelection)
     EXPECT_TRUE(BoxWatchSeen()[0].hasYesNo);
     EXPECT_EQ(BoxWatchSeen()[2].text, L"メニューをクリックしてから再度押してください。");
     EXPECT_EQ(BoxWatchSeen()[2].caption, L"");
-    EXPECT_NE(BoxWatchSeen()[2].owner, MAIN_HWND);   // the dialog owns them
+    EXPECT_NE(BoxWatchSeen()[2].owner, MainWindow());   // the dialog owns them
 }
 
 TEST_F(DialogsTest, DeleteRemovesTheNameAndEndsBothLoops)
@@ -267,7 +268,7 @@ TEST_F(DialogsTest, DeleteRemovesTheNameAndEndsBothLoops)
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(Names(), (std::vector<std::string>{ "A", "C" }));
-    EXPECT_FALSE(IsWindow(MAIN_HWND));   // the program ends; shutdown writes the list
+    EXPECT_FALSE(IsWindow(MainWindow()));   // the program ends; shutdown writes the list
     // The main window's own quit is still there for the main loop.
     EXPECT_TRUE(DrainQuit(1000));
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{ L"本当にいいですか？", L"お願い<(_ _)>", L"お願い２<(_ _)>" }));
@@ -322,6 +323,6 @@ TEST_F(DialogsTest, HeartCheckBoxFollowsTheFlag)
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(Globals.heartFlag, 1);
-    EXPECT_TRUE(IsWindowEnabled(MAIN_HWND));
+    EXPECT_TRUE(IsWindowEnabled(MainWindow()));
     EXPECT_TRUE(BoxWatchSeen().empty());
 }

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/Globals.h"
+#include "base/CommandIds.h"
+#include "base/Window.h"
 #include "categories/DialogHost.h"
 #include "categories/MenuBar.h"
 #include "categories/RecentFolders.h"
@@ -70,12 +72,12 @@ protected:
 
         Globals.hMainMenu = CreateMenu();
         Globals.hEditMenu = CreatePopupMenu();
-        AppendMenuW(Globals.hEditMenu, MF_STRING, 1014, L"メニュー追加");
+        AppendMenuW(Globals.hEditMenu, MF_STRING, CMD_ADD_CATEGORY, L"メニュー追加");
         AppendMenuW(Globals.hMainMenu, MF_POPUP | MF_STRING, (UINT_PTR)Globals.hEditMenu, L"編集(&E)");
         Globals.hRecentPopup = CreatePopupMenu();
-        MAIN_HWND = CreateWindowExW(0, L"KP_CAT_TEST_MAIN", L"main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                    900, 500, nullptr, Globals.hMainMenu, GetModuleHandleW(nullptr), nullptr);
-        ASSERT_TRUE(MAIN_HWND != nullptr);
+        SetMainWindow(CreateWindowExW(0, L"KP_CAT_TEST_MAIN", L"main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                    900, 500, nullptr, Globals.hMainMenu, GetModuleHandleW(nullptr), nullptr));
+        ASSERT_TRUE(MainWindow() != nullptr);
         HandoffLogStart(name.c_str());
         BoxWatchStart();
     }
@@ -83,12 +85,12 @@ protected:
     void TearDown() override
     {
         BoxWatchStop();
-        if (IsWindow(MAIN_HWND))
-            DestroyWindow(MAIN_HWND);   // the menus go with it
+        if (IsWindow(MainWindow()))
+            DestroyWindow(MainWindow());   // the menus go with it
         DrainQuit();
         if (Globals.hRecentPopup && IsMenu(Globals.hRecentPopup))
             DestroyMenu(Globals.hRecentPopup);
-        MAIN_HWND = nullptr;
+        SetMainWindow(nullptr);
         DeleteTree(program);
     }
 
@@ -194,7 +196,7 @@ inline int RunDialog(const char* key, int slot, std::vector<std::function<void(H
     gScript.timedOut = false;
     Globals.slot[slot].hWnd = nullptr;
     UINT_PTR timer = SetTimer(nullptr, 0, 10, ScriptTick);
-    int code = DialogOpen(MAIN_HWND, key);
+    int code = DialogOpen(MainWindow(), key);
     KillTimer(nullptr, timer);
     *timedOut = gScript.timedOut;
     return code;

@@ -1,5 +1,7 @@
 // The category list from the menu list file, the menu bar entries and their rectangles,
 // and the recent folders popup, on a real window with a real menu bar.
+#include "base/Limits.h"
+#include "base/Window.h"
 #include "tests/wine/categories_fixture.h"
 
 using namespace cattest;
@@ -97,7 +99,7 @@ TEST_F(MenuBarTest, ListRulesOnRealFiles)
             texts.push_back(b.text);
             EXPECT_EQ(b.caption, L"セリフがありません。（‘ v‘）/") << c.what;
             EXPECT_FALSE(b.hasYesNo) << c.what;
-            EXPECT_EQ(b.owner, MAIN_HWND) << c.what;
+            EXPECT_EQ(b.owner, MainWindow()) << c.what;
         }
         EXPECT_EQ(texts, c.boxTexts) << c.what;
     }
@@ -131,8 +133,8 @@ TEST_F(MenuBarTest, EntriesRectanglesAndHitTest)
 
     for (int i = 0; i < 3; i++) {
         RECT screen;
-        ASSERT_TRUE(GetMenuItemRect(MAIN_HWND, Globals.hMainMenu, 2 - i, &screen));
-        MapWindowPoints(nullptr, MAIN_HWND, (POINT*)&screen, 2);
+        ASSERT_TRUE(GetMenuItemRect(MainWindow(), Globals.hMainMenu, 2 - i, &screen));
+        MapWindowPoints(nullptr, MainWindow(), (POINT*)&screen, 2);
         const RECT& r = Globals.glMenuRect[i];
         EXPECT_EQ(r.left, screen.left) << i;
         EXPECT_EQ(r.right, screen.right) << i;
@@ -153,7 +155,7 @@ TEST_F(MenuBarTest, EntriesRectanglesAndHitTest)
 TEST_F(MenuBarTest, CategoryPathsOnlyForCategoriesInUse)
 {
     SetCategories({ "A" });
-    char out[264];
+    char out[KP_PATH_BYTES];
     ASSERT_TRUE(CategoryFolderPath(0, out, sizeof out));
     EXPECT_EQ(ToWide(out), settings + L"\\A");
     ASSERT_TRUE(CategoryLinesPath(0, out, sizeof out));
@@ -214,7 +216,7 @@ TEST_F(MenuBarTest, FolderOpenHandsOffOrSaysItIsGone)
     for (const SHOWN_BOX& b : BoxWatchSeen()) {
         EXPECT_EQ(b.text, L"そのフォルダは存在しません<(_ _)>");
         EXPECT_EQ(b.caption, L"MainWnd_FolderOPEN_MenuClick");
-        EXPECT_EQ(b.owner, MAIN_HWND);
+        EXPECT_EQ(b.owner, MainWindow());
             }
     EXPECT_TRUE(HandoffLogLines(1, 300).empty());
 

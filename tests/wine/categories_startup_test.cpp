@@ -1,5 +1,7 @@
 // The category entries in the real main window: rectangles taken while the window is
 // created, selection through the window procedure, and adding through the Edit menu.
+#include "base/CommandIds.h"
+#include "base/Window.h"
 #include "tests/wine/categories_fixture.h"
 
 using namespace cattest;
@@ -22,15 +24,15 @@ std::wstring StartWithCategories(const wchar_t* name, const std::vector<const wc
 // Each category's rectangle is where the bar shows its name.
 void ExpectRectanglesMatchTheBar()
 {
-    HMENU bar = GetMenu(MAIN_HWND);
+    HMENU bar = GetMenu(MainWindow());
     for (int i = 0; i < Globals.glMenuSuu; i++) {
         int pos = Globals.glMenuSuu - 1 - i;
         wchar_t text[64] = L"";
         GetMenuStringW(bar, pos, text, 64, MF_BYPOSITION);
         EXPECT_EQ(text, ToWide(Globals.glMenuName[i]));
         RECT rc;
-        ASSERT_TRUE(GetMenuItemRect(MAIN_HWND, bar, pos, &rc));
-        MapWindowPoints(nullptr, MAIN_HWND, (POINT*)&rc, 2);
+        ASSERT_TRUE(GetMenuItemRect(MainWindow(), bar, pos, &rc));
+        MapWindowPoints(nullptr, MainWindow(), (POINT*)&rc, 2);
         EXPECT_EQ(CategoryAtPoint((rc.left + rc.right) / 2, ((rc.top + rc.bottom) / 2) & 0xFFFF), i)
             << ToCp932(text);
     }
@@ -47,7 +49,7 @@ TEST(CategoriesStartup, SelectAndAddThroughTheMainWindow)
 
     BoxWatchStart();   // an empty category says so
     TraceCaptureStart();
-    SendMessageW(MAIN_HWND, WM_COMMAND, 10001, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST + 1, 0);
     std::vector<std::string> traces = TraceCaptureStop();
     EXPECT_EQ(Globals.glNowMenuNum, 1);
     ASSERT_FALSE(traces.empty());
@@ -64,11 +66,11 @@ TEST(CategoriesStartup, SelectAndAddThroughTheMainWindow)
     gScript.idleSince = GetTickCount();
     gScript.timedOut = false;
     UINT_PTR timer = SetTimer(nullptr, 0, 10, ScriptTick);
-    SendMessageW(MAIN_HWND, WM_COMMAND, 1014, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_ADD_CATEGORY, 0);
     KillTimer(nullptr, timer);
     BoxWatchStop();
     EXPECT_FALSE(gScript.timedOut);
-    EXPECT_TRUE(IsWindowEnabled(MAIN_HWND));
+    EXPECT_TRUE(IsWindowEnabled(MainWindow()));
     EXPECT_EQ(Globals.glMenuSuu, 3);
     EXPECT_EQ(Globals.glNowMenuNum, 2);
     ExpectRectanglesMatchTheBar();

@@ -1,13 +1,13 @@
 // Kotopane's side of the converter link, run in this process against the real QX5.exe
 // and against a stand-in window that hangs.
 #include "app/Globals.h"
+#include "base/ConverterProtocol.h"
+#include "base/Window.h"
 #include "intake/Converter.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/converter_pictures.h"
 #include <gtest/gtest.h>
 #include <string.h>
-
-static const wchar_t* kTitle = L"圧縮ファイルBMP変換だぞ";
 
 static LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
@@ -36,9 +36,9 @@ protected:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"ConverterLinkMain";
         RegisterClassW(&wc);
-        MAIN_HWND = CreateWindowExW(0, wc.lpszClassName, L"Kotopane test", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                    nullptr, nullptr, wc.hInstance, nullptr);
-        ASSERT_TRUE(MAIN_HWND);
+        SetMainWindow(CreateWindowExW(0, wc.lpszClassName, L"Kotopane test", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                    nullptr, nullptr, wc.hInstance, nullptr));
+        ASSERT_TRUE(MainWindow());
         UsFolder(L"conv_link_表", true);
     }
 
@@ -57,8 +57,8 @@ protected:
     {
         ConverterStop();
         ConvLink = savedLink;
-        DestroyWindow(MAIN_HWND);
-        MAIN_HWND = nullptr;
+        DestroyWindow(MainWindow());
+        SetMainWindow(nullptr);
     }
 
     std::wstring Picture(const wchar_t* name, DWORD colour)
@@ -109,7 +109,7 @@ TEST_F(ConverterLink, MissingConverterMessage)
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(L"（；‘ v‘）/部品がありません。", boxes[0].caption);
     EXPECT_EQ(L"部品フォルダにQX5.exeがありません。Kotopaneは元のフォルダに入れてお使いください。", boxes[0].text);
-    EXPECT_EQ(MAIN_HWND, boxes[0].owner);
+    EXPECT_EQ(MainWindow(), boxes[0].owner);
     EXPECT_FALSE(boxes[0].hasYesNo);
     EXPECT_FALSE(boxes[0].topmost);
 }
@@ -122,7 +122,7 @@ TEST_F(ConverterLink, StartConvertStop)
     HWND conv = Globals.hConverterWnd;
     ASSERT_TRUE(conv);
     EXPECT_LT(startMs, 4500u);   // found before the 5 s bound ran out
-    EXPECT_EQ(kTitle, WindowTitle(conv));
+    EXPECT_EQ(CONVERTER_TITLE, WindowTitle(conv));
     EXPECT_NE(GetCurrentProcessId(), WindowPid(conv));
     HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(conv));
     ASSERT_TRUE(proc);
@@ -195,7 +195,7 @@ struct FAKE_CONVERTER {
     WPARAM copyWParam;
     ULONG_PTR copyTag;
     DWORD copySize;
-    char block[260];
+    char block[CONVERTER_DEST_BYTES];
     std::wstring text;
 };
 static FAKE_CONVERTER fake;
@@ -208,7 +208,7 @@ static LRESULT CALLBACK FakeProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
         fake.copyWParam = wp;
         fake.copyTag = cds->dwData;
         fake.copySize = cds->cbData;
-        memcpy(fake.block, cds->lpData, cds->cbData < 260 ? cds->cbData : 260);
+        memcpy(fake.block, cds->lpData, cds->cbData < sizeof fake.block ? cds->cbData : sizeof fake.block);
         return TRUE;
     }
     case WM_SETTEXT:
@@ -229,7 +229,7 @@ static DWORD WINAPI FakeThread(void*)
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"FakeConverter";
     RegisterClassW(&wc);
-    fake.wnd = CreateWindowExW(0, wc.lpszClassName, kTitle, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+    fake.wnd = CreateWindowExW(0, wc.lpszClassName, CONVERTER_TITLE, WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                wc.hInstance, nullptr);
     SetEvent(fake.ready);
     MSG msg;
@@ -259,8 +259,8 @@ TEST_F(ConverterLink, HungConverterDoesNotFreezeAndIsReplaced)
 
     // What went out: the main window in wParam and dwData, 260 bytes zero-padded, the
     // source as UTF-16.
-    EXPECT_EQ((WPARAM)MAIN_HWND, fake.copyWParam);
-    EXPECT_EQ((ULONG_PTR)MAIN_HWND, fake.copyTag);
+    EXPECT_EQ((WPARAM)MainWindow(), fake.copyWParam);
+    EXPECT_EQ((ULONG_PTR)MainWindow(), fake.copyTag);
     EXPECT_EQ(260u, fake.copySize);
     EXPECT_EQ(0, memcmp(fake.block, dstA.c_str(), dstA.size() + 1));
     for (size_t i = dstA.size(); i < 260; i++)

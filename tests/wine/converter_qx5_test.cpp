@@ -1,13 +1,12 @@
 // QX5.exe driven as Kotopane drives it: a real process, found by its window title, asked by
 // WM_COPYDATA (destination, code page 932) and WM_SETTEXT (source, UTF-16).
+#include "base/ConverterProtocol.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/converter_pictures.h"
 #include <gtest/gtest.h>
 #include <psapi.h>
 #include <string.h>
 #include <random>
-
-static const wchar_t* kTitle = L"圧縮ファイルBMP変換だぞ";
 
 struct QX5_RUN {
     STARTED_PROGRAM prog = {};
@@ -25,7 +24,7 @@ static BOOL CALLBACK FindTitleProc(HWND wnd, LPARAM lp)
     DWORD pid = 0;
     GetWindowThreadProcessId(wnd, &pid);
     wchar_t text[64] = {};
-    if (pid == ctx->pid && GetWindowTextW(wnd, text, 64) && wcscmp(text, kTitle) == 0) {
+    if (pid == ctx->pid && GetWindowTextW(wnd, text, 64) && wcscmp(text, CONVERTER_TITLE) == 0) {
         ctx->found = wnd;
         return FALSE;
     }
@@ -70,7 +69,7 @@ static void Qx5End(QX5_RUN* run)
 static LRESULT Qx5Request(HWND wnd, const std::wstring& dst, const std::wstring& src, bool* answered = nullptr,
                           DWORD timeoutMs = 60000)
 {
-    char block[260] = {};
+    char block[CONVERTER_DEST_BYTES] = {};
     std::string d = ToCp932(dst);
     memcpy(block, d.data(), d.size() < 259 ? d.size() : 259);
     COPYDATASTRUCT cds = {(ULONG_PTR)GetDesktopWindow(), sizeof(block), block};
@@ -337,7 +336,7 @@ TEST_F(Qx5Test, RequestsAreCheckedAndTheTitleStays)
 
     wchar_t title[64] = {};
     GetWindowTextW(run.wnd, title, 64);
-    EXPECT_STREQ(kTitle, title);
+    EXPECT_STREQ(CONVERTER_TITLE, title);
     EXPECT_FALSE(IsWindowVisible(run.wnd));
 }
 

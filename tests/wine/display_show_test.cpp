@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Edge.h"
 #include "app/Globals.h"
-#include "app/TraceFormat.h"
+#include "base/Edge.h"
+#include "base/TraceFormat.h"
 #include "display/Display.h"
 #include "display/DisplayCalc.h"
 #include "tests/support/TestSupport.h"

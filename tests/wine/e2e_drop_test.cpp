@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/TraceFormat.h"
+#include "base/TraceFormat.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/display_pictures.h"
 #include "tests/wine/e2e_kotopane.h"

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/ConverterProtocol.h"
 #include "tests/support/TestSupport.h"
-
-static const wchar_t kE2eConverterTitle[] = L"圧縮ファイルBMP変換だぞ";
 
 struct KOTOPANE_RUN {
     STARTED_PROGRAM app;
@@ -24,7 +23,7 @@ struct E2E_TITLE_SCAN {
 static BOOL CALLBACK E2eConverterWindows(HWND wnd, LPARAM lp)
 {
     wchar_t buf[64];
-    if (GetWindowTextW(wnd, buf, 64) && lstrcmpW(buf, kE2eConverterTitle) == 0)
+    if (GetWindowTextW(wnd, buf, 64) && lstrcmpW(buf, CONVERTER_TITLE) == 0)
         ((E2E_TITLE_SCAN*)lp)->found.push_back(wnd);
     return TRUE;
 }

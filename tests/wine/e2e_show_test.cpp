@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CommandIds.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/display_pictures.h"
 #include "tests/wine/e2e_kotopane.h"
@@ -67,7 +68,7 @@ protected:
         return rc;
     }
 
-    void Choose(int category) { PostMessageW(run.main, WM_COMMAND, 10000 + category, 0); }
+    void Choose(int category) { PostMessageW(run.main, WM_COMMAND, CMD_CATEGORY_FIRST + category, 0); }
 
     bool PictureShown()
     {

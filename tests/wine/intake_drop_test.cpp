@@ -1,6 +1,8 @@
 // Dropping pictures onto the real main window with WM_DROPFILES, and the picture
 // commands and context menu that act on the picture shown.
 #include "app/Globals.h"
+#include "base/CommandIds.h"
+#include "base/Window.h"
 #include "intake/Intake.h"
 #include "tests/support/TestSupport.h"
 
@@ -122,7 +124,7 @@ protected:
 
     void Drop(POINT pt, const std::vector<std::wstring>& files)
     {
-        SendMessageW(MAIN_HWND, WM_DROPFILES, (WPARAM)MakeDrop(pt, files), 0);
+        SendMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(pt, files), 0);
     }
 
     std::string Read(const std::wstring& path)
@@ -152,7 +154,7 @@ TEST_F(DropTest, OntoSecondEntryCopiesThereShowsTheLastAndKeepsTheSelection)
     ASSERT_LT(pt.y, 0);                          // the menu bar lies above the client area
     HDROP drop = MakeDrop(pt, files);
     TraceCaptureStart();
-    SendMessageW(MAIN_HWND, WM_DROPFILES, (WPARAM)drop, 0);
+    SendMessageW(MainWindow(), WM_DROPFILES, (WPARAM)drop, 0);
     std::vector<std::string> traces = TraceCaptureStop();
 
     EXPECT_EQ(Bmp(255, 0, 0), Read(cat1 + L"\\a.bmp"));
@@ -252,7 +254,7 @@ TEST_F(DropTest, NameOutsideCodePage932IsRefusedByNameAndTheRestCopied)
     ASSERT_EQ(1u, boxes.size());
     EXPECT_TRUE(Contains(boxes[0].text, kEmoji)) << boxes[0].text;
     EXPECT_TRUE(Contains(boxes[0].text, kHangul)) << boxes[0].text;
-    EXPECT_EQ(MAIN_HWND, boxes[0].owner);
+    EXPECT_EQ(MainWindow(), boxes[0].owner);
     EXPECT_EQ(1, Globals.picShown);
 }
 
@@ -287,7 +289,7 @@ TEST_F(NoCategoryDropTest, TellsTheUserAndCopiesNothing)
     std::vector<SHOWN_BOX> boxes = BoxWatchSeen();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_TRUE(Contains(boxes[0].text, L"メニュー追加")) << boxes[0].text;
-    EXPECT_EQ(MAIN_HWND, boxes[0].owner);
+    EXPECT_EQ(MainWindow(), boxes[0].owner);
     EXPECT_EQ(0, Globals.glPicSuu[0]);
     EXPECT_EQ(0, Globals.picShown);
     EXPECT_STREQ("", Globals.glRecentFolder[0]);
@@ -296,7 +298,7 @@ TEST_F(NoCategoryDropTest, TellsTheUserAndCopiesNothing)
 TEST_F(NoCategoryDropTest, ClickTellsThereAreNoLinesWithAnEmptyName)
 {
     TraceCaptureStart();
-    SendMessageW(MAIN_HWND, WM_LBUTTONDOWN, 0, MAKELPARAM(100, 100));
+    SendMessageW(MainWindow(), WM_LBUTTONDOWN, 0, MAKELPARAM(100, 100));
     std::vector<std::string> traces = TraceCaptureStop();
     std::vector<SHOWN_BOX> boxes = BoxWatchSeen();
     ASSERT_EQ(1u, boxes.size());
@@ -309,15 +311,15 @@ TEST_F(NoCategoryDropTest, ClickTellsThereAreNoLinesWithAnEmptyName)
 TEST_F(DropTest, RemoveAfterDropOnOtherEntryDeletesTheShownPictureOnly)
 {
     ASSERT_TRUE(WriteBytes(cat0 + L"\\same.bmp", Bmp(255, 0, 0)));
-    SendMessageW(MAIN_HWND, WM_COMMAND, 10000, 0);   // shows cat0's only picture
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST, 0);   // shows cat0's only picture
     ASSERT_EQ(1, Globals.glPicSuu[0]);
     ASSERT_EQ(L"same.bmp", ToWide(Globals.currentPicName));
 
     Drop(Center(Globals.glMenuRect[1]), {Source(L"same.bmp", Bmp(0, 0, 255))});
     ASSERT_EQ(0, Globals.glNowMenuNum);
     BoxWatchStart();
-    SendMessageW(MAIN_HWND, WM_COMMAND, 1008, 0);
-    SendMessageW(MAIN_HWND, WM_COMMAND, 1009, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_PICTURE_NAME, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_REMOVE_PICTURE, 0);
 
     std::vector<SHOWN_BOX> boxes = BoxWatchSeen();
     ASSERT_EQ(1u, boxes.size());
@@ -333,11 +335,11 @@ TEST_F(DropTest, RemoveAfterDropOnOtherEntryDeletesTheShownPictureOnly)
 TEST_F(DropTest, PictureCommandTexts)
 {
     // Nothing shown yet.
-    SendMessageW(MAIN_HWND, WM_COMMAND, 1008, 0);
-    SendMessageW(MAIN_HWND, WM_COMMAND, 1009, 0);
-    SendMessageW(MAIN_HWND, WM_COMMAND, 1007, 0);
-    SendMessageW(MAIN_HWND, WM_COMMAND, 1010, 0);
-    SendMessageW(MAIN_HWND, WM_COMMAND, 1011, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_PICTURE_NAME, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_REMOVE_PICTURE, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_ADD_PICTURE, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_DELETE_PICTURE, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_COPY_PICTURE, 0);
     std::vector<SHOWN_BOX> b = BoxWatchSeen();
     ASSERT_EQ(5u, b.size());
     EXPECT_EQ(L"(;` v`)/ 現在の画像ファイル名", b[0].caption);
@@ -355,7 +357,7 @@ TEST_F(DropTest, PictureCommandTexts)
     EXPECT_EQ(L"画像を指定して別のメニューにコピー", b[4].caption);
     EXPECT_EQ(L"個人設定フォルダ内にある各フォルダから手動でコピーしてください。", b[4].text);
     for (const SHOWN_BOX& box : b)
-        EXPECT_EQ(MAIN_HWND, box.owner);
+        EXPECT_EQ(MainWindow(), box.owner);
     // 1010 and 1011 open the settings folder.
     std::vector<std::wstring> h = HandoffLogLines(3, 3000);
     int folderOpens = 0;
@@ -403,7 +405,7 @@ void RightClick(bool pick)
     gMenuSeen = MENU_SEEN{};
     gMenuSeen.pick = pick;
     UINT_PTR timer = SetTimer(nullptr, 0, 50, MenuTimer);
-    SendMessageW(MAIN_HWND, WM_RBUTTONDOWN, 0, MAKELPARAM(300, 300));
+    SendMessageW(MainWindow(), WM_RBUTTONDOWN, 0, MAKELPARAM(300, 300));
     KillTimer(nullptr, timer);
 }
 
@@ -414,7 +416,7 @@ TEST_F(DropTest, RightClickWithoutPicturesSaysSo)
     ASSERT_EQ(1u, b.size());
     EXPECT_EQ(L"PopUpMenu", b[0].caption);
     EXPECT_EQ(L"メニューアイテムがありません。", b[0].text);
-    EXPECT_EQ(MAIN_HWND, b[0].owner);
+    EXPECT_EQ(MainWindow(), b[0].owner);
     EXPECT_EQ(0, gMenuSeen.items);
     EXPECT_EQ(0, Globals.popupItemCount);
     if (gMenuSeen.menu)
@@ -424,7 +426,7 @@ TEST_F(DropTest, RightClickWithoutPicturesSaysSo)
 TEST_F(DropTest, RightClickOffersRemovalAndChoosingItDeletesTheShownPicture)
 {
     ASSERT_TRUE(WriteBytes(cat0 + L"\\one.bmp", Bmp(10, 20, 30)));
-    SendMessageW(MAIN_HWND, WM_COMMAND, 10000, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST, 0);
     ASSERT_EQ(1, Globals.glPicSuu[0]);
     BoxWatchStart();
     RightClick(true);

@@ -1,6 +1,8 @@
 // Lines of a category: the choice, the notice when there is none, the click and the two
 // line commands, on a real main window in a scratch program folder.
 #include "app/Globals.h"
+#include "base/CommandIds.h"
+#include "base/Window.h"
 #include "lines/Lines.h"
 #include "tests/support/TestSupport.h"
 
@@ -56,7 +58,7 @@ protected:
                       L"」にはセリフがありません。セリフファイルにセリフを書き込んでください。",
                   seen[0].text);
         EXPECT_EQ(kNoLinesCaption, seen[0].caption);
-        EXPECT_EQ(MAIN_HWND, seen[0].owner);
+        EXPECT_EQ(MainWindow(), seen[0].owner);
     }
 };
 
@@ -155,7 +157,7 @@ TEST_F(LinesTest, ClickTypesANewLineOfTheSelectedCategory)
     Globals.glNowMenuNum = 1;
     strcpy(Globals.currentLine, "");
     TraceCaptureStart();
-    SendMessageW(MAIN_HWND, WM_LBUTTONDOWN, 0, MAKELPARAM(300, 400));
+    SendMessageW(MainWindow(), WM_LBUTTONDOWN, 0, MAKELPARAM(300, 400));
     std::vector<std::string> traces = TraceCaptureStop();
     ASSERT_GE(traces.size(), 2u);
     EXPECT_EQ("●●●　MainWnd_LButtonDown　●●●glNowMenuNum=1, 0, 0, 0, 0\r\n", traces[0]);
@@ -164,8 +166,8 @@ TEST_F(LinesTest, ClickTypesANewLineOfTheSelectedCategory)
     EXPECT_EQ(1u, nagusameru.count(Globals.currentLine)) << Globals.currentLine;
     // The whole client area waits for a repaint.
     RECT rc, client;
-    GetClientRect(MAIN_HWND, &client);
-    EXPECT_TRUE(GetUpdateRect(MAIN_HWND, &rc, FALSE));
+    GetClientRect(MainWindow(), &client);
+    EXPECT_TRUE(GetUpdateRect(MainWindow(), &rc, FALSE));
     EXPECT_TRUE(EqualRect(&client, &rc));
     EXPECT_TRUE(BoxWatchSeen().empty());
 }
@@ -174,9 +176,9 @@ TEST_F(LinesTest, LineCommandsExplainAndOpenTheSettingsFolder)
 {
     Globals.glNowMenuNum = 1;
     TraceCaptureStart();
-    SendMessageW(MAIN_HWND, WM_COMMAND, 1012, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_ADD_LINES, 0);
     std::vector<std::string> traces = TraceCaptureStop();
-    SendMessageW(MAIN_HWND, WM_COMMAND, 1013, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_DELETE_LINES, 0);
 
     std::string settings = ToCp932(SettingsFolder(pf));
     EXPECT_TRUE(HasTrace(traces, ("Path=" + settings + "\r\n").c_str()));
@@ -190,7 +192,7 @@ TEST_F(LinesTest, LineCommandsExplainAndOpenTheSettingsFolder)
     EXPECT_EQ(L"セリフを選択して削除", seen[1].caption);
     EXPECT_EQ(L"各フォルダのセリフファイルから手動で削除してください。", seen[1].text);
     for (const SHOWN_BOX& b : seen)
-        EXPECT_EQ(MAIN_HWND, b.owner);
+        EXPECT_EQ(MainWindow(), b.owner);
     // Both open the settings folder itself, not the selected category's.
     std::vector<std::wstring> h = LaterHandoffs(2);
     ASSERT_EQ(2u, h.size());

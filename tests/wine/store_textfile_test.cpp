@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "app/Globals.h"
+#include "base/Window.h"
 #include "store/TextFile.h"
 #include "tests/support/TestSupport.h"
 
@@ -22,11 +23,11 @@ protected:
         ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
         owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                 nullptr, nullptr);
-        MAIN_HWND = owner;
+        SetMainWindow(owner);
     }
     void TearDown() override
     {
-        MAIN_HWND = nullptr;
+        SetMainWindow(nullptr);
         DestroyWindow(owner);
         DeleteTree(dir);
     }

@@ -1,4 +1,4 @@
-#include "app/Edge.h"
+#include "base/Edge.h"
 #include <shlwapi.h>
 #include <string.h>
 

@@ -1,6 +1,6 @@
-#include "app/Trace.h"
-#include "app/Edge.h"
-#include "app/TraceFormat.h"
+#include "base/Trace.h"
+#include "base/Edge.h"
+#include "base/TraceFormat.h"
 
 void TraceValues(const char* label, double v1, double v2, double v3, double v4, double v5)
 {

@@ -1,5 +1,5 @@
-#include "app/TraceFormat.h"
-#include "store/NumberText.h"
+#include "base/TraceFormat.h"
+#include "base/NumberText.h"
 
 std::string FormatTraceValues(const char* label, const double v[5])
 {

@@ -1,4 +1,4 @@
-#include "display/Random.h"
+#include "base/Random.h"
 
 // The classic rand: every random choice of the program goes through this one generator,
 // so a given seed replays the same pictures and lines.

@@ -3,6 +3,7 @@
 
 // Code page 932 character walking, by the code page's own rule (not the system's).
 bool IsCp932Lead(unsigned char b);                 // 0x81-0x9F, 0xE0-0xFC
+bool IsCp932Trail(unsigned char b);                // 0x40-0x7E, 0x80-0xFC
 // Largest length <= maxBytes that does not split a two-byte character.
 size_t Cp932CutLength(const char* s, size_t len, size_t maxBytes);
 // Copies src into out (cap bytes incl. terminator), cut at a character boundary.

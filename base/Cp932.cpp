@@ -1,10 +1,15 @@
-#include "store/Cp932.h"
+#include "base/Cp932.h"
 
 #include <cstring>
 
 bool IsCp932Lead(unsigned char b)
 {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool IsCp932Trail(unsigned char b)
+{
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
 // Steps over one character: two bytes for a lead byte followed by something, else one.
@@ -130,8 +135,7 @@ bool IsPlainFolderName(const char* name)
         if (IsCp932Lead(c)) {
             if (i + 1 >= len)
                 return false;
-            unsigned char t = (unsigned char)name[i + 1];
-            if (t < 0x40 || t == 0x7F || t > 0xFC)
+            if (!IsCp932Trail((unsigned char)name[i + 1]))
                 return false;
             i += 2;
             continue;

@@ -1,0 +1,16 @@
+#pragma once
+
+// How Kotopane talks to its converter QX5.exe; both programs and the tests use this.
+// Kotopane finds the converter's window by its title, then for each picture sends
+//   WM_COPYDATA  the destination BMP path: exactly CONVERTER_DEST_BYTES bytes of code page
+//                932 text, zero-padded (wParam and dwData carry Kotopane's main window);
+//   WM_SETTEXT   the source picture path in UTF-16; the BMP is written when it returns,
+//                and the converter's own title never changes;
+// and at the end WM_DESTROY, which ends the converter.
+#define CONVERTER_CLASS L"QX5ConverterWindow"
+#define CONVERTER_TITLE L"圧縮ファイルBMP変換だぞ"
+
+enum {
+    CONVERTER_DEST_BYTES = 260,
+    CONVERTER_SOURCE_MAX = 32767   // longest source path (the longest path Windows knows)
+};
