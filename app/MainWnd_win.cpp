@@ -1,6 +1,8 @@
 #include "app/Globals.h"
 #include "app/MainWnd.h"
 #include "base/CommandIds.h"
+#include "base/Limits.h"
+#include "base/Trace.h"
 #include "base/Window.h"
 #include "categories/DialogHost.h"
 #include "categories/MenuBar.h"
@@ -25,6 +27,46 @@ static void MainWnd_MouseMove()
     SetCursor(Globals.hHandCursor);
 }
 
+// A new line of the selected category typed into the bubble; the paint that follows
+// shows the composition whole.
+static void NewLine()
+{
+    DrawBubble(SerifuLoad());
+    InvalidateRect(MainWindow(), nullptr, FALSE);
+}
+
+// A category entry: it becomes the selection and one of its pictures is shown.
+static void SelectCategory(int i)
+{
+    TraceValues("III", i, 0, 0, 0, 0);
+    Globals.glNowMenuNum = i;
+    char folder[KP_PATH_BYTES];
+    bool hasFolder = CategoryFolderPath(i, folder, sizeof folder);
+    if (Hyouji(i, hasFolder ? folder : nullptr, CategoryName(i)))
+        NewLine();
+}
+
+// A click anywhere types a new line over the picture already shown.
+static void MainWnd_LButtonDown(WPARAM keys, int x, int y)
+{
+    TraceValues("●●●　MainWnd_LButtonDown　●●●glNowMenuNum", Globals.glNowMenuNum, 0, 0, 0, 0);
+    NewLine();
+}
+
+static void MainWnd_DropAndShow(HDROP drop)
+{
+    if (MainWnd_DropFiles(drop))
+        NewLine();
+}
+
+static void MainWnd_BackColour_MenuClick()
+{
+    char selected[KP_PATH_BYTES];
+    CategoryFolderPath(Globals.glNowMenuNum, selected, sizeof selected);
+    if (ChangeBackgroundColour(selected))
+        NewLine();
+}
+
 static void MainWnd_EditCommand(UINT id)
 {
     switch (id) {
@@ -39,7 +81,7 @@ static void MainWnd_EditCommand(UINT id)
     case CMD_DELETE_CATEGORY: DialogOpen(MainWindow(), "MenuSakujo"); break;
     case CMD_RESTORE_CATEGORY: MainWnd_RestoreMenu_MenuClick(); break;
     case CMD_HEART_OPTION: DialogOpen(MainWindow(), "Kinou"); break;
-    case CMD_BACK_COLOUR: ChangeBackgroundColour(); break;
+    case CMD_BACK_COLOUR: MainWnd_BackColour_MenuClick(); break;
     }
 }
 
@@ -93,7 +135,7 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
         PopUpMenu(wParam, x, y);
         return 0;
     case WM_DROPFILES:
-        MainWnd_DropFiles((HDROP)wParam);
+        MainWnd_DropAndShow((HDROP)wParam);
         return 0;
     }
     return DefWindowProcW(wnd, msg, wParam, lParam);

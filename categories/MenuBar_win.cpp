@@ -11,7 +11,6 @@
 #include "base/Trace.h"
 #include "base/Window.h"
 #include "categories/CategoryRules.h"
-#include "display/Display.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
@@ -116,11 +115,9 @@ int CategoryAtPoint(int x, int y)
     return CategoryAtPointRule(rects, count, x, y);
 }
 
-void SelectCategory(int i)
+const char* CategoryName(int i)
 {
-    TraceValues("III", i, 0, 0, 0, 0);
-    Globals.glNowMenuNum = i;
-    Hyouji(i);
+    return (i >= 0 && i < MENU_MAX) ? Globals.glMenuName[i] : "";
 }
 
 // Only categories in use have a folder: an empty slot would name the settings folder itself.

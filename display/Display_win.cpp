@@ -10,11 +10,9 @@
 #include "base/Random.h"
 #include "base/Trace.h"
 #include "base/Window.h"
-#include "categories/MenuBar.h"
 #include "display/DisplayCalc.h"
 #include "intake/Converter.h"
 #include "intake/ShownPicture.h"
-#include "lines/Lines.h"
 #include "store/Paths.h"
 
 // Wall-clock time per typed character. A fixed deadline per character keeps the pace the
@@ -163,8 +161,9 @@ static void TypingWait(LARGE_INTEGER* deadline, LONGLONG step, LONGLONG freq)
     } while (now.QuadPart < deadline->QuadPart);
 }
 
-void DrawBubble(HDC wndDC)
+void DrawBubble(const char* line)
 {
+    HDC wndDC = GetDC(MainWindow());
     FSFM_DC* mem = &Globals.glMemDC;
     HDC dc = mem->hDC;
     int W = Globals.clientW, H = Globals.clientH;
@@ -181,8 +180,6 @@ void DrawBubble(HDC wndDC)
     FillRgnColor(dc, pointer, WHITE);
     DeleteObject(pointer);
 
-    SerifuLoad();
-    const char* line = Globals.currentLine;
     size_t len = strnlen(line, LINE_MAX_BYTES);
 
     RECT rc = {0, 0, 0, 0};
@@ -270,7 +267,7 @@ static void ReportEmptyCategory(const char* name)
     EdgeMessageBox(MainWindow(), text, caption, MB_OK | MB_TOPMOST);
 }
 
-// Shows the picture at path: load into the next slot, fade to it on the window, bubble.
+// Shows the picture at path: load into the next slot, fade to it on the window.
 static void ShowPicture(const char* path)
 {
     RememberShownFolder(path);
@@ -278,27 +275,25 @@ static void ShowPicture(const char* path)
     Globals.picShown = 1;
     HDC wndDC = GetDC(MainWindow());
     CrossFade(wndDC);
-    DrawBubble(wndDC);
-    InvalidateRect(MainWindow(), nullptr, FALSE);
+    ReleaseDC(MainWindow(), wndDC);
 }
 
-void Hyouji(int i)
+bool Hyouji(int i, const char* folder, const char* name)
 {
     TraceValues("●●●　Hyouji　●●●ButtonNum", i, 0, 0, 0, 0);
-    if (i < 0 || i >= MENU_MAX)
-        return;
-    char folder[KP_PATH_BYTES], pattern[KP_PATH_BYTES];
-    if (!CategoryFolderPath(i, folder, sizeof(folder)) ||
-        !PathJoin(pattern, sizeof(pattern), folder, "\\*.*"))
-        return;
+    if (i < 0 || i >= MENU_MAX || !folder)
+        return false;
+    char pattern[KP_PATH_BYTES];
+    if (!PathJoin(pattern, sizeof(pattern), folder, "\\*.*"))
+        return false;
 
     int count = 0;
     if (!ListPictures(pattern, -1, &count))
-        return;
+        return false;
     Globals.glPicSuu[i] = count;
     if (count == 0) {
-        ReportEmptyCategory(Globals.glMenuName[i]);
-        return;
+        ReportEmptyCategory(name);
+        return false;
     }
 
     int previous = Globals.glNowPicNum;
@@ -307,16 +302,17 @@ void Hyouji(int i)
         TraceValues("glNowPicNum", Globals.glNowPicNum, 0, 0, 0, 0);
         int seen = 0;
         if (!ListPictures(pattern, Globals.glNowPicNum, &seen))
-            return;
+            return false;
     } while (ChooseAgain(count, Globals.glNowPicNum, previous));
 
     FillRectColor(Globals.glGazouDC[Globals.glGazouNext].hDC, 0, 0, Globals.clientW, Globals.clientH,
                   Globals.backColor);
     char path[KP_PATH_BYTES];
     if (!PathJoin(path, sizeof(path), folder, "\\", Globals.currentPicName))
-        return;
+        return false;
     TraceText("Path", path);
     ShowPicture(path);
+    return true;
 }
 
 void Redraw(const char* path)
@@ -328,17 +324,15 @@ void Redraw(const char* path)
 
 // A drop onto another category's entry shows a picture of that category, so the folder
 // it was shown from counts, not the selection.
-bool ShownPicturePath(char* out, size_t cap)
+bool ShownPicturePath(char* out, size_t cap, const char* selectedFolder)
 {
-    char folder[KP_PATH_BYTES] = {};
-    if (Globals.shownPicFolder[0])
-        strcpy(folder, Globals.shownPicFolder);
-    else if (!CategoryFolderPath(Globals.glNowMenuNum, folder, sizeof(folder)))
+    const char* folder = Globals.shownPicFolder[0] ? Globals.shownPicFolder : selectedFolder;
+    if (!folder || !folder[0])
         return false;
     return JoinFolderAndName(out, cap, folder, Globals.currentPicName);
 }
 
-void ChangeBackgroundColour()
+bool ChangeBackgroundColour(const char* selectedFolder)
 {
     CHOOSECOLORW cc;
     memset(&cc, 0, sizeof(cc));
@@ -359,8 +353,10 @@ void ChangeBackgroundColour()
 
     // Redraw the picture actually on screen, from the folder it was taken from.
     char path[KP_PATH_BYTES];
-    if (ShownPicturePath(path, sizeof(path)))
+    if (ShownPicturePath(path, sizeof(path), selectedFolder)) {
         Redraw(path);
-    else
-        InvalidateRect(MainWindow(), nullptr, FALSE);
+        return true;
+    }
+    InvalidateRect(MainWindow(), nullptr, FALSE);
+    return false;
 }

@@ -19,7 +19,7 @@ enum { REFUSED_LIST_MAX = 2000 };
 
 // Dropped files are copied under their own names into the category under the drop
 // point, or into the selected one; the last picture copied is shown.
-void MainWnd_DropFiles(HDROP drop)
+bool MainWnd_DropFiles(HDROP drop)
 {
     TraceValues("●●●　MainWnd_DropFiles　●●●", 0, 0, 0, 0, 0);
     UINT count = EdgeDragQueryCount(drop);
@@ -43,7 +43,7 @@ void MainWnd_DropFiles(HDROP drop)
                        "画像を入れるメニューがまだありません。\r\n"
                        "先に「編集」の「メニュー追加」でメニューを作ってから、画像をドロップしてください。",
                        "メニューがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
-        return;
+        return false;
     }
 
     char path[KP_PATH_BYTES];
@@ -101,6 +101,8 @@ void MainWnd_DropFiles(HDROP drop)
     }
 
     // Redraw remembers the target's folder as the shown picture's, whichever category is selected.
-    if (lastDest[0])
-        Redraw(lastDest);
+    if (!lastDest[0])
+        return false;
+    Redraw(lastDest);
+    return true;
 }

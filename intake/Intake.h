@@ -2,7 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
-void MainWnd_DropFiles(HDROP drop);
+// True when a dropped picture was shown (the caller then has a line typed).
+bool MainWnd_DropFiles(HDROP drop);
 void MainWnd_AddPicture_MenuClick();           // CMD_ADD_PICTURE
 void MainWnd_PictureName_MenuClick();          // CMD_PICTURE_NAME
 void MainWnd_RemovePicture_MenuClick();        // CMD_REMOVE_PICTURE

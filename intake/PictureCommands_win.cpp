@@ -1,6 +1,7 @@
 #include "base/CommandIds.h"
 #include "base/Limits.h"
 #include "base/Window.h"
+#include "categories/MenuBar.h"
 #include "intake/Intake.h"
 
 #include "app/Globals.h"
@@ -10,12 +11,6 @@
 
 #include <string.h>
 #include <string>
-
-static const char* NowMenuName()
-{
-    int i = Globals.glNowMenuNum;
-    return (i >= 0 && i < MENU_MAX) ? Globals.glMenuName[i] : "";
-}
 
 static int NowPicSuu()
 {
@@ -34,7 +29,7 @@ static void OpenSettingsFolder()
 void MainWnd_AddPicture_MenuClick()
 {
     std::string text = "メニュー「";
-    text += NowMenuName();
+    text += CategoryName(Globals.glNowMenuNum);
     text += "」に画像を入れたい場合は、そのままウィンドウに画像をドロップしてください。\r\n"
             "　違うメニューに入れたいときは、そのメニューをクリックしてからドロップしてください。\r\n"
             "（元の画像は移動したり失われたりしません。）\r\n"
@@ -43,11 +38,18 @@ void MainWnd_AddPicture_MenuClick()
                    "画像はウィンドウかそれぞれのメニューフォルダにドロップしてください。", MB_TOPMOST);
 }
 
+// The folder of the selected category; empty when there is none.
+static void SelectedFolder(char* out, size_t cap)
+{
+    CategoryFolderPath(Globals.glNowMenuNum, out, cap);
+}
+
 // CMD_PICTURE_NAME: where the shown picture lies.
 void MainWnd_PictureName_MenuClick()
 {
-    char path[KP_PATH_BYTES];
-    if (strlen(Globals.currentPicName) >= 4 && ShownPicturePath(path, sizeof path))
+    char path[KP_PATH_BYTES], selected[KP_PATH_BYTES];
+    SelectedFolder(selected, sizeof selected);
+    if (strlen(Globals.currentPicName) >= 4 && ShownPicturePath(path, sizeof path, selected))
         EdgeMessageBox(MainWindow(), path, "(` v`)/ 現在の画像ファイル名", MB_OK);
     else
         EdgeMessageBox(MainWindow(), "現在の画像がありません。", "(;` v`)/ 現在の画像ファイル名", MB_OK);
@@ -56,8 +58,9 @@ void MainWnd_PictureName_MenuClick()
 // CMD_REMOVE_PICTURE: deletes the shown picture's file and leaves the background on screen.
 void MainWnd_RemovePicture_MenuClick()
 {
-    char path[KP_PATH_BYTES];
-    if (!Globals.picShown || NowPicSuu() == 0 || !ShownPicturePath(path, sizeof path)) {
+    char path[KP_PATH_BYTES], selected[KP_PATH_BYTES];
+    SelectedFolder(selected, sizeof selected);
+    if (!Globals.picShown || NowPicSuu() == 0 || !ShownPicturePath(path, sizeof path, selected)) {
         EdgeMessageBox(MainWindow(), "削除する画像がありません。", "削除", MB_TOPMOST);
         return;
     }

@@ -7,19 +7,12 @@
 #include "base/Trace.h"
 #include "base/Window.h"
 #include "categories/MenuBar.h"
-#include "display/Display.h"
 #include "lines/LineChoice.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
 #include <string>
 #include <vector>
-
-static const char* NowMenuName()
-{
-    int i = Globals.glNowMenuNum;
-    return (i >= 0 && i < MENU_MAX) ? Globals.glMenuName[i] : "";
-}
 
 static double LineRandom(void*)
 {
@@ -37,15 +30,14 @@ static void LineFromFile(void* ctx, int k, char* out, size_t cap)
 static void NoLinesNotice(const char* path)
 {
     std::string text = "メニュー「";
-    text += NowMenuName();
+    text += CategoryName(Globals.glNowMenuNum);
     text += "」にはセリフがありません。セリフファイルにセリフを書き込んでください。";
     EdgeMessageBox(MainWindow(), text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
     if (path[0])
         EdgeShellOpen(NULL, path);
 }
 
-// Puts one random usable line of the selected category into the current line.
-void SerifuLoad()
+const char* SerifuLoad()
 {
     TraceValues("●●●　SerifuLoad　●●●", 0, 0, 0, 0, 0);
 
@@ -53,8 +45,8 @@ void SerifuLoad()
     if (!CategoryLinesPath(Globals.glNowMenuNum, path, sizeof path)) {
         // No such category: still name its (missing) lines file, for the trace and the
         // shell, rather than hand the shell an empty text.
-        std::string file = std::string(NowMenuName()) + KP_LINES_SUFFIX;
-        PathJoin(path, sizeof path, Globals.programFolder, KP_SETTINGS_PREFIX, NowMenuName(), "\\",
+        std::string file = std::string(CategoryName(Globals.glNowMenuNum)) + KP_LINES_SUFFIX;
+        PathJoin(path, sizeof path, Globals.programFolder, KP_SETTINGS_PREFIX, CategoryName(Globals.glNowMenuNum), "\\",
                  file.c_str());
     }
     TraceText("Path=", path);
@@ -64,29 +56,21 @@ void SerifuLoad()
         std::vector<char> text;
         if (!ReadWholeFile(path, &text) || text.empty() || text[0] == 0) {
             NoLinesNotice(path);
-            return;
+            return Globals.currentLine;
         }
         lineSuu = LineSuuOf(text.data(), text.size());
     }
     TraceValues("LineSuu", lineSuu, 0, 0, 0, 0);
     if (lineSuu == 0) {
         NoLinesNotice(path);
-        return;
+        return Globals.currentLine;
     }
 
     int k = ChooseLine(lineSuu, LineRandom, LineFromFile, path, Globals.currentLine,
                        sizeof Globals.currentLine, &Globals.currentLineIndex);
     if (k < 0)
         NoLinesNotice(path);
-}
-
-// A click anywhere types a new line over the picture already shown.
-void MainWnd_LButtonDown(WPARAM keys, int x, int y)
-{
-    TraceValues("●●●　MainWnd_LButtonDown　●●●glNowMenuNum", Globals.glNowMenuNum, 0, 0, 0, 0);
-    HDC dc = GetDC(MainWindow());
-    DrawBubble(dc);  // releases dc
-    InvalidateRect(MainWindow(), NULL, FALSE);
+    return Globals.currentLine;
 }
 
 static void SettingsFolderPath(char* path, size_t cap)

@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "app/Globals.h"
+#include "base/CommandIds.h"
 #include "base/Limits.h"
 #include "display/Display.h"
 #include "display/DisplayCalc.h"
 #include "intake/Converter.h"
+#include "lines/Lines.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/display_pictures.h"
@@ -199,9 +201,8 @@ int main()
             CrossFade(dc);
             fade.push_back(Now() - a);
             ReleaseDC(wnd, dc);
-            Globals.glNowMenuNum = k;
             a = Now();
-            Hyouji(k);
+            SendMessageW(wnd, WM_COMMAND, CMD_CATEGORY_FIRST + k, 0);
             whole.push_back(Now() - a);
             PumpMessages(10);
         }
@@ -247,8 +248,7 @@ int main()
 
     // Typing pace: the bubble's own timestamps of each revealed character.
     Globals.glNowMenuNum = 0;
-    dc = GetDC(wnd);
-    DrawBubble(dc);
+    DrawBubble(SerifuLoad());
     const LONGLONG* t = nullptr;
     int n = TypingStepTimes(&t);
     LARGE_INTEGER f;

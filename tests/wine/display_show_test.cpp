@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Globals.h"
+#include "base/CommandIds.h"
 #include "base/Edge.h"
 #include "base/TraceFormat.h"
 #include "display/Display.h"
@@ -88,8 +89,7 @@ protected:
     {
         int i = IndexOf(name);
         ASSERT_GE(i, 0) << name;
-        Globals.glNowMenuNum = i;
-        Hyouji(i);
+        SendMessageW(wnd, WM_COMMAND, CMD_CATEGORY_FIRST + i, 0);
     }
 };
 
@@ -404,7 +404,7 @@ TEST_F(DisplayShow, ColourDialogRepaintsEverythingBeforeAnyPicture)
     gPlan = COLOUR_PLAN{RGB(10, 200, 30), true, true, 0, 0, false, false};
     BoxWatchStart();
     BoxWatchSetDialogDriver(DriveColourDialog);
-    ChangeBackgroundColour();
+    SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
     BoxWatchSetDialogDriver(nullptr);
     EXPECT_TRUE(BoxWatchStop().empty());
     ASSERT_EQ(1, gPlan.seen);
@@ -432,7 +432,7 @@ TEST_F(DisplayShow, ColourDialogRedrawsTheShownPictureOnOkAndOnCancel)
     gPlan = COLOUR_PLAN{RGB(200, 100, 0), true, false, 0, 0, false, false};
     BoxWatchStart();
     BoxWatchSetDialogDriver(DriveColourDialog);
-    ChangeBackgroundColour();
+    SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
     EXPECT_EQ(1, gPlan.seen);
     EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(Globals.backColor));
     EXPECT_PIXEL(RGB(200, 100, 0), 500, 500);
@@ -441,7 +441,7 @@ TEST_F(DisplayShow, ColourDialogRedrawsTheShownPictureOnOkAndOnCancel)
     EXPECT_PIXEL(WHITE, 935, 53);
 
     gPlan.ok = false;
-    ChangeBackgroundColour();
+    SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
     BoxWatchSetDialogDriver(nullptr);
     EXPECT_TRUE(BoxWatchStop().empty());
     EXPECT_EQ(2, gPlan.seen);
