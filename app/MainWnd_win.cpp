@@ -1,5 +1,6 @@
-#include "app/Globals.h"
 #include "app/MainWnd.h"
+
+#include "app/AppState.h"
 #include "base/CommandIds.h"
 #include "base/Limits.h"
 #include "base/Trace.h"
@@ -17,14 +18,14 @@ static void MainWnd_Paint(HWND wnd)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(wnd, &ps);
-    BitBlt(dc, 0, 0, Globals.clientW, Globals.clientH, Globals.glMemDC.hDC, 0, 0, SRCCOPY);
+    PaintComposition(dc);
     EndPaint(wnd, &ps);
 }
 
 static void MainWnd_MouseMove()
 {
-    SetClassLongPtrW(MainWindow(), GCLP_HCURSOR, (LONG_PTR)Globals.hHandCursor);
-    SetCursor(Globals.hHandCursor);
+    SetClassLongPtrW(MainWindow(), GCLP_HCURSOR, (LONG_PTR)App.hHandCursor);
+    SetCursor(App.hHandCursor);
 }
 
 // A new line of the selected category typed into the bubble; the paint that follows
@@ -39,7 +40,7 @@ static void NewLine()
 static void SelectCategory(int i)
 {
     TraceValues("III", i, 0, 0, 0, 0);
-    Globals.glNowMenuNum = i;
+    SetNowMenuNum(i);
     char folder[KP_PATH_BYTES];
     bool hasFolder = CategoryFolderPath(i, folder, sizeof folder);
     if (Hyouji(i, hasFolder ? folder : nullptr, CategoryName(i)))
@@ -49,7 +50,7 @@ static void SelectCategory(int i)
 // A click anywhere types a new line over the picture already shown.
 static void MainWnd_LButtonDown(WPARAM keys, int x, int y)
 {
-    TraceValues("●●●　MainWnd_LButtonDown　●●●glNowMenuNum", Globals.glNowMenuNum, 0, 0, 0, 0);
+    TraceValues("●●●　MainWnd_LButtonDown　●●●glNowMenuNum", NowMenuNum(), 0, 0, 0, 0);
     NewLine();
 }
 
@@ -62,7 +63,7 @@ static void MainWnd_DropAndShow(HDROP drop)
 static void MainWnd_BackColour_MenuClick()
 {
     char selected[KP_PATH_BYTES];
-    CategoryFolderPath(Globals.glNowMenuNum, selected, sizeof selected);
+    CategoryFolderPath(NowMenuNum(), selected, sizeof selected);
     if (ChangeBackgroundColour(selected))
         NewLine();
 }
@@ -87,15 +88,10 @@ static void MainWnd_EditCommand(UINT id)
 
 static void MainWnd_Command(UINT id)
 {
-    for (int i = 0; i < MENU_MAX; i++) {
-        if (id == (UINT)(CMD_CATEGORY_FIRST + i)) {
-            SelectCategory(i);
-            break;
-        }
-    }
-    UINT first = (UINT)Globals.recentFirstId;
-    if (id >= first && id < first + RECENT_MAX)
-        MainWnd_FolderOPEN_MenuClick(Globals.glRecentFolder[id - first]);
+    if (id >= CMD_CATEGORY_FIRST && id < CMD_CATEGORY_FIRST + CATEGORY_MAX)
+        SelectCategory((int)(id - CMD_CATEGORY_FIRST));
+    if (id >= CMD_RECENT_FIRST && id < CMD_RECENT_FIRST + CMD_RECENT_COUNT)
+        MainWnd_FolderOPEN_MenuClick(RecentFolder((int)(id - CMD_RECENT_FIRST)));
     if (id >= CMD_EDIT_FIRST && id <= CMD_EDIT_LAST)
         MainWnd_EditCommand(id);
 }
@@ -107,7 +103,7 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case WM_CREATE:
         SetMainWindow(wnd);
-        SetMenu(wnd, Globals.hMainMenu);
+        SetMenu(wnd, App.hMainMenu);
         MainWnd_Create();
         return 0;
     case WM_DESTROY:

@@ -1,5 +1,8 @@
-#include "app/Globals.h"
 #include "app/MainWnd.h"
+
+#include <commctrl.h>
+
+#include "app/AppState.h"
 #include "base/CommandIds.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
@@ -8,9 +11,12 @@
 #include "base/Window.h"
 #include "bitmaps/MappedBuffer.h"
 #include "categories/DialogHost.h"
+#include "categories/MenuBar.h"
+#include "display/Display.h"
+#include "lines/Lines.h"
 #include "store/Paths.h"
-#include <commctrl.h>
-#include <string.h>
+
+APP_STATE App;
 
 #define KP_MAIN_TITLE "Kotopane （‘ v‘）/ メニューを押すと画像が変わります。画像をクリックするとセリフだけ変わります。　セリフやメニューは「編集(E)」から追加、削除、書き換えできます。"
 
@@ -36,33 +42,12 @@ static const EDIT_ITEM kEditItems[] = {
 
 static void CreateMenus()
 {
-    Globals.hMainMenu = CreateMenu();
-    Globals.hEditMenu = CreatePopupMenu();
+    App.hMainMenu = CreateMenu();
+    App.hEditMenu = CreatePopupMenu();
     // Each insertion lands on top, so the highest id goes in first.
     for (int k = (int)(sizeof(kEditItems) / sizeof(kEditItems[0])) - 1; k >= 0; k--)
-        MenuItemInsert(Globals.hEditMenu, 0, TRUE, kEditItems[k].text, kEditItems[k].id, nullptr, 0);
-    MenuItemInsert(Globals.hMainMenu, 0, TRUE, "編集(&E)", 0, Globals.hEditMenu, 0);
-}
-
-static void CreateFonts()
-{
-    for (int i = 0; i < SLOT_COUNT; i++)
-        Globals.slot[i].hFont = CreateSlotFont();
-    Globals.hBackBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-}
-
-static void CreateBubbleFont()
-{
-    LOGFONTW lf = {};
-    lf.lfHeight = 50;
-    lf.lfWeight = 700;
-    lf.lfCharSet = SHIFTJIS_CHARSET;
-    lf.lfOutPrecision = OUT_STROKE_PRECIS;
-    lf.lfClipPrecision = CLIP_STROKE_PRECIS;
-    lf.lfQuality = DEFAULT_QUALITY;
-    lf.lfPitchAndFamily = DEFAULT_PITCH;
-    EdgeToWide(KP_UI_FONT, lf.lfFaceName, LF_FACESIZE);
-    Globals.hBubbleFont = EdgeCreateFontFromLogFont(&lf);
+        MenuItemInsert(App.hEditMenu, 0, TRUE, kEditItems[k].text, kEditItems[k].id, nullptr, 0);
+    MenuItemInsert(App.hMainMenu, 0, TRUE, "編集(&E)", 0, App.hEditMenu, 0);
 }
 
 static void RegisterMainClass(HINSTANCE inst)
@@ -75,15 +60,16 @@ static void RegisterMainClass(HINSTANCE inst)
     wc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(101));
     wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
-    wc.hbrBackground = Globals.hBackBrush;
+    wc.hbrBackground = App.hBackBrush;
     wc.lpszClassName = L"NORMAL0";
     RegisterClassExW(&wc);
 }
 
+// The order is the one every start has always had; each subsystem starts from a fresh
+// record (tests bring the window up more than once in one process).
 HWND KotopaneStartup(HINSTANCE inst)
 {
-    // A fresh record, as at process start (tests bring the window up more than once).
-    memset(&Globals, 0, sizeof(Globals));
+    App = APP_STATE();
     SetMainWindow(nullptr);
     SetModuleInstance(inst);
     RandomSeed(1);
@@ -91,35 +77,19 @@ HWND KotopaneStartup(HINSTANCE inst)
     INITCOMMONCONTROLSEX icc = { 8, 0xFF };
     InitCommonControlsEx(&icc);
 
-    CreateFonts();
+    App.hFont = CreateSlotFont();
+    App.hBackBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     CreateMenus();
-    RegisterDialogClass();
+    CategoriesStart(App.hMainMenu);
+    RegisterDialogClass(App.hBackBrush);
 
-    char workDir[KP_PATH_BYTES];
-    EdgeGetCurrentDirectory(workDir, sizeof(workDir));
-    ProgramFolderOf(workDir, Globals.programFolder, sizeof(Globals.programFolder));
-
-    char path[KP_PATH_BYTES];
-    if (PathJoin(path, sizeof(path), Globals.programFolder, KP_SETTINGS_DIR))
-        EdgeCreateDirectory(path);
-
-    Globals.glNowMenuNum = 0;
-    Globals.glNowPicNum = 0;
-    Globals.currentLineIndex = 0;
-    CreateBubbleFont();
-    Globals.menuNameLimit = MENU_NAME_MAX;
-
-    Globals.hRecentPopup = CreatePopupMenu();
-    Globals.recentFirstId = CMD_RECENT_FIRST;
-    Globals.hHandCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_HAND);
-
-    Globals.backColor = 0x5A00;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &Globals.workArea, 0);
-    Globals.clientW = Globals.workArea.right - Globals.workArea.left - 50;
-    Globals.clientH = Globals.workArea.bottom - Globals.workArea.top;
+    StoreStart();
+    LinesStart();
+    DisplayStart();
+    App.hHandCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_HAND);
 
     BuildAlphaBlendTable();
-    EdgeCreateDirectory(KP_FILEMAP_DIR);
+    CreateFileMapFolder();
 
     RegisterMainClass(inst);
     return EdgeCreateWindowEx(WS_EX_ACCEPTFILES, "NORMAL0", KP_MAIN_TITLE,

@@ -1,4 +1,3 @@
-#include "app/Globals.h"
 #include "app/MainWnd.h"
 
 // Mapping names and the file-map folder are fixed, so a second copy would draw into the

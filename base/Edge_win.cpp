@@ -1,4 +1,5 @@
 #include "base/Edge.h"
+
 #include <shlwapi.h>
 #include <string.h>
 

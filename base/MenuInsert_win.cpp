@@ -1,4 +1,5 @@
 #include "base/MenuInsert.h"
+
 #include "base/Edge.h"
 
 BOOL MenuItemInsert(HMENU menu, UINT item, BOOL byPosition, const char* text, UINT id, HMENU sub, UINT state)

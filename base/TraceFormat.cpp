@@ -1,4 +1,5 @@
 #include "base/TraceFormat.h"
+
 #include "base/NumberText.h"
 
 std::string FormatTraceValues(const char* label, const double v[5])

@@ -1,4 +1,5 @@
 #include "base/Trace.h"
+
 #include "base/Edge.h"
 #include "base/TraceFormat.h"
 

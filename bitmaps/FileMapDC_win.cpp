@@ -1,6 +1,5 @@
 #include "bitmaps/FileMapDC.h"
 
-#include "app/Globals.h"
 #include "base/Edge.h"
 #include "base/Trace.h"
 #include "base/Window.h"

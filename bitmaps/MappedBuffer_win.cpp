@@ -2,11 +2,13 @@
 
 #include <string>
 
-#include "app/Globals.h"
 #include "base/Edge.h"
+#include "base/Limits.h"
 #include "base/NumberText.h"
+#include "base/PathJoin.h"
 #include "bitmaps/BlendTable.h"
-#include "store/Paths.h"
+
+BITMAPS_STATE Bitmaps;
 
 BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD size, DWORD mapBytes)
 {
@@ -23,26 +25,50 @@ BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD 
     return buf->pView;
 }
 
-// When no mapping can be made the table address stays 0 and the fade must not use it.
 void BuildAlphaBlendTable()
 {
-    Globals.AlphaBlendBBTableC =
-        CreateMappedBuffer(&Globals.alphaBuffer, "AlphaBlendBBTableC", 0, BLEND_TABLE_BYTES, 0);
-    if (Globals.AlphaBlendBBTableC)
-        FillBlendTable(Globals.AlphaBlendBBTableC);
+    Bitmaps.AlphaBlendBBTableC =
+        CreateMappedBuffer(&Bitmaps.alphaBuffer, "AlphaBlendBBTableC", 0, BLEND_TABLE_BYTES, 0);
+    if (Bitmaps.AlphaBlendBBTableC)
+        FillBlendTable(Bitmaps.AlphaBlendBBTableC);
 }
 
 void ReleaseAlphaBlendTable()
 {
-    MAPPED_BUFFER* buf = &Globals.alphaBuffer;
+    MAPPED_BUFFER* buf = &Bitmaps.alphaBuffer;
     if (buf->pView)
         UnmapViewOfFile(buf->pView);
     buf->pView = nullptr;
-    Globals.AlphaBlendBBTableC = nullptr;
+    Bitmaps.AlphaBlendBBTableC = nullptr;
     if (buf->hMap)
         CloseHandle(buf->hMap);
     buf->hMap = 0;
     if (buf->hFile)
         CloseHandle(buf->hFile);
     buf->hFile = 0;
+}
+
+const BYTE* AlphaBlendTable()
+{
+    return Bitmaps.AlphaBlendBBTableC;
+}
+
+void CreateFileMapFolder()
+{
+    EdgeCreateDirectory(KP_FILEMAP_DIR);
+}
+
+void RemoveFileMapFolder()
+{
+    EDGE_FIND_DATA fd;
+    HANDLE find = EdgeFindFirstFile(KP_FILEMAP_DIR "\\*", &fd);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        char path[KP_PATH_BYTES];
+        if (!fd.lossy && PathJoin(path, sizeof(path), KP_FILEMAP_DIR, "\\", fd.name))
+            EdgeDeleteFile(path);
+    } while (EdgeFindNextFile(find, &fd));
+    FindClose(find);
+    EdgeRemoveDirectory(KP_FILEMAP_DIR);
 }

@@ -125,3 +125,13 @@ CATEGORY_NAME_CHECK CheckNewCategoryName(const char* name, const char names[][CA
     }
     return NAME_OK;
 }
+
+std::string MenuListText(const char* const* names, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; i++) {
+        text += names[i];
+        text += "\r\n";
+    }
+    return text;
+}

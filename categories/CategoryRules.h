@@ -1,8 +1,10 @@
 #pragma once
 #include <cstddef>
+#include <string>
+
+#include "base/Limits.h"
 
 enum {
-    CATEGORY_MAX = 10,
     CATEGORY_NAME_MAX = 20,                 // bytes of code page 932 text
     CATEGORY_NAME_BYTES = CATEGORY_NAME_MAX + 1,
     CATEGORY_LINE_BYTES = 1004              // what the line reader can hand over
@@ -46,3 +48,6 @@ enum CATEGORY_NAME_CHECK {
 
 // The add dialog's rules, in the order they are told to the user.
 CATEGORY_NAME_CHECK CheckNewCategoryName(const char* name, const char names[][CATEGORY_NAME_BYTES], int count);
+
+// The menu list file as it is saved: each name and CR LF.
+std::string MenuListText(const char* const* names, int count);

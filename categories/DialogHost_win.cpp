@@ -2,9 +2,9 @@
 
 #include <string.h>
 
-#include "app/Globals.h"
 #include "base/Edge.h"
 #include "base/Window.h"
+#include "categories/CategoriesState.h"
 #include "categories/DialogKinds.h"
 
 struct DIALOG_KIND {
@@ -28,7 +28,7 @@ static HINSTANCE DialogInstance()
     return ModuleInstance() ? ModuleInstance() : GetModuleHandleW(nullptr);
 }
 
-void RegisterDialogClass()
+void RegisterDialogClass(HBRUSH background)
 {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
@@ -38,7 +38,7 @@ void RegisterDialogClass()
     wc.hIcon = LoadIconW(nullptr, (LPCWSTR)IDI_APPLICATION);
     wc.hIconSm = LoadIconW(nullptr, (LPCWSTR)IDI_WINLOGO);
     wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
-    wc.hbrBackground = Globals.hBackBrush;
+    wc.hbrBackground = background;
     wc.lpszClassName = L"NORMALDLG";
     RegisterClassExW(&wc);
 }
@@ -48,7 +48,7 @@ HWND DialogControl(HWND dlg, int slot, DWORD exStyle, const char* cls, const cha
 {
     HWND c = EdgeCreateWindowEx(exStyle, cls, text, style, x, y, w, h, dlg, (HMENU)(INT_PTR)id,
                                 DialogInstance(), nullptr);
-    SendMessageW(c, WM_SETFONT, (WPARAM)Globals.slot[slot].hFont, 0);
+    SendMessageW(c, WM_SETFONT, (WPARAM)Categories.slot[slot].hFont, 0);
     return c;
 }
 
@@ -66,7 +66,7 @@ int DialogOpen(HWND owner, const char* key)
     HWND dlg = EdgeCreateWindowEx(0, "NORMALDLG", kind->title, WS_CAPTION | WS_SYSMENU,
                                   CW_USEDEFAULT, CW_USEDEFAULT, kind->width, kind->height,
                                   owner, nullptr, DialogInstance(), nullptr);
-    Globals.slot[kind->slot].hWnd = dlg;
+    Categories.slot[kind->slot].hWnd = dlg;
     if (!dlg)
         return 0;
     SetWindowLongPtrW(dlg, GWLP_WNDPROC, (LONG_PTR)kind->proc);

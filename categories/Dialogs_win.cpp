@@ -1,17 +1,19 @@
-#include "base/CommandIds.h"
-#include "base/Limits.h"
-#include "base/Window.h"
 #include "categories/DialogHost.h"
 
 #include <string.h>
 #include <string>
 
-#include "app/Globals.h"
+#include "base/CommandIds.h"
 #include "base/Edge.h"
+#include "base/Limits.h"
 #include "base/MenuInsert.h"
+#include "base/Window.h"
+#include "categories/CategoriesState.h"
 #include "categories/CategoryRules.h"
 #include "categories/DialogKinds.h"
 #include "categories/MenuBar.h"
+#include "display/Display.h"
+#include "store/LineText.h"
 #include "store/Paths.h"
 
 enum {
@@ -65,7 +67,7 @@ static int MenuTsuika_ReadName(HWND dlg, char* name, int cap)
 // its folder and lines file in the settings folder, the lines file opened for writing.
 static void MenuTsuika_Add(HWND dlg)
 {
-    if (Globals.glMenuSuu >= MENU_MAX) {
+    if (Categories.glMenuSuu >= CATEGORY_MAX) {
         MenuTsuika_Refuse(dlg, "これ以上増やせません。", "メニュー数制限");
         return;
     }
@@ -78,7 +80,7 @@ static void MenuTsuika_Add(HWND dlg)
     }
     CATEGORY_NAME_CHECK check = read == NAME_READ_TOO_LONG
                                     ? NAME_TOO_LONG
-                                    : CheckNewCategoryName(name, Globals.glMenuName, Globals.glMenuSuu);
+                                    : CheckNewCategoryName(name, Categories.glMenuName, Categories.glMenuSuu);
     switch (check) {
     case NAME_OK:
         break;
@@ -106,20 +108,20 @@ static void MenuTsuika_Add(HWND dlg)
     }
 
     char folder[KP_PATH_BYTES], linesFile[KP_PATH_BYTES];
-    if (!PathJoin(folder, sizeof folder, Globals.programFolder, KP_SETTINGS_PREFIX, name)
+    if (!ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name)
         || !PathJoin(linesFile, sizeof linesFile, folder, "\\", name, KP_LINES_SUFFIX)) {
         MenuTsuika_Refuse(dlg, "個人設定フォルダの場所が深すぎて、このメニューのフォルダを作れません。",
                           "フォルダを作れません<(_ _)>");
         return;
     }
 
-    int n = Globals.glMenuSuu;
-    memset(Globals.glMenuName[n], 0, sizeof Globals.glMenuName[n]);
-    strcpy(Globals.glMenuName[n], name);
-    Globals.glNowMenuNum = n;
-    MenuItemInsert(Globals.hMainMenu, 0, TRUE, name, CMD_CATEGORY_FIRST + n, 0, 0);
+    int n = Categories.glMenuSuu;
+    memset(Categories.glMenuName[n], 0, sizeof Categories.glMenuName[n]);
+    strcpy(Categories.glMenuName[n], name);
+    Categories.glNowMenuNum = n;
+    MenuItemInsert(Categories.hMainMenu, 0, TRUE, name, CMD_CATEGORY_FIRST + n, 0, 0);
     // The rectangles are taken with the new entry counted, so every entry keeps its own.
-    Globals.glMenuSuu = n + 1;
+    Categories.glMenuSuu = n + 1;
     ComputeMenuRects();
 
     EdgeCreateDirectory(folder);
@@ -170,8 +172,8 @@ LRESULT CALLBACK MenuTsuikaProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
 
 static void MenuSakujo_Fill(HWND list)
 {
-    for (int i = 0; i < Globals.glMenuSuu; i++)
-        EdgeListBoxAddString(list, Globals.glMenuName[i]);
+    for (int i = 0; i < Categories.glMenuSuu; i++)
+        EdgeListBoxAddString(list, Categories.glMenuName[i]);
 }
 
 // Takes the chosen name off the list and ends the program, whose shutdown writes the
@@ -182,11 +184,11 @@ static void MenuSakujo_Delete(HWND dlg)
         return;
     HWND list = GetDlgItem(dlg, ID_MENU_LIST);
     LRESULT sel = SendMessageW(list, LB_GETCURSEL, 0, 0);
-    if (sel == LB_ERR || sel < 0 || sel >= Globals.glMenuSuu) {
+    if (sel == LB_ERR || sel < 0 || sel >= Categories.glMenuSuu) {
         EdgeMessageBox(dlg, "メニューをクリックしてから再度押してください。", "", MB_TOPMOST | MB_OK);
         return;
     }
-    Globals.glMenuSuu = RemoveCategoryName(Globals.glMenuName, Globals.glMenuSuu, (int)sel);
+    Categories.glMenuSuu = RemoveCategoryName(Categories.glMenuName, Categories.glMenuSuu, (int)sel);
     SendMessageW(list, LB_RESETCONTENT, 0, 0);
     MenuSakujo_Fill(list);
     EdgeMessageBox(dlg,
@@ -243,7 +245,7 @@ static LRESULT Kinou_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
         HWND check = DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "語尾にハートをつける",
                                    kChild | BS_AUTOCHECKBOX, 81, 46, 132, 20, ID_HEART_CHECK);
         DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "OK", kChild | BS_PUSHBUTTON, 357, 106, 88, 21, ID_OK);
-        if (Globals.heartFlag != 0)
+        if (HeartFlag() != 0)
             SendMessageW(check, BM_SETCHECK, 1, 0);
         return 0;
     }
@@ -255,7 +257,7 @@ static LRESULT Kinou_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         // Every click takes effect at once; there is nothing to cancel.
         if (Clicked(wParam, ID_HEART_CHECK))
-            Globals.heartFlag = (int)SendMessageW(GetDlgItem(dlg, ID_HEART_CHECK), BM_GETCHECK, 0, 0);
+            SetHeartFlag((int)SendMessageW(GetDlgItem(dlg, ID_HEART_CHECK), BM_GETCHECK, 0, 0));
         else if (Clicked(wParam, ID_OK))
             DialogClose(dlg, 0);
         return 0;
@@ -275,7 +277,7 @@ LRESULT CALLBACK KinouProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
 void MainWnd_RestoreMenu_MenuClick()
 {
     char folder[KP_PATH_BYTES];
-    PathJoin(folder, sizeof folder, Globals.programFolder, KP_SETTINGS_DIR);
+    ProgramPath(folder, sizeof folder, KP_SETTINGS_DIR);
     EdgeShellOpen(MainWindow(), folder);
     EdgeMessageBox(MainWindow(),
                    "個人設定フォルダにある「メニューリスト」というファイルに、復活させたいメニュー文字列を記入して、"

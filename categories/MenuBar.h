@@ -1,11 +1,23 @@
 #pragma once
 #include <windows.h>
+#include <cstddef>
+
+// Start-up: a fresh record, the menu bar the entries go on, the dialogs' fonts and an
+// empty recent folders popup.
+void CategoriesStart(HMENU mainMenu);
+void CategoriesEnd();                          // the fonts; the menus went with the window
 
 void LoadCategoryList();           // menu list file -> names, glMenuSuu (first start: defaults)
+void SaveCategoryList();
+void SetCategoryList(const char* const* names, int count);
 void BuildCategoryEntries();       // entries CMD_CATEGORY_FIRST + i at position 0 of the menu bar
 void ComputeMenuRects();           // glMenuRect in client coordinates, trace "glMenuRect[0]"
 int CategoryAtPoint(int x, int y); // -1 when none; coordinates as signed 16-bit
+
+int CategoryCount();
+int NowMenuNum();
+void SetNowMenuNum(int i);
 const char* CategoryName(int i);   // "" for an index outside the list's slots
-// Folder of category i (settings folder + name); false when it does not fit.
+// Folder of category i (settings folder + name); false (and "") when it has none.
 bool CategoryFolderPath(int i, char* out, size_t cap);
 bool CategoryLinesPath(int i, char* out, size_t cap);

@@ -3,19 +3,38 @@
 #include <string.h>
 #include <string>
 
-#include "app/Globals.h"
 #include "base/CommandIds.h"
+#include "base/Cp932.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/MenuInsert.h"
 #include "base/Trace.h"
 #include "base/Window.h"
+#include "categories/CategoriesState.h"
 #include "categories/CategoryRules.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
-static_assert((int)CATEGORY_MAX == (int)MENU_MAX && (int)CATEGORY_NAME_BYTES == MENU_NAME_MAX + 1,
-              "the rules and the global name slots agree");
+CATEGORIES_STATE Categories;
+
+void CategoriesStart(HMENU mainMenu)
+{
+    memset(&Categories, 0, sizeof(Categories));
+    Categories.hMainMenu = mainMenu;
+    for (int s = 0; s < DIALOG_SLOTS; s++)
+        Categories.slot[s].hFont = CreateSlotFont();
+    Categories.hRecentPopup = CreatePopupMenu();
+}
+
+void CategoriesEnd()
+{
+    Categories.hMainMenu = nullptr;
+    Categories.hRecentPopup = nullptr;
+    for (int s = 0; s < DIALOG_SLOTS; s++) {
+        DeleteObject(Categories.slot[s].hFont);
+        Categories.slot[s].hFont = nullptr;
+    }
+}
 
 // The menu list as the loader reads it: the file's own lines, the settings folder's folders.
 static int MenuListReadLine(void* ctx, int n, char* out, size_t cap)
@@ -26,7 +45,7 @@ static int MenuListReadLine(void* ctx, int n, char* out, size_t cap)
 static bool MenuListFolderExists(void* ctx, const char* name)
 {
     char path[KP_PATH_BYTES];
-    if (!PathJoin(path, sizeof path, Globals.programFolder, KP_SETTINGS_PREFIX, name))
+    if (!ProgramPath(path, sizeof path, KP_SETTINGS_PREFIX, name))
         return false;
     return EdgePathIsDirectory(path) != FALSE;
 }
@@ -51,7 +70,7 @@ static void MenuListReportTooLong(void* ctx, const char* name)
 static void WriteFirstStartCategory(const char* name, const char* lines)
 {
     char folder[KP_PATH_BYTES], file[KP_PATH_BYTES];
-    if (!PathJoin(folder, sizeof folder, Globals.programFolder, KP_SETTINGS_PREFIX, name))
+    if (!ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name))
         return;
     EdgeCreateDirectory(folder);
     if (PathJoin(file, sizeof file, folder, "\\", name, KP_LINES_SUFFIX))
@@ -61,13 +80,13 @@ static void WriteFirstStartCategory(const char* name, const char* lines)
 void LoadCategoryList()
 {
     char listPath[KP_PATH_BYTES];
-    PathJoin(listPath, sizeof listPath, Globals.programFolder, KP_MENU_LIST_FILE);
+    ProgramPath(listPath, sizeof listPath, KP_MENU_LIST_FILE);
 
-    memset(Globals.glMenuName, 0, sizeof Globals.glMenuName);
+    memset(Categories.glMenuName, 0, sizeof Categories.glMenuName);
     CATEGORY_LIST_SOURCE src = { listPath, MenuListReadLine, MenuListFolderExists,
                                  MenuListReportMissing, MenuListReportTooLong };
     bool firstStart = false;
-    Globals.glMenuSuu = LoadCategoryNames(&src, Globals.glMenuName, &firstStart);
+    Categories.glMenuSuu = LoadCategoryNames(&src, Categories.glMenuName, &firstStart);
     if (firstStart) {
         WriteFirstStartCategory(kFirstStartNames[0], "すごーい！\r\nかっこいいー！\r\n頭いいー！\r\n");
         WriteFirstStartCategory(kFirstStartNames[1],
@@ -75,49 +94,84 @@ void LoadCategoryList()
     }
 }
 
+void SaveCategoryList()
+{
+    const char* names[CATEGORY_MAX];
+    for (int i = 0; i < CATEGORY_MAX; i++)
+        names[i] = Categories.glMenuName[i];
+    int count = Categories.glMenuSuu < 0 ? 0 : (Categories.glMenuSuu > CATEGORY_MAX ? CATEGORY_MAX : Categories.glMenuSuu);
+    std::string text = MenuListText(names, count);
+    char path[KP_PATH_BYTES];
+    ProgramPath(path, sizeof path, KP_MENU_LIST_FILE);
+    FileWriteMy2(path, text.data(), (DWORD)text.size());
+}
+
+void SetCategoryList(const char* const* names, int count)
+{
+    memset(Categories.glMenuName, 0, sizeof Categories.glMenuName);
+    for (int i = 0; i < count && i < CATEGORY_MAX; i++)
+        Cp932CopyCut(Categories.glMenuName[i], CATEGORY_NAME_BYTES, names[i]);
+    Categories.glMenuSuu = count;
+}
+
 void BuildCategoryEntries()
 {
-    for (int i = 0; i < Globals.glMenuSuu; i++)
-        MenuItemInsert(Globals.hMainMenu, 0, TRUE, Globals.glMenuName[i], CMD_CATEGORY_FIRST + i, 0, 0);
+    for (int i = 0; i < Categories.glMenuSuu; i++)
+        MenuItemInsert(Categories.hMainMenu, 0, TRUE, Categories.glMenuName[i], CMD_CATEGORY_FIRST + i, 0, 0);
 }
 
 void ComputeMenuRects()
 {
     // The bar is laid out again first, so entries inserted a moment ago have their places.
     DrawMenuBar(MainWindow());
-    for (int i = 0; i < Globals.glMenuSuu; i++) {
+    for (int i = 0; i < Categories.glMenuSuu; i++) {
         RECT rc = {};
-        GetMenuItemRect(MainWindow(), Globals.hMainMenu, Globals.glMenuSuu - 1 - i, &rc);
+        GetMenuItemRect(MainWindow(), Categories.hMainMenu, Categories.glMenuSuu - 1 - i, &rc);
         POINT lt = { rc.left, rc.top };
         POINT rb = { rc.right, rc.bottom };
         ScreenToClient(MainWindow(), &lt);
         ScreenToClient(MainWindow(), &rb);
-        Globals.glMenuRect[i].left = lt.x;
-        Globals.glMenuRect[i].top = lt.y;
-        Globals.glMenuRect[i].right = rb.x;
-        Globals.glMenuRect[i].bottom = rb.y;
+        Categories.glMenuRect[i].left = lt.x;
+        Categories.glMenuRect[i].top = lt.y;
+        Categories.glMenuRect[i].right = rb.x;
+        Categories.glMenuRect[i].bottom = rb.y;
     }
-    TraceRect("glMenuRect[0]", &Globals.glMenuRect[0]);
+    TraceRect("glMenuRect[0]", &Categories.glMenuRect[0]);
 }
 
 int CategoryAtPoint(int x, int y)
 {
-    int rects[MENU_MAX][4];
-    int count = Globals.glMenuSuu;
-    if (count > MENU_MAX)
-        count = MENU_MAX;
+    int rects[CATEGORY_MAX][4];
+    int count = Categories.glMenuSuu;
+    if (count > CATEGORY_MAX)
+        count = CATEGORY_MAX;
     for (int i = 0; i < count; i++) {
-        rects[i][0] = Globals.glMenuRect[i].left;
-        rects[i][1] = Globals.glMenuRect[i].top;
-        rects[i][2] = Globals.glMenuRect[i].right;
-        rects[i][3] = Globals.glMenuRect[i].bottom;
+        rects[i][0] = Categories.glMenuRect[i].left;
+        rects[i][1] = Categories.glMenuRect[i].top;
+        rects[i][2] = Categories.glMenuRect[i].right;
+        rects[i][3] = Categories.glMenuRect[i].bottom;
     }
     return CategoryAtPointRule(rects, count, x, y);
 }
 
+int CategoryCount()
+{
+    return Categories.glMenuSuu;
+}
+
+int NowMenuNum()
+{
+    return Categories.glNowMenuNum;
+}
+
+void SetNowMenuNum(int i)
+{
+    Categories.glNowMenuNum = i;
+}
+
 const char* CategoryName(int i)
 {
-    return (i >= 0 && i < MENU_MAX) ? Globals.glMenuName[i] : "";
+    return (i >= 0 && i < CATEGORY_MAX) ? Categories.glMenuName[i] : "";
 }
 
 // Only categories in use have a folder: an empty slot would name the settings folder itself.
@@ -125,9 +179,9 @@ bool CategoryFolderPath(int i, char* out, size_t cap)
 {
     if (cap > 0)
         out[0] = 0;
-    if (i < 0 || i >= Globals.glMenuSuu || i >= MENU_MAX || Globals.glMenuName[i][0] == 0)
+    if (i < 0 || i >= Categories.glMenuSuu || i >= CATEGORY_MAX || Categories.glMenuName[i][0] == 0)
         return false;
-    return PathJoin(out, cap, Globals.programFolder, KP_SETTINGS_PREFIX, Globals.glMenuName[i]);
+    return ProgramPath(out, cap, KP_SETTINGS_PREFIX, Categories.glMenuName[i]);
 }
 
 bool CategoryLinesPath(int i, char* out, size_t cap)
@@ -138,5 +192,5 @@ bool CategoryLinesPath(int i, char* out, size_t cap)
             out[0] = 0;
         return false;
     }
-    return PathJoin(out, cap, folder, "\\", Globals.glMenuName[i], KP_LINES_SUFFIX);
+    return PathJoin(out, cap, folder, "\\", Categories.glMenuName[i], KP_LINES_SUFFIX);
 }

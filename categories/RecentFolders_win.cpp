@@ -1,35 +1,34 @@
 #include "categories/RecentFolders.h"
 
+#include <string.h>
 #include <string>
 
-#include "app/Globals.h"
 #include "base/CommandIds.h"
+#include "base/Cp932.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/MenuInsert.h"
 #include "base/Window.h"
+#include "categories/CategoriesState.h"
 #include "categories/RecentRules.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
-
-static_assert((int)RECENT_SLOTS == (int)RECENT_MAX && (int)RECENT_SLOT_BYTES == RECENT_PATH_MAX + 1,
-              "the rules and the global recent folder slots agree");
 
 // "フォルダ(&O)" on the bar, the five slots from the recent folders file, and an item for
 // each filled slot (slot 0 at the bottom).
 void BuildRecentMenu()
 {
-    MenuItemInsert(Globals.hMainMenu, 0, TRUE, "フォルダ(&O)", 0, Globals.hRecentPopup, 0);
+    MenuItemInsert(Categories.hMainMenu, 0, TRUE, "フォルダ(&O)", 0, Categories.hRecentPopup, 0);
 
     char path[KP_PATH_BYTES];
-    PathJoin(path, sizeof path, Globals.programFolder, KP_RECENT_FILE);
-    for (int n = 0; n < RECENT_MAX; n++) {
+    ProgramPath(path, sizeof path, KP_RECENT_FILE);
+    for (int n = 0; n < RECENT_SLOTS; n++) {
         std::string line = ReadLine(path, n);
-        RecentSlotFromLine(line.c_str(), Globals.glRecentFolder[n]);
+        RecentSlotFromLine(line.c_str(), Categories.glRecentFolder[n]);
     }
-    for (int n = 0; n < RECENT_MAX; n++) {
-        if (Globals.glRecentFolder[n][0] != 0)
-            MenuItemInsert(Globals.hRecentPopup, 0, TRUE, Globals.glRecentFolder[n], CMD_RECENT_FIRST + n, 0, 0);
+    for (int n = 0; n < RECENT_SLOTS; n++) {
+        if (Categories.glRecentFolder[n][0] != 0)
+            MenuItemInsert(Categories.hRecentPopup, 0, TRUE, Categories.glRecentFolder[n], CMD_RECENT_FIRST + n, 0, 0);
     }
 }
 
@@ -37,12 +36,36 @@ void BuildRecentMenu()
 // all five items, blank ones included.
 void RecordRecentFolder(const char* folder)
 {
-    RecordRecentRule(Globals.glRecentFolder, folder);
-    for (int i = 0; i < RECENT_MAX; i++)
-        RemoveMenu(Globals.hRecentPopup, CMD_RECENT_FIRST + i, MF_BYCOMMAND);
-    for (int i = 0; i < RECENT_MAX; i++)
-        MenuItemInsert(Globals.hRecentPopup, 0, TRUE, RecentItemText(Globals.glRecentFolder[i]),
+    RecordRecentRule(Categories.glRecentFolder, folder);
+    for (int i = 0; i < RECENT_SLOTS; i++)
+        RemoveMenu(Categories.hRecentPopup, CMD_RECENT_FIRST + i, MF_BYCOMMAND);
+    for (int i = 0; i < RECENT_SLOTS; i++)
+        MenuItemInsert(Categories.hRecentPopup, 0, TRUE, RecentItemText(Categories.glRecentFolder[i]),
                        CMD_RECENT_FIRST + i, 0, 0);
+}
+
+void SaveRecentFolders()
+{
+    const char* slots[RECENT_SLOTS];
+    for (int i = 0; i < RECENT_SLOTS; i++)
+        slots[i] = Categories.glRecentFolder[i];
+    unsigned char block[RECENT_FILE_BYTES];
+    RecentFoldersBlock(slots, RECENT_SLOTS, block);
+    char path[KP_PATH_BYTES];
+    ProgramPath(path, sizeof path, KP_RECENT_FILE);
+    FileWriteMy2(path, block, RECENT_FILE_BYTES);
+    memset(Categories.glRecentFolder, 0, sizeof(Categories.glRecentFolder));
+}
+
+const char* RecentFolder(int slot)
+{
+    return (slot >= 0 && slot < RECENT_SLOTS) ? Categories.glRecentFolder[slot] : "";
+}
+
+void SetRecentFolder(int slot, const char* text)
+{
+    if (slot >= 0 && slot < RECENT_SLOTS)
+        Cp932CopyCut(Categories.glRecentFolder[slot], RECENT_SLOT_BYTES, text);
 }
 
 // Opens a recent folder in the file manager, or says it is gone.

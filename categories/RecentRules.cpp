@@ -1,6 +1,7 @@
 #include "categories/RecentRules.h"
 
 #include <cstring>
+#include <string>
 
 #include "base/Cp932.h"
 
@@ -57,4 +58,18 @@ bool RecentOpenPath(const char* text, char* out, size_t cap)
         out[len++] = '\\';
     out[len] = 0;
     return true;
+}
+
+void RecentFoldersBlock(const char* const* slots, int count, unsigned char out[RECENT_FILE_BYTES])
+{
+    // A slot of fewer than 2 bytes is not worth keeping; the rest move up at the next start.
+    std::string text;
+    for (int i = 0; i < count; i++) {
+        if (slots[i] && strlen(slots[i]) >= 2) {
+            text += slots[i];
+            text += "\r\n";
+        }
+    }
+    memset(out, 0, RECENT_FILE_BYTES);
+    memcpy(out, text.data(), text.size() < RECENT_FILE_BYTES ? text.size() : (size_t)RECENT_FILE_BYTES);
 }

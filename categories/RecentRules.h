@@ -1,10 +1,13 @@
 #pragma once
 #include <cstddef>
 
+#include "base/CommandIds.h"
+
 enum {
-    RECENT_SLOTS = 5,
+    RECENT_SLOTS = CMD_RECENT_COUNT,        // one menu item each
     RECENT_SLOT_MAX = 260,                  // bytes of path text
-    RECENT_SLOT_BYTES = RECENT_SLOT_MAX + 1
+    RECENT_SLOT_BYTES = RECENT_SLOT_MAX + 1,
+    RECENT_FILE_BYTES = 1300                // the recent folders file, always this long
 };
 
 // A recent folders file line as a slot. A line over 260 bytes is no path Windows can
@@ -21,3 +24,7 @@ const char* RecentItemText(const char* slot);
 // The folder the file manager is asked for: the text with a backslash after its last
 // character. False when there is nothing to open (empty text) or it does not fit.
 bool RecentOpenPath(const char* text, char* out, size_t cap);
+
+// The recent folders file as it is saved: each slot of 2 bytes or more and CR LF, cut
+// or zero-filled to RECENT_FILE_BYTES.
+void RecentFoldersBlock(const char* const* slots, int count, unsigned char out[RECENT_FILE_BYTES]);

@@ -1,23 +1,54 @@
 #pragma once
 #include <windows.h>
+#include <cstddef>
 
-void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF color);
+// Start-up: a fresh record, the client size from the work area, the colour before the
+// stored one is read, the bubble font.
+void DisplayStart();
+// Window creation, in this order: the stored colour, the surfaces filled with it, and the
+// heart (its stored flag and its picture).
+void LoadBackColour();
+void CreateSurfaces();
+void LoadHeart();
+// Shutdown, in the shell's order.
+void SaveBackColour();
+void ReleaseSurfaces();
+void SaveHeartFlag();
+void DisplayEnd();
+
+int ClientWidth();
+int ClientHeight();
+void PaintComposition(HDC dc);                 // the composition surface to the window
+
 // Shows a random picture of category i, whose folder (null when it has none) and name the
 // caller gives: listed, loaded, cross-faded in. True when it got as far as the fade; the
 // caller then has a line typed into the bubble.
 bool Hyouji(int i, const char* folder, const char* name);
 void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h);
 void CrossFade(HDC wndDC);
-// Types the line into the bubble on the window and the composition, then the heart.
-void DrawBubble(const char* line);
 // Shows the picture at path again (after a drop or a colour change), without the bubble.
 void Redraw(const char* path);
 // CMD_BACK_COLOUR: the colour dialog, then everything repainted. True when the shown
 // picture was redrawn (the caller then has a line typed); selectedFolder as below.
 bool ChangeBackgroundColour(const char* selectedFolder);
+void SetBackColour(COLORREF color);
 // Full path of the picture on screen: the folder it was shown from (else selectedFolder,
 // the selected category's, when that is not empty) and the current picture file name.
 // False when there is none.
 bool ShownPicturePath(char* out, size_t cap, const char* selectedFolder);
+
+// The pictures of the categories, as drops and the picture commands see them.
+int PictureCount(int category);
+void SetPictureCount(int category, int count);
+void PictureArrived(int category, const char* name);   // one more; it is the current picture now
+void SetPictureChoice(int nowPicNum, const char* name);
+bool PictureShown();
+const char* CurrentPictureName();
+void ClearToBackground();                      // the composition in the background colour
+
+// The speech bubble: the line typed into it on the window and the composition, then the heart.
+void DrawBubble(const char* line);
+int HeartFlag();
+void SetHeartFlag(int flag);
 // Performance-counter times at which each typed step of the last bubble reached the window.
 int TypingStepTimes(const LONGLONG** times);

@@ -1,8 +1,10 @@
 #include "display/DisplayCalc.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "base/Cp932.h"
+#include "base/NumberText.h"
 
 // Products and quotients in double, each stored in single precision: a 953 x 611 picture in a
 // 952 x 610 box comes out 951 x 610, as it always has.
@@ -114,4 +116,24 @@ size_t TypingStepBytes(const char* line, size_t i)
     if (c >= 0x81 && line[i + 1] != 0)
         return 2;
     return 1;
+}
+
+uint32_t BackColorFromLine(const char* line)
+{
+    size_t len = strlen(line);
+    if (len == 0 || len > 8)
+        return 0;
+    for (size_t i = 0; i < len; i++)
+        if (line[i] < '0' || line[i] > '9')
+            return 0;
+    int v = DigitsToNumber(line, (int)len);
+    return v <= 0xFFFFFF ? (uint32_t)v : 0;
+}
+
+int HeartFlagFromLine(const char* line)
+{
+    double v = std::trunc(TextToNumber(line));
+    if (!(v >= -2147483648.0 && v <= 2147483647.0))
+        return 0;
+    return (int)v;
 }

@@ -2,7 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// Picture fitting, choice, cross-fade and bubble arithmetic (no Windows header).
+// Picture fitting, choice, cross-fade and bubble arithmetic, and the texts of the colour
+// and heart files (no Windows header).
 
 // Shrinks the box (w, h) to the picture's proportions; may enlarge, the caller decides.
 void FitInside(int* w, int* h, int iw, int ih);
@@ -40,3 +41,9 @@ int TextDrawX(int x, int textW);
 // Bytes revealed by the typing step that starts at byte i: 0 at the terminator, 2 when a
 // byte of 0x81 or above has a byte after it, else 1.
 size_t TypingStepBytes(const char* line, size_t i);
+
+// The stored background colour: decimal digits of a COLORREF. A hand-edited line that is
+// not such a number (letters, signs, more than 0xFFFFFF) gives black, as a missing file does.
+uint32_t BackColorFromLine(const char* line);
+// The stored heart flag: a number text, truncated toward zero, kept inside 32 bits.
+int HeartFlagFromLine(const char* line);

@@ -2,28 +2,56 @@
 
 #include <commdlg.h>
 #include <string.h>
+#include <string>
 
-#include "app/Globals.h"
 #include "base/Cp932.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
+#include "base/NumberText.h"
 #include "base/Random.h"
 #include "base/Trace.h"
 #include "base/Window.h"
+#include "bitmaps/Converter.h"
+#include "bitmaps/MappedBuffer.h"
 #include "display/DisplayCalc.h"
-#include "intake/Converter.h"
-#include "intake/ShownPicture.h"
+#include "display/DisplayState.h"
+#include "display/ShownPicture.h"
+#include "store/LineText.h"
 #include "store/Paths.h"
+#include "store/TextFile.h"
 
-// Wall-clock time per typed character. A fixed deadline per character keeps the pace the
-// same on every machine; 30 ms reads as quick typing without dragging long lines out.
-enum { TYPING_MS_PER_CHAR = 30 };
+DISPLAY_STATE Display;
 
-static const COLORREF WHITE = RGB(255, 255, 255);
-static const COLORREF BLACK = RGB(0, 0, 0);
+void DisplayStart()
+{
+    memset(&Display, 0, sizeof(Display));
+    CreateBubbleFont();
+    Display.backColor = 0x5A00;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &Display.workArea, 0);
+    Display.clientW = Display.workArea.right - Display.workArea.left - 50;
+    Display.clientH = Display.workArea.bottom - Display.workArea.top;
+}
 
-static LONGLONG glTypingTimes[LINE_MAX_BYTES];
-static int glTypingCount;
+void DisplayEnd()
+{
+    DeleteObject(Display.hBubbleFont);
+    Display.hBubbleFont = nullptr;
+}
+
+int ClientWidth()
+{
+    return Display.clientW;
+}
+
+int ClientHeight()
+{
+    return Display.clientH;
+}
+
+void PaintComposition(HDC dc)
+{
+    BitBlt(dc, 0, 0, Display.clientW, Display.clientH, Display.glMemDC.hDC, 0, 0, SRCCOPY);
+}
 
 void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF color)
 {
@@ -36,28 +64,43 @@ void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF co
     DeleteObject(brush);
 }
 
-static void FillRgnColor(HDC dc, HRGN rgn, COLORREF color)
+void LoadBackColour()
 {
-    HBRUSH brush = CreateSolidBrush(color);
-    HGDIOBJ old = SelectObject(dc, brush);
-    PaintRgn(dc, rgn);
-    SelectObject(dc, old);
-    DeleteObject(brush);
+    char path[KP_PATH_BYTES];
+    char line[LINE_BUFFER_BYTES] = {};
+    if (ProgramPath(path, sizeof(path), KP_BACKCOLOR_FILE))
+        ReadLineTo(line, sizeof(line), path, 0);
+    Display.backColor = BackColorFromLine(line);
 }
 
-// Text and background colours stay set on dc; a negative x means "end at -x".
-static void DrawTextAt(HDC dc, int x, int y, const char* text, COLORREF fore, COLORREF back, HFONT font)
+void SaveBackColour()
 {
-    SetTextColor(dc, fore);
-    SetBkColor(dc, back);
-    HGDIOBJ old = SelectObject(dc, font);
-    if (x < 0) {
-        SIZE sz = {0, 0};
-        EdgeGetTextExtent(dc, text, &sz);
-        x = TextDrawX(x, sz.cx);
+    char path[KP_PATH_BYTES];
+    ProgramPath(path, sizeof(path), KP_BACKCOLOR_FILE);
+    std::string text = NumberToText((double)(uint32_t)Display.backColor);
+    FileWriteMy2(path, text.data(), (DWORD)text.size());
+}
+
+void CreateSurfaces()
+{
+    int w = Display.clientW, h = Display.clientH;
+    DCCreateByFSFM(&Display.glMemDC, "glMemDC", 0, w, h, 32);
+    FillRectColor(Display.glMemDC.hDC, 0, 0, w, h, Display.backColor);
+    for (int i = 0; i < 2; i++) {
+        DCCreateByFSFM(&Display.glGazouDC[i], "glGazouDC", i, w, h, 32);
+        SetStretchBltMode(Display.glGazouDC[i].hDC, HALFTONE);
     }
-    EdgeTextOut(dc, x, y, text);
-    SelectObject(dc, old);
+    for (int i = 0; i < 2; i++)
+        FillRectColor(Display.glGazouDC[i].hDC, 0, 0, w, h, Display.backColor);
+    SetRect(&Display.bubbleBand, 0, 0, w, 50);
+}
+
+void ReleaseSurfaces()
+{
+    DCDeleteByFSFM(&Display.glMemDC, 1);
+    DCDeleteByFSFM(&Display.glHartDC, 1);
+    DCDeleteByFSFM(&Display.glGazouDC[0], 1);
+    DCDeleteByFSFM(&Display.glGazouDC[1], 1);
 }
 
 // Folder part of a path, without the backslash before the file name.
@@ -66,10 +109,10 @@ static void RememberShownFolder(const char* path)
     size_t n = (size_t)(Cp932FindFileName(path) - path);
     if (n > 0)
         n--;
-    if (n >= sizeof(Globals.shownPicFolder))
+    if (n >= sizeof(Display.shownPicFolder))
         n = 0;
-    memcpy(Globals.shownPicFolder, path, n);
-    Globals.shownPicFolder[n] = 0;
+    memcpy(Display.shownPicFolder, path, n);
+    Display.shownPicFolder[n] = 0;
 }
 
 static void FailedToLoad(const char* path)
@@ -81,7 +124,7 @@ static void FailedToLoad(const char* path)
 void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
 {
     char bmpPath[KP_PATH_BYTES];
-    if (!PathJoin(bmpPath, sizeof(bmpPath), Globals.programFolder, KP_GAZOU_BMP)) {
+    if (!ProgramPath(bmpPath, sizeof(bmpPath), KP_GAZOU_BMP)) {
         FailedToLoad(path);
         return;
     }
@@ -105,8 +148,8 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
     SetStretchBltMode(dc, HALFTONE);
 
     PICTURE_PLACE p = PlacePicture(w, h, bm.bmWidth, bm.bmHeight);
-    FSFM_DC* slot = &Globals.glGazouDC[Globals.glGazouNext];
-    FillRectColor(slot->hDC, 0, 0, Globals.clientW, Globals.clientH, Globals.backColor);
+    FSFM_DC* slot = &Display.glGazouDC[Display.glGazouNext];
+    FillRectColor(slot->hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
     SetStretchBltMode(slot->hDC, HALFTONE);
     SetBrushOrgEx(slot->hDC, 0, 0, nullptr);
     StretchBlt(slot->hDC, x + p.x, y, p.width, p.height, memDC, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
@@ -114,18 +157,18 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
     SelectObject(memDC, oldBmp);
     DeleteObject(bmp);
     DeleteDC(memDC);
-    Globals.glGazouNext = Globals.glGazouNext == 0 ? 1 : 0;
+    Display.glGazouNext = Display.glGazouNext == 0 ? 1 : 0;
 }
 
 void CrossFade(HDC wndDC)
 {
-    FSFM_DC* newer = &Globals.glGazouDC[1 - Globals.glGazouNext];
-    FSFM_DC* older = &Globals.glGazouDC[Globals.glGazouNext];
-    FSFM_DC* mem = &Globals.glMemDC;
-    int W = Globals.clientW, H = Globals.clientH;
+    FSFM_DC* newer = &Display.glGazouDC[1 - Display.glGazouNext];
+    FSFM_DC* older = &Display.glGazouDC[Display.glGazouNext];
+    FSFM_DC* mem = &Display.glMemDC;
+    int W = Display.clientW, H = Display.clientH;
     // The blend reads and writes the pixels directly, so it needs both views, equal sizes
     // and the table; without them the fade is a plain cut.
-    bool canBlend = older->pView && mem->pView && Globals.AlphaBlendBBTableC &&
+    bool canBlend = older->pView && mem->pView && AlphaBlendTable() &&
                     older->width == mem->width && older->height == mem->height;
     int weights[FADE_FRAMES];
     FadeWeights(weights);
@@ -134,99 +177,12 @@ void CrossFade(HDC wndDC)
         if (canBlend) {
             GdiFlush();
             BlendFrame(mem->pView, older->pView, (size_t)older->width * (size_t)older->height,
-                       Globals.AlphaBlendBBTableC, weights[k]);
+                       AlphaBlendTable(), weights[k]);
         }
         BitBlt(wndDC, 0, 0, W, H, mem->hDC, 0, 0, SRCCOPY);
     }
     BitBlt(mem->hDC, 0, 0, newer->width, newer->height, newer->hDC, 0, 0, SRCCOPY);
     BitBlt(wndDC, 0, 0, W, H, mem->hDC, 0, 0, SRCCOPY);
-}
-
-// Waits until the character's deadline. When drawing fell behind, the clock restarts
-// instead of rushing the next characters out.
-static void TypingWait(LARGE_INTEGER* deadline, LONGLONG step, LONGLONG freq)
-{
-    deadline->QuadPart += step;
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    if (now.QuadPart >= deadline->QuadPart) {
-        *deadline = now;
-        return;
-    }
-    LONGLONG ms = (deadline->QuadPart - now.QuadPart) * 1000 / freq;
-    if (ms > 2)
-        Sleep((DWORD)(ms - 2));
-    do {
-        QueryPerformanceCounter(&now);
-    } while (now.QuadPart < deadline->QuadPart);
-}
-
-void DrawBubble(const char* line)
-{
-    HDC wndDC = GetDC(MainWindow());
-    FSFM_DC* mem = &Globals.glMemDC;
-    HDC dc = mem->hDC;
-    int W = Globals.clientW, H = Globals.clientH;
-
-    FillRectColor(dc, 0, 0, W, 50, Globals.backColor);
-
-    BUBBLE_LAYOUT pre = LayoutBubble(W, 0, 0, false);
-    POINT tip[3];
-    for (int k = 0; k < 3; k++) {
-        tip[k].x = pre.pointX[k];
-        tip[k].y = pre.pointY[k];
-    }
-    HRGN pointer = CreatePolygonRgn(tip, 3, WINDING);
-    FillRgnColor(dc, pointer, WHITE);
-    DeleteObject(pointer);
-
-    size_t len = strnlen(line, LINE_MAX_BYTES);
-
-    RECT rc = {0, 0, 0, 0};
-    HGDIOBJ oldFont = SelectObject(dc, Globals.hBubbleFont);
-    if (len > 0)
-        EdgeDrawTextCalcRect(dc, line, &rc);
-    SelectObject(dc, oldFont);
-    int tw = rc.right - rc.left;
-
-    int bandW = Globals.bubbleBand.right - Globals.bubbleBand.left;
-    BUBBLE_LAYOUT b = LayoutBubble(W, bandW, tw, Globals.heartFlag != 0);
-    HRGN body = CreateRoundRectRgn(b.bodyLeft, b.bodyTop, b.bodyRight, b.bodyBottom, 20, 20);
-    FillRgnColor(dc, body, WHITE);
-    DeleteObject(body);
-
-    char prefix[LINE_MAX_BYTES + 1];
-    memset(prefix, 0, sizeof(prefix));
-    LARGE_INTEGER freq, deadline;
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&deadline);
-    LONGLONG step = freq.QuadPart * TYPING_MS_PER_CHAR / 1000;
-    glTypingCount = 0;
-    size_t i = 0;
-    for (size_t n; i < len && (n = TypingStepBytes(line, i)) != 0; i += n) {
-        if (i + n > len)
-            n = len - i;
-        memcpy(prefix + i, line + i, n);
-        prefix[i + n] = 0;
-        DrawTextAt(dc, b.textLeft, 0, prefix, BLACK, WHITE, Globals.hBubbleFont);
-        BitBlt(wndDC, 0, 0, W, H, dc, 0, 0, SRCCOPY);
-        LARGE_INTEGER shown;
-        QueryPerformanceCounter(&shown);
-        glTypingTimes[glTypingCount++] = shown.QuadPart;
-        TypingWait(&deadline, step, freq.QuadPart);
-    }
-
-    if (Globals.heartFlag && Globals.glHartDC.hDC) {
-        StretchBlt(dc, b.heartLeft, b.heartTop, 50, 50, Globals.glHartDC.hDC, 0, 0,
-                   Globals.glHartDC.width, Globals.glHartDC.height, SRCCOPY);
-    }
-    ReleaseDC(MainWindow(), wndDC);
-}
-
-int TypingStepTimes(const LONGLONG** times)
-{
-    *times = glTypingTimes;
-    return glTypingCount;
 }
 
 // Counts the picture entries of a folder listing; false when the folder can't be listed.
@@ -243,9 +199,9 @@ static bool ListPictures(const char* pattern, int stopAt, int* count)
         if (fd.lossy || !IsPictureEntry(fd.name))
             continue;
         if (stopAt < 0) {
-            Cp932CopyCut(Globals.currentPicName, sizeof(Globals.currentPicName), fd.name);
+            Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), fd.name);
         } else if (n == stopAt) {
-            Cp932CopyCut(Globals.currentPicName, sizeof(Globals.currentPicName), fd.name);
+            Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), fd.name);
             break;
         }
         n++;
@@ -271,8 +227,8 @@ static void ReportEmptyCategory(const char* name)
 static void ShowPicture(const char* path)
 {
     RememberShownFolder(path);
-    LoadPicture(Globals.glMemDC.hDC, path, 0, 60, Globals.clientW, Globals.clientH - 110);
-    Globals.picShown = 1;
+    LoadPicture(Display.glMemDC.hDC, path, 0, 60, Display.clientW, Display.clientH - 110);
+    Display.picShown = 1;
     HDC wndDC = GetDC(MainWindow());
     CrossFade(wndDC);
     ReleaseDC(MainWindow(), wndDC);
@@ -281,7 +237,7 @@ static void ShowPicture(const char* path)
 bool Hyouji(int i, const char* folder, const char* name)
 {
     TraceValues("●●●　Hyouji　●●●ButtonNum", i, 0, 0, 0, 0);
-    if (i < 0 || i >= MENU_MAX || !folder)
+    if (i < 0 || i >= CATEGORY_MAX || !folder)
         return false;
     char pattern[KP_PATH_BYTES];
     if (!PathJoin(pattern, sizeof(pattern), folder, "\\*.*"))
@@ -290,25 +246,25 @@ bool Hyouji(int i, const char* folder, const char* name)
     int count = 0;
     if (!ListPictures(pattern, -1, &count))
         return false;
-    Globals.glPicSuu[i] = count;
+    Display.glPicSuu[i] = count;
     if (count == 0) {
         ReportEmptyCategory(name);
         return false;
     }
 
-    int previous = Globals.glNowPicNum;
+    int previous = Display.glNowPicNum;
     do {
-        Globals.glNowPicNum = OrdinalFromFraction(RandomFraction(), count);
-        TraceValues("glNowPicNum", Globals.glNowPicNum, 0, 0, 0, 0);
+        Display.glNowPicNum = OrdinalFromFraction(RandomFraction(), count);
+        TraceValues("glNowPicNum", Display.glNowPicNum, 0, 0, 0, 0);
         int seen = 0;
-        if (!ListPictures(pattern, Globals.glNowPicNum, &seen))
+        if (!ListPictures(pattern, Display.glNowPicNum, &seen))
             return false;
-    } while (ChooseAgain(count, Globals.glNowPicNum, previous));
+    } while (ChooseAgain(count, Display.glNowPicNum, previous));
 
-    FillRectColor(Globals.glGazouDC[Globals.glGazouNext].hDC, 0, 0, Globals.clientW, Globals.clientH,
-                  Globals.backColor);
+    FillRectColor(Display.glGazouDC[Display.glGazouNext].hDC, 0, 0, Display.clientW, Display.clientH,
+                  Display.backColor);
     char path[KP_PATH_BYTES];
-    if (!PathJoin(path, sizeof(path), folder, "\\", Globals.currentPicName))
+    if (!PathJoin(path, sizeof(path), folder, "\\", Display.currentPicName))
         return false;
     TraceText("Path", path);
     ShowPicture(path);
@@ -318,7 +274,7 @@ bool Hyouji(int i, const char* folder, const char* name)
 void Redraw(const char* path)
 {
     // The fade overwrites all of it; clearing first keeps a failed load from showing leftovers.
-    FillRectColor(Globals.glMemDC.hDC, 0, 0, Globals.clientW, Globals.clientH, Globals.backColor);
+    FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
     ShowPicture(path);
 }
 
@@ -326,10 +282,10 @@ void Redraw(const char* path)
 // it was shown from counts, not the selection.
 bool ShownPicturePath(char* out, size_t cap, const char* selectedFolder)
 {
-    const char* folder = Globals.shownPicFolder[0] ? Globals.shownPicFolder : selectedFolder;
+    const char* folder = Display.shownPicFolder[0] ? Display.shownPicFolder : selectedFolder;
     if (!folder || !folder[0])
         return false;
-    return JoinFolderAndName(out, cap, folder, Globals.currentPicName);
+    return JoinFolderAndName(out, cap, folder, Display.currentPicName);
 }
 
 bool ChangeBackgroundColour(const char* selectedFolder)
@@ -339,17 +295,17 @@ bool ChangeBackgroundColour(const char* selectedFolder)
     cc.lStructSize = sizeof(cc);
     cc.hwndOwner = MainWindow();
     cc.hInstance = (HWND)ModuleInstance();
-    cc.rgbResult = Globals.backColor;
-    cc.lpCustColors = Globals.customColors;
+    cc.rgbResult = Display.backColor;
+    cc.lpCustColors = Display.customColors;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_SHOWHELP;
     ChooseColorW(&cc);
     // Cancel leaves rgbResult at the colour it started with.
-    Globals.backColor = cc.rgbResult;
+    SetBackColour(cc.rgbResult);
 
-    int W = Globals.clientW, H = Globals.clientH;
-    FillRectColor(Globals.glMemDC.hDC, 0, 0, W, H, Globals.backColor);
-    FillRectColor(Globals.glGazouDC[0].hDC, 0, 0, W, H, Globals.backColor);
-    FillRectColor(Globals.glGazouDC[1].hDC, 0, 0, W, H, Globals.backColor);
+    int W = Display.clientW, H = Display.clientH;
+    FillRectColor(Display.glMemDC.hDC, 0, 0, W, H, Display.backColor);
+    FillRectColor(Display.glGazouDC[0].hDC, 0, 0, W, H, Display.backColor);
+    FillRectColor(Display.glGazouDC[1].hDC, 0, 0, W, H, Display.backColor);
 
     // Redraw the picture actually on screen, from the folder it was taken from.
     char path[KP_PATH_BYTES];
@@ -359,4 +315,47 @@ bool ChangeBackgroundColour(const char* selectedFolder)
     }
     InvalidateRect(MainWindow(), nullptr, FALSE);
     return false;
+}
+
+void SetBackColour(COLORREF color)
+{
+    Display.backColor = color;
+}
+
+int PictureCount(int category)
+{
+    return (category >= 0 && category < CATEGORY_MAX) ? Display.glPicSuu[category] : 0;
+}
+
+void SetPictureCount(int category, int count)
+{
+    if (category >= 0 && category < CATEGORY_MAX)
+        Display.glPicSuu[category] = count;
+}
+
+void PictureArrived(int category, const char* name)
+{
+    SetPictureCount(category, PictureCount(category) + 1);
+    Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), name);
+}
+
+void SetPictureChoice(int nowPicNum, const char* name)
+{
+    Display.glNowPicNum = nowPicNum;
+    Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), name);
+}
+
+bool PictureShown()
+{
+    return Display.picShown != 0;
+}
+
+const char* CurrentPictureName()
+{
+    return Display.currentPicName;
+}
+
+void ClearToBackground()
+{
+    FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
 }

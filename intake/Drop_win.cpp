@@ -1,18 +1,17 @@
-#include "base/Limits.h"
-#include "base/Window.h"
 #include "intake/Intake.h"
 
-#include "app/Globals.h"
+#include <string.h>
+#include <string>
+
 #include "base/Cp932.h"
 #include "base/Edge.h"
+#include "base/Limits.h"
 #include "base/Trace.h"
+#include "base/Window.h"
 #include "categories/MenuBar.h"
 #include "categories/RecentFolders.h"
 #include "display/Display.h"
 #include "store/Paths.h"
-
-#include <string.h>
-#include <string>
 
 // Refused names are listed up to this many characters; the rest is summed up.
 enum { REFUSED_LIST_MAX = 2000 };
@@ -26,18 +25,17 @@ bool MainWnd_DropFiles(HDROP drop)
     POINT pt = {};
     DragQueryPoint(drop, &pt);
     TraceValues("Pt.x,Pt.y", pt.x, pt.y, 0, 0, 0);
-    TraceValues("glMenuSuu", Globals.glMenuSuu, 0, 0, 0, 0);
+    TraceValues("glMenuSuu", CategoryCount(), 0, 0, 0, 0);
 
     int target = CategoryAtPoint(pt.x, pt.y);
     if (target >= 0)
         TraceValues("ButtonNum", target, 0, 0, 0, 0);
     else
-        target = Globals.glNowMenuNum;
+        target = NowMenuNum();
 
     // Without a category the copies would land in the settings folder itself.
     char folder[KP_PATH_BYTES] = {};
-    if (target < 0 || target >= Globals.glMenuSuu || !Globals.glMenuName[target][0]
-        || !CategoryFolderPath(target, folder, sizeof folder)) {
+    if (!CategoryFolderPath(target, folder, sizeof folder)) {
         DragFinish(drop);
         EdgeMessageBox(MainWindow(),
                        "画像を入れるメニューがまだありません。\r\n"
@@ -76,8 +74,7 @@ bool MainWnd_DropFiles(HDROP drop)
         // A folder, a locked file or a full disk: nothing arrived, so nothing is counted.
         if (!EdgeCopyFile(path, dest, FALSE))
             continue;
-        Globals.glPicSuu[target]++;
-        Cp932CopyCut(Globals.currentPicName, sizeof Globals.currentPicName, name);
+        PictureArrived(target, name);
         strcpy(lastDest, dest);
     }
 

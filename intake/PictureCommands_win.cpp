@@ -1,27 +1,28 @@
-#include "base/CommandIds.h"
-#include "base/Limits.h"
-#include "base/Window.h"
-#include "categories/MenuBar.h"
 #include "intake/Intake.h"
-
-#include "app/Globals.h"
-#include "base/Edge.h"
-#include "display/Display.h"
-#include "store/Paths.h"
 
 #include <string.h>
 #include <string>
 
+#include "base/CommandIds.h"
+#include "base/Edge.h"
+#include "base/Limits.h"
+#include "base/Window.h"
+#include "categories/MenuBar.h"
+#include "display/Display.h"
+#include "intake/IntakeState.h"
+#include "store/Paths.h"
+
+INTAKE_STATE Intake;
+
 static int NowPicSuu()
 {
-    int i = Globals.glNowMenuNum;
-    return (i >= 0 && i < MENU_MAX) ? Globals.glPicSuu[i] : 0;
+    return PictureCount(NowMenuNum());
 }
 
 static void OpenSettingsFolder()
 {
     char path[KP_PATH_BYTES] = {};
-    PathJoin(path, sizeof path, Globals.programFolder, KP_SETTINGS_DIR);
+    ProgramPath(path, sizeof path, KP_SETTINGS_DIR);
     EdgeShellOpen(NULL, path);
 }
 
@@ -29,7 +30,7 @@ static void OpenSettingsFolder()
 void MainWnd_AddPicture_MenuClick()
 {
     std::string text = "メニュー「";
-    text += CategoryName(Globals.glNowMenuNum);
+    text += CategoryName(NowMenuNum());
     text += "」に画像を入れたい場合は、そのままウィンドウに画像をドロップしてください。\r\n"
             "　違うメニューに入れたいときは、そのメニューをクリックしてからドロップしてください。\r\n"
             "（元の画像は移動したり失われたりしません。）\r\n"
@@ -41,7 +42,7 @@ void MainWnd_AddPicture_MenuClick()
 // The folder of the selected category; empty when there is none.
 static void SelectedFolder(char* out, size_t cap)
 {
-    CategoryFolderPath(Globals.glNowMenuNum, out, cap);
+    CategoryFolderPath(NowMenuNum(), out, cap);
 }
 
 // CMD_PICTURE_NAME: where the shown picture lies.
@@ -49,7 +50,7 @@ void MainWnd_PictureName_MenuClick()
 {
     char path[KP_PATH_BYTES], selected[KP_PATH_BYTES];
     SelectedFolder(selected, sizeof selected);
-    if (strlen(Globals.currentPicName) >= 4 && ShownPicturePath(path, sizeof path, selected))
+    if (strlen(CurrentPictureName()) >= 4 && ShownPicturePath(path, sizeof path, selected))
         EdgeMessageBox(MainWindow(), path, "(` v`)/ 現在の画像ファイル名", MB_OK);
     else
         EdgeMessageBox(MainWindow(), "現在の画像がありません。", "(;` v`)/ 現在の画像ファイル名", MB_OK);
@@ -60,12 +61,12 @@ void MainWnd_RemovePicture_MenuClick()
 {
     char path[KP_PATH_BYTES], selected[KP_PATH_BYTES];
     SelectedFolder(selected, sizeof selected);
-    if (!Globals.picShown || NowPicSuu() == 0 || !ShownPicturePath(path, sizeof path, selected)) {
+    if (!PictureShown() || NowPicSuu() == 0 || !ShownPicturePath(path, sizeof path, selected)) {
         EdgeMessageBox(MainWindow(), "削除する画像がありません。", "削除", MB_TOPMOST);
         return;
     }
     EdgeDeleteFile(path);
-    FillRectColor(Globals.glMemDC.hDC, 0, 0, Globals.clientW, Globals.clientH, Globals.backColor);
+    ClearToBackground();
     InvalidateRect(MainWindow(), NULL, FALSE);
 }
 
@@ -86,9 +87,9 @@ void MainWnd_CopyPicture_MenuClick()
 
 static void AddPopupItem(const char* text, UINT id, int checked, int disabled)
 {
-    if (Globals.popupItemCount >= POPUP_ITEM_MAX)
+    if (Intake.popupItemCount >= POPUP_ITEM_MAX)
         return;
-    POPUP_ITEM* item = &Globals.popupItem[Globals.popupItemCount++];
+    POPUP_ITEM* item = &Intake.popupItem[Intake.popupItemCount++];
     strcpy(item->text, text);
     item->id = id;
     item->checked = checked;
@@ -104,20 +105,20 @@ static bool IsSeparatorText(const char* text)
 // arrives at the main window as WM_COMMAND.
 static void ShowPopupMenu()
 {
-    if (Globals.popupItemCount == 0)
+    if (Intake.popupItemCount == 0)
         EdgeMessageBox(MainWindow(), "メニューアイテムがありません。", "PopUpMenu", MB_OK);
 
     HMENU menu = CreatePopupMenu();
-    Globals.hPopupMenu = menu;
-    for (int q = 0; q < Globals.popupItemCount; q++) {
-        const POPUP_ITEM* item = &Globals.popupItem[q];
+    Intake.hPopupMenu = menu;
+    for (int q = 0; q < Intake.popupItemCount; q++) {
+        const POPUP_ITEM* item = &Intake.popupItem[q];
         MENUITEMINFOW mii = {};
         mii.cbSize = sizeof mii;
         mii.fMask = MIIM_ID | MIIM_TYPE;
         mii.wID = item->id;
         if (IsSeparatorText(item->text)) {
             mii.fType = MFT_SEPARATOR;
-            EdgeInsertMenuItem(menu, Globals.popupItemCount, TRUE, &mii, nullptr);
+            EdgeInsertMenuItem(menu, Intake.popupItemCount, TRUE, &mii, nullptr);
             continue;
         }
         mii.fType = MFT_STRING;
@@ -136,7 +137,7 @@ static void ShowPopupMenu()
     GetCursorPos(&pt);
     TrackPopupMenu(menu, TPM_VCENTERALIGN, pt.x, pt.y, 0, MainWindow(), nullptr);
     DestroyMenu(menu);
-    Globals.hPopupMenu = NULL;
+    Intake.hPopupMenu = NULL;
 }
 
 // Right click: the one picture command that needs the shown picture.
@@ -145,5 +146,5 @@ void PopUpMenu(WPARAM keys, int x, int y)
     if (NowPicSuu() > 0)
         AddPopupItem("現在の画像をリストから外す", CMD_REMOVE_PICTURE, 0, 0);
     ShowPopupMenu();
-    Globals.popupItemCount = 0;
+    Intake.popupItemCount = 0;
 }

@@ -1,6 +1,10 @@
 #include "lines/Lines.h"
 
-#include "app/Globals.h"
+#include <string.h>
+#include <string>
+#include <vector>
+
+#include "base/Cp932.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/Random.h"
@@ -8,11 +12,21 @@
 #include "base/Window.h"
 #include "categories/MenuBar.h"
 #include "lines/LineChoice.h"
+#include "lines/LinesState.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
-#include <string>
-#include <vector>
+LINES_STATE Lines;
+
+void LinesStart()
+{
+    memset(&Lines, 0, sizeof(Lines));
+}
+
+void SetCurrentLine(const char* line)
+{
+    Cp932CopyCut(Lines.currentLine, sizeof(Lines.currentLine), line);
+}
 
 static double LineRandom(void*)
 {
@@ -30,7 +44,7 @@ static void LineFromFile(void* ctx, int k, char* out, size_t cap)
 static void NoLinesNotice(const char* path)
 {
     std::string text = "メニュー「";
-    text += CategoryName(Globals.glNowMenuNum);
+    text += CategoryName(NowMenuNum());
     text += "」にはセリフがありません。セリフファイルにセリフを書き込んでください。";
     EdgeMessageBox(MainWindow(), text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
     if (path[0])
@@ -42,12 +56,11 @@ const char* SerifuLoad()
     TraceValues("●●●　SerifuLoad　●●●", 0, 0, 0, 0, 0);
 
     char path[KP_PATH_BYTES] = {};
-    if (!CategoryLinesPath(Globals.glNowMenuNum, path, sizeof path)) {
+    if (!CategoryLinesPath(NowMenuNum(), path, sizeof path)) {
         // No such category: still name its (missing) lines file, for the trace and the
         // shell, rather than hand the shell an empty text.
-        std::string file = std::string(CategoryName(Globals.glNowMenuNum)) + KP_LINES_SUFFIX;
-        PathJoin(path, sizeof path, Globals.programFolder, KP_SETTINGS_PREFIX, CategoryName(Globals.glNowMenuNum), "\\",
-                 file.c_str());
+        std::string file = std::string(CategoryName(NowMenuNum())) + KP_LINES_SUFFIX;
+        ProgramPath(path, sizeof path, KP_SETTINGS_PREFIX, CategoryName(NowMenuNum()), "\\", file.c_str());
     }
     TraceText("Path=", path);
 
@@ -56,27 +69,27 @@ const char* SerifuLoad()
         std::vector<char> text;
         if (!ReadWholeFile(path, &text) || text.empty() || text[0] == 0) {
             NoLinesNotice(path);
-            return Globals.currentLine;
+            return Lines.currentLine;
         }
         lineSuu = LineSuuOf(text.data(), text.size());
     }
     TraceValues("LineSuu", lineSuu, 0, 0, 0, 0);
     if (lineSuu == 0) {
         NoLinesNotice(path);
-        return Globals.currentLine;
+        return Lines.currentLine;
     }
 
-    int k = ChooseLine(lineSuu, LineRandom, LineFromFile, path, Globals.currentLine,
-                       sizeof Globals.currentLine, &Globals.currentLineIndex);
+    int k = ChooseLine(lineSuu, LineRandom, LineFromFile, path, Lines.currentLine,
+                       sizeof Lines.currentLine, &Lines.currentLineIndex);
     if (k < 0)
         NoLinesNotice(path);
-    return Globals.currentLine;
+    return Lines.currentLine;
 }
 
 static void SettingsFolderPath(char* path, size_t cap)
 {
     memset(path, 0, cap);
-    PathJoin(path, cap, Globals.programFolder, KP_SETTINGS_DIR);
+    ProgramPath(path, cap, KP_SETTINGS_DIR);
 }
 
 // Lines are written with the user's own editor: explain, then open the settings folder.

@@ -1,7 +1,8 @@
 #pragma once
 #include <cstddef>
 
-enum { LINE_BUFFER_BYTES = 1004 };
+// A line as the reader delivers it: at most LINE_MAX_BYTES bytes and a terminator.
+enum { LINE_BUFFER_BYTES = 1004, LINE_MAX_BYTES = LINE_BUFFER_BYTES - 1 };
 
 // Line n of a file's bytes, by the settings files' rules: CR, LF and their pairs break
 // lines, bytes below 0x20 are dropped, the text ends at the first zero byte, at most

@@ -3,6 +3,12 @@
 #include <cstring>
 
 #include "base/Cp932.h"
+#include "base/Limits.h"
+
+struct STORE_STATE {
+    char programFolder[KP_PATH_BYTES];   // parent of the working directory, no trailing backslash
+};
+static STORE_STATE glStore;
 
 void ProgramFolderOf(const char* workDir, char* out, size_t cap)
 {
@@ -19,4 +25,19 @@ void ProgramFolderOf(const char* workDir, char* out, size_t cap)
     size_t keep = Cp932CutLength(workDir, end, cap - 1);
     memmove(out, workDir, keep);
     out[keep] = 0;
+}
+
+const char* ProgramFolder()
+{
+    return glStore.programFolder;
+}
+
+void SetProgramFolder(const char* folder)
+{
+    Cp932CopyCut(glStore.programFolder, sizeof glStore.programFolder, folder);
+}
+
+bool ProgramPath(char* out, size_t cap, const char* a, const char* b, const char* c, const char* d)
+{
+    return PathJoin(out, cap, glStore.programFolder, a, b, c, d);
 }

@@ -14,7 +14,17 @@
 #define KP_CONVERTER_EXE     "\\部品\\QX5.exe"
 #define KP_HEART_BMP         "\\部品\\★ハート.bmp"
 #define KP_LINES_SUFFIX      "セリフ.txt"
-#define KP_FILEMAP_DIR       "ファイルマップフォルダ"
 
 // Program folder from the working directory: everything before its last backslash.
 void ProgramFolderOf(const char* workDir, char* out, size_t cap);
+
+// The program folder, found once at start-up (StoreStart); "" before that.
+const char* ProgramFolder();
+void SetProgramFolder(const char* folder);
+// The program folder followed by up to four texts (the literals above begin with a
+// backslash); false (and an empty out) when they don't fit.
+bool ProgramPath(char* out, size_t cap, const char* a, const char* b = nullptr, const char* c = nullptr,
+                 const char* d = nullptr);
+
+// Start-up: the program folder from the working directory, and the settings folder in it.
+void StoreStart();

@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
 #include "base/CommandIds.h"
 #include "base/Limits.h"
+#include "bitmaps/Converter.h"
+#include "bitmaps/MappedBuffer.h"
+#include "categories/MenuBar.h"
 #include "display/Display.h"
 #include "display/DisplayCalc.h"
-#include "intake/Converter.h"
+#include "display/DisplayState.h"
 #include "lines/Lines.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
@@ -176,25 +178,25 @@ int main()
     }
     UpdateWindow(wnd);
     double startMs = Now() - t0;
-    printf("client area %d x %d\n\n", Globals.clientW, Globals.clientH);
+    printf("client area %d x %d\n\n", Display.clientW, Display.clientH);
     Row("start-up to ready window", startMs, "bare window, first paint", bare);
     SIZE_T peakStart = PeakWorkingSet(GetCurrentProcess());
     struct FIGURES { double conv, load, fade, whole, base; } fig[3];
 
-    int W = Globals.clientW, H = Globals.clientH;
+    int W = Display.clientW, H = Display.clientH;
     for (int k = 0; k < 3; k++) {
         const PIC& p = pics[k];
         std::wstring wpath = settings + L"\\" + ToWide(p.category) + L"\\" + p.file;
         std::string path = ToCp932(wpath);
         char bmp[KP_PATH_BYTES];
-        PathJoin(bmp, sizeof(bmp), Globals.programFolder, KP_GAZOU_BMP);
+        ProgramPath(bmp, sizeof(bmp), KP_GAZOU_BMP);
         std::vector<double> conv, load, fade, whole;
         for (int r = 0; r < 3; r++) {
             double a = Now();
             ConverterConvert(bmp, path.c_str());
             conv.push_back(Now() - a);
             a = Now();
-            LoadPicture(Globals.glMemDC.hDC, path.c_str(), 0, 60, W, H - 110);
+            LoadPicture(Display.glMemDC.hDC, path.c_str(), 0, 60, W, H - 110);
             load.push_back(Now() - a);
             HDC dc = GetDC(wnd);
             a = Now();
@@ -230,14 +232,14 @@ int main()
     HDC dc = GetDC(wnd);
     for (int r = 0; r < 20; r++) {
         double a = Now();
-        memcpy(Globals.glMemDC.pView, Globals.glGazouDC[0].pView, pixels * 4);
+        memcpy(Display.glMemDC.pView, Display.glGazouDC[0].pView, pixels * 4);
         copy.push_back(Now() - a);
         a = Now();
-        BlendFrame(Globals.glMemDC.pView, Globals.glGazouDC[1].pView, pixels, Globals.AlphaBlendBBTableC, 102);
+        BlendFrame(Display.glMemDC.pView, Display.glGazouDC[1].pView, pixels, Bitmaps.AlphaBlendBBTableC, 102);
         blend.push_back(Now() - a);
         a = Now();
-        BlendFrame(Globals.glMemDC.pView, Globals.glGazouDC[1].pView, pixels, Globals.AlphaBlendBBTableC, 76);
-        BitBlt(dc, 0, 0, W, H, Globals.glMemDC.hDC, 0, 0, SRCCOPY);
+        BlendFrame(Display.glMemDC.pView, Display.glGazouDC[1].pView, pixels, Bitmaps.AlphaBlendBBTableC, 76);
+        BitBlt(dc, 0, 0, W, H, Display.glMemDC.hDC, 0, 0, SRCCOPY);
         GdiFlush();
         blendCopy.push_back(Now() - a);
     }
@@ -247,7 +249,7 @@ int main()
     Row("one fade frame: blend + copy to window", Median(blendCopy), "memcpy of one surface", Median(copy));
 
     // Typing pace: the bubble's own timestamps of each revealed character.
-    Globals.glNowMenuNum = 0;
+    SetNowMenuNum(0);
     DrawBubble(SerifuLoad());
     const LONGLONG* t = nullptr;
     int n = TypingStepTimes(&t);
@@ -269,7 +271,7 @@ int main()
     printf("%-44s %9.2f ms   (min %.2f, max %.2f, %d characters)\n", "typing: spread (standard deviation)", sd, lo, hi, n);
 
     DWORD pid = 0;
-    GetWindowThreadProcessId(Globals.hConverterWnd, &pid);
+    GetWindowThreadProcessId(ConvLink.hConverterWnd, &pid);
     HANDLE conv = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     SIZE_T convPeak = conv ? PeakWorkingSet(conv) : 0;
     if (conv)

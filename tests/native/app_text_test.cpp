@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
-#include "app/BackColorText.h"
 #include "base/TraceFormat.h"
+#include "display/DisplayCalc.h"
 
 TEST(TraceFormat, ValueTraceShowsFiveNumbersAfterTheLabel)
 {

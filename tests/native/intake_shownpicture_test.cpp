@@ -1,4 +1,4 @@
-#include "intake/ShownPicture.h"
+#include "display/ShownPicture.h"
 
 #include <gtest/gtest.h>
 

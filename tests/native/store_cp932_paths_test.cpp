@@ -4,8 +4,9 @@
 
 #include "base/Cp932.h"
 #include "base/Limits.h"
+#include "categories/CategoryRules.h"
+#include "categories/RecentRules.h"
 #include "store/Paths.h"
-#include "store/SettingsFormat.h"
 
 // 表 is 0x95 0x5C and ソ is 0x83 0x5C: their trail byte is a backslash.
 TEST(Cp932, TrailBackslashesAreNoSeparators)

@@ -1,5 +1,4 @@
 #include "tests/support/TestSupport.h"
-#include "app/Globals.h"
 #include "app/MainWnd.h"
 #include "base/Window.h"
 

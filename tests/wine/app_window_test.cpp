@@ -1,8 +1,14 @@
 // Kotopane's main window brought up in this process: menus, class, routing, painting and
 // the settings written at shutdown and read again at the next start.
 #include <gtest/gtest.h>
-#include "app/Globals.h"
+#include "app/AppState.h"
 #include "base/CommandIds.h"
+#include "base/Window.h"
+#include "categories/CategoriesState.h"
+#include "categories/RecentFolders.h"
+#include "display/Display.h"
+#include "display/DisplayState.h"
+#include "store/Paths.h"
 #include "tests/support/TestSupport.h"
 
 static std::wstring MenuText(HMENU menu, UINT pos)
@@ -72,18 +78,18 @@ TEST(MainWindow, ClassStylesPlacementAndFolders)
 
     RECT work, rc;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_EQ(Globals.clientW, work.right - work.left - 50);
-    EXPECT_EQ(Globals.clientH, work.bottom - work.top);
+    EXPECT_EQ(Display.clientW, work.right - work.left - 50);
+    EXPECT_EQ(Display.clientH, work.bottom - work.top);
     GetWindowRect(wnd, &rc);
     EXPECT_EQ(rc.left, 10);
     EXPECT_EQ(rc.top, 10);
-    EXPECT_EQ(rc.right - rc.left, Globals.clientW);
-    EXPECT_EQ(rc.bottom - rc.top, Globals.clientH);
+    EXPECT_EQ(rc.right - rc.left, Display.clientW);
+    EXPECT_EQ(rc.bottom - rc.top, Display.clientH);
 
-    EXPECT_EQ(ToWide(Globals.programFolder), folder);
+    EXPECT_EQ(ToWide(ProgramFolder()), folder);
     EXPECT_TRUE(DirExists(folder + L"\\App\\ファイルマップフォルダ"));
     EXPECT_TRUE(DirExists(SettingsFolder(folder)));
-    EXPECT_EQ(Globals.backColor, 0u) << "no stored colour: black";
+    EXPECT_EQ(Display.backColor, 0u) << "no stored colour: black";
     StopKotopaneInProcess();
     EXPECT_FALSE(DirExists(folder + L"\\App\\ファイルマップフォルダ"));
 }
@@ -106,7 +112,7 @@ TEST(MainWindow, CommandsClicksAndPaintAreRouted)
     TraceCaptureStart();
     SendMessageW(wnd, WM_COMMAND, CMD_CATEGORY_FIRST + 1, 0);
     std::vector<std::string> traces = TraceCaptureStop();
-    EXPECT_EQ(Globals.glNowMenuNum, 1);
+    EXPECT_EQ(Categories.glNowMenuNum, 1);
     ASSERT_FALSE(traces.empty());
     EXPECT_EQ(traces[0], "III=1, 0, 0, 0, 0\r\n");
     // B has no pictures: the category says so instead of showing one.
@@ -120,17 +126,17 @@ TEST(MainWindow, CommandsClicksAndPaintAreRouted)
     std::vector<std::wstring> lines = HandoffLogLines(1, 5000);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find(recent), std::wstring::npos);
-    EXPECT_EQ(Globals.glNowMenuNum, 1);
+    EXPECT_EQ(Categories.glNowMenuNum, 1);
 
     // The first mouse move makes the hand the window's cursor.
-    EXPECT_NE((HCURSOR)GetClassLongPtrW(wnd, GCLP_HCURSOR), Globals.hHandCursor);
+    EXPECT_NE((HCURSOR)GetClassLongPtrW(wnd, GCLP_HCURSOR), App.hHandCursor);
     SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ((HCURSOR)GetClassLongPtrW(wnd, GCLP_HCURSOR), Globals.hHandCursor);
+    EXPECT_EQ((HCURSOR)GetClassLongPtrW(wnd, GCLP_HCURSOR), App.hHandCursor);
 
     // Painting copies the composition surface to the window.
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-    RECT all = { 0, 0, Globals.clientW, Globals.clientH };
-    FillRect(Globals.glMemDC.hDC, &all, red);
+    RECT all = { 0, 0, Display.clientW, Display.clientH };
+    FillRect(Display.glMemDC.hDC, &all, red);
     DeleteObject(red);
     InvalidateRect(wnd, nullptr, FALSE);
     UpdateWindow(wnd);
@@ -153,12 +159,12 @@ TEST(MainWindow, SettingsRoundTripThroughARestart)
     MakeCategories(folder, { L"A", L"B" }, "A\r\nB\r\n\r\nC\r\n");
     HandoffLogStart(L"win_restart");
     ASSERT_NE(StartKotopaneInProcess(folder), nullptr);
-    EXPECT_EQ(Globals.glMenuSuu, 2) << "an empty line ends the list";
-    strcpy(Globals.glRecentFolder[0], "C:\\x");
-    strcpy(Globals.glRecentFolder[1], "C:\\y");
-    strcpy(Globals.glRecentFolder[3], "Z");          // one byte: shown, not kept
-    Globals.heartFlag = 1;
-    Globals.backColor = RGB(0, 0, 255);
+    EXPECT_EQ(Categories.glMenuSuu, 2) << "an empty line ends the list";
+    SetRecentFolder(0, "C:\\x");
+    SetRecentFolder(1, "C:\\y");
+    SetRecentFolder(3, "Z");          // one byte: shown, not kept
+    SetHeartFlag(1);
+    SetBackColour(RGB(0, 0, 255));
     StopKotopaneInProcess();
 
     std::wstring settings = SettingsFolder(folder);
@@ -176,12 +182,12 @@ TEST(MainWindow, SettingsRoundTripThroughARestart)
 
     HWND wnd = StartKotopaneInProcess(folder);
     ASSERT_NE(wnd, nullptr);
-    EXPECT_STREQ(Globals.glRecentFolder[0], "C:\\x");
-    EXPECT_STREQ(Globals.glRecentFolder[1], "C:\\y");
-    EXPECT_STREQ(Globals.glRecentFolder[2], "");
-    EXPECT_EQ(Globals.heartFlag, 1);
-    EXPECT_EQ(Globals.backColor, RGB(0, 0, 255));
-    HMENU popup = GetSubMenu(GetMenu(wnd), Globals.glMenuSuu);
+    EXPECT_STREQ(Categories.glRecentFolder[0], "C:\\x");
+    EXPECT_STREQ(Categories.glRecentFolder[1], "C:\\y");
+    EXPECT_STREQ(Categories.glRecentFolder[2], "");
+    EXPECT_EQ(Display.heartFlag, 1);
+    EXPECT_EQ(Display.backColor, RGB(0, 0, 255));
+    HMENU popup = GetSubMenu(GetMenu(wnd), Categories.glMenuSuu);
     ASSERT_EQ(GetMenuItemCount(popup), 2);
     EXPECT_EQ(GetMenuItemID(popup, 0), 5331u);
     EXPECT_EQ(MenuText(popup, 0), L"C:\\y");
@@ -198,7 +204,7 @@ TEST(MainWindow, RecentFoldersFileIsCutAt1300Bytes)
     for (int i = 0; i < 5; i++) {
         std::string p = "C:\\" + std::string(255, (char)('a' + i)) + "\\";   // 259 bytes
         ASSERT_EQ(p.size(), 259u);
-        strcpy(Globals.glRecentFolder[i], p.c_str());
+        SetRecentFolder(i, p.c_str());
         all += p + "\r\n";
     }
     StopKotopaneInProcess();

@@ -2,7 +2,6 @@
 
 #include <string.h>
 
-#include "app/Globals.h"
 #include "base/Window.h"
 #include "bitmaps/FileMapDC.h"
 #include "bitmaps/MappedBuffer.h"
@@ -298,10 +297,10 @@ TEST_F(BitmapsTest, AlphaTableBuiltAndReleased)
         if (withFolder)
             MakeMapFolder();
         BuildAlphaBlendTable();
-        BYTE* t = Globals.AlphaBlendBBTableC;
+        BYTE* t = Bitmaps.AlphaBlendBBTableC;
         ASSERT_NE(t, nullptr);
-        EXPECT_EQ(t, Globals.alphaBuffer.pView);
-        EXPECT_EQ(Globals.alphaBuffer.size, 16777216u);
+        EXPECT_EQ(t, Bitmaps.alphaBuffer.pView);
+        EXPECT_EQ(Bitmaps.alphaBuffer.size, 16777216u);
         EXPECT_EQ(t[128 * 65536 + 0 * 256 + 255], 127);
         EXPECT_EQ(t[0 * 65536 + 200 * 256 + 0], 199);
         EXPECT_EQ(t[255 * 65536 + 255 * 256 + 255], 254);
@@ -310,13 +309,13 @@ TEST_F(BitmapsTest, AlphaTableBuiltAndReleased)
             EXPECT_EQ(SizeOf(file), 16777216LL);
         } else {
             EXPECT_FALSE(FileExists(file));
-            EXPECT_EQ(Globals.alphaBuffer.hFile, nullptr);
+            EXPECT_EQ(Bitmaps.alphaBuffer.hFile, nullptr);
         }
         ReleaseAlphaBlendTable();
-        EXPECT_EQ(Globals.AlphaBlendBBTableC, nullptr);
-        EXPECT_EQ(Globals.alphaBuffer.pView, nullptr);
-        EXPECT_EQ(Globals.alphaBuffer.hMap, nullptr);
-        EXPECT_EQ(Globals.alphaBuffer.hFile, nullptr);
+        EXPECT_EQ(Bitmaps.AlphaBlendBBTableC, nullptr);
+        EXPECT_EQ(Bitmaps.alphaBuffer.pView, nullptr);
+        EXPECT_EQ(Bitmaps.alphaBuffer.hMap, nullptr);
+        EXPECT_EQ(Bitmaps.alphaBuffer.hFile, nullptr);
         if (withFolder)
             EXPECT_TRUE(DeleteFileW(file.c_str()));
     }

@@ -70,26 +70,26 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
             EXPECT_EQ(ControlBox(dlg, 1003), (std::vector<int>{ 38, 88, 195, 17 }));
             for (int id = 1000; id <= 1003; id++)
                 EXPECT_EQ((HFONT)SendMessageW(GetDlgItem(dlg, id), WM_GETFONT, 0, 0),
-                          Globals.slot[SLOT_MENUTSUIKA].hFont) << id;
+                          Categories.slot[SLOT_MENUTSUIKA].hFont) << id;
         },
         [](HWND dlg) { Type(dlg, L"猫"); Click(dlg, 1001); },
     }, &timedOut);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(IsWindowEnabled(MainWindow()));
-    EXPECT_FALSE(IsWindow(Globals.slot[SLOT_MENUTSUIKA].hWnd));
+    EXPECT_FALSE(IsWindow(Categories.slot[SLOT_MENUTSUIKA].hWnd));
 
     EXPECT_EQ(Names(), (std::vector<std::string>{ "A", "B", "猫" }));
-    EXPECT_EQ(Globals.glNowMenuNum, 2);
-    EXPECT_EQ(MenuTexts(Globals.hMainMenu), (std::vector<std::wstring>{ L"猫", L"B", L"A", L"編集(&E)" }));
-    EXPECT_EQ(MenuIds(Globals.hMainMenu), (std::vector<int>{ 10002, 10001, 10000, -1 }));
+    EXPECT_EQ(Categories.glNowMenuNum, 2);
+    EXPECT_EQ(MenuTexts(Categories.hMainMenu), (std::vector<std::wstring>{ L"猫", L"B", L"A", L"編集(&E)" }));
+    EXPECT_EQ(MenuIds(Categories.hMainMenu), (std::vector<int>{ 10002, 10001, 10000, -1 }));
     // Each rectangle is the entry that shows its own name.
     for (int i = 0; i < 3; i++) {
         RECT screen;
-        GetMenuItemRect(MainWindow(), Globals.hMainMenu, 2 - i, &screen);
+        GetMenuItemRect(MainWindow(), Categories.hMainMenu, 2 - i, &screen);
         MapWindowPoints(nullptr, MainWindow(), (POINT*)&screen, 2);
-        EXPECT_EQ(Globals.glMenuRect[i].left, screen.left) << i;
-        EXPECT_EQ(Globals.glMenuRect[i].right, screen.right) << i;
+        EXPECT_EQ(Categories.glMenuRect[i].left, screen.left) << i;
+        EXPECT_EQ(Categories.glMenuRect[i].right, screen.right) << i;
     }
 
     std::string lines;
@@ -158,7 +158,7 @@ TEST_F(DialogsTest, AddRefusesBadNamesAndStaysOpen)
         EXPECT_EQ(b.owner, MainWindow());
     }
     EXPECT_EQ(Names(), (std::vector<std::string>{ "Cat" }));
-    EXPECT_EQ(Globals.glNowMenuNum, 0);
+    EXPECT_EQ(Categories.glNowMenuNum, 0);
     EXPECT_EQ(SettingsEntries(), before);
     EXPECT_EQ(ListFolder(program), programBefore);
     EXPECT_TRUE(HandoffLogLines(1, 200).empty());
@@ -174,9 +174,9 @@ TEST_F(DialogsTest, AddAcceptsTwentyBytesAndStopsAtTen)
     RunDialog("MenuTsuika", SLOT_MENUTSUIKA, Steps{
         [](HWND dlg) { Type(dlg, L"abcdefghijklmnopqrst"); Click(dlg, 1001); },
     }, &timedOut);
-    EXPECT_EQ(Globals.glMenuSuu, 10);
-    EXPECT_STREQ(Globals.glMenuName[8], "猫猫猫猫猫猫猫猫猫猫");
-    EXPECT_STREQ(Globals.glMenuName[9], "abcdefghijklmnopqrst");
+    EXPECT_EQ(Categories.glMenuSuu, 10);
+    EXPECT_STREQ(Categories.glMenuName[8], "猫猫猫猫猫猫猫猫猫猫");
+    EXPECT_STREQ(Categories.glMenuName[9], "abcdefghijklmnopqrst");
     EXPECT_TRUE(DirExists(settings + L"\\abcdefghijklmnopqrst"));
 
     BoxWatchStart();
@@ -189,7 +189,7 @@ TEST_F(DialogsTest, AddAcceptsTwentyBytesAndStopsAtTen)
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{ L"メニュー数制限", L"メニュー数制限", L"メニュー数制限" }));
     EXPECT_EQ(BoxWatchSeen()[0].text, L"これ以上増やせません。");
-    EXPECT_EQ(Globals.glMenuSuu, 10);
+    EXPECT_EQ(Categories.glMenuSuu, 10);
 }
 
 TEST_F(DialogsTest, DeleteAsksAndNeedsASelection)
@@ -285,7 +285,7 @@ TEST_F(DialogsTest, DeleteRemovesTheNameAndEndsBothLoops)
 
 TEST_F(DialogsTest, HeartCheckBoxFollowsTheFlag)
 {
-    Globals.heartFlag = 1;
+    SetHeartFlag(1);
     bool timedOut = false;
     int code = RunDialog("Kinou", SLOT_KINOU, Steps{
         [](HWND dlg) {
@@ -301,28 +301,28 @@ TEST_F(DialogsTest, HeartCheckBoxFollowsTheFlag)
             EXPECT_EQ(ControlBox(dlg, 1001), (std::vector<int>{ 357, 106, 88, 21 }));
             EXPECT_EQ(SendMessageW(GetDlgItem(dlg, 1006), BM_GETCHECK, 0, 0), BST_CHECKED);
             Click(dlg, 1006);
-            EXPECT_EQ(Globals.heartFlag, 0);
+            EXPECT_EQ(HeartFlag(), 0);
         },
         [](HWND dlg) { SendMessageW(dlg, WM_CLOSE, 0, 0); },
     }, &timedOut);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(Globals.heartFlag, 0);
+    EXPECT_EQ(HeartFlag(), 0);
 
     code = RunDialog("Kinou", SLOT_KINOU, Steps{
         [](HWND dlg) {
             EXPECT_EQ(SendMessageW(GetDlgItem(dlg, 1006), BM_GETCHECK, 0, 0), BST_UNCHECKED);
             Click(dlg, 1006);
-            EXPECT_EQ(Globals.heartFlag, 1);
+            EXPECT_EQ(HeartFlag(), 1);
             Click(dlg, 1006);
-            EXPECT_EQ(Globals.heartFlag, 0);
+            EXPECT_EQ(HeartFlag(), 0);
             Click(dlg, 1006);
         },
         [](HWND dlg) { PressEnter(GetDlgItem(dlg, 1006)); },   // Enter closes
     }, &timedOut);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(Globals.heartFlag, 1);
+    EXPECT_EQ(HeartFlag(), 1);
     EXPECT_TRUE(IsWindowEnabled(MainWindow()));
     EXPECT_TRUE(BoxWatchSeen().empty());
 }

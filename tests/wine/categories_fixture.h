@@ -1,6 +1,6 @@
 #pragma once
 // A plain main window with a real menu bar ("編集(&E)" only, as start-up leaves it), a
-// scratch program folder with its settings folder, and the category globals reset.
+// scratch program folder with its settings folder, and the categories started afresh.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
 #include "base/CommandIds.h"
 #include "base/Window.h"
+#include "categories/CategoriesState.h"
 #include "categories/DialogHost.h"
 #include "categories/MenuBar.h"
 #include "categories/RecentFolders.h"
+#include "display/Display.h"
+#include "store/Paths.h"
 #include "tests/support/TestSupport.h"
 
 namespace cattest {
@@ -35,17 +37,13 @@ inline void RegisterOnce()
     if (done)
         return;
     done = true;
-    Globals.hBackBrush = GetSysColorBrush(COLOR_BTNFACE);
-    RegisterDialogClass();
+    RegisterDialogClass(GetSysColorBrush(COLOR_BTNFACE));
     WNDCLASSW wc = {};
     wc.lpfnWndProc = TestMainProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"KP_CAT_TEST_MAIN";
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     RegisterClassW(&wc);
-    for (int s = SLOT_MENUTSUIKA; s <= SLOT_KINOU; s++)
-        Globals.slot[s].hFont = CreateFontW(-12, 0, 0, 0, 400, 0, 0, 0, SHIFTJIS_CHARSET, 3, 2, 1, 0x20,
-                                            L"ＭＳ Ｐゴシック");
 }
 
 class CategoriesTest : public ::testing::Test {
@@ -61,22 +59,16 @@ protected:
         program = MakeScratchProgramFolder(name.c_str(), false);
         settings = SettingsFolder(program);
         ASSERT_TRUE(CreateDirectoryW(settings.c_str(), nullptr));
-        strcpy(Globals.programFolder, ToCp932(program).c_str());
+        SetProgramFolder(ToCp932(program).c_str());
 
-        memset(Globals.glMenuName, 0, sizeof Globals.glMenuName);
-        memset(Globals.glMenuRect, 0, sizeof Globals.glMenuRect);
-        memset(Globals.glRecentFolder, 0, sizeof Globals.glRecentFolder);
-        Globals.glMenuSuu = 0;
-        Globals.glNowMenuNum = 0;
-        Globals.heartFlag = 0;
-
-        Globals.hMainMenu = CreateMenu();
-        Globals.hEditMenu = CreatePopupMenu();
-        AppendMenuW(Globals.hEditMenu, MF_STRING, CMD_ADD_CATEGORY, L"メニュー追加");
-        AppendMenuW(Globals.hMainMenu, MF_POPUP | MF_STRING, (UINT_PTR)Globals.hEditMenu, L"編集(&E)");
-        Globals.hRecentPopup = CreatePopupMenu();
+        HMENU bar = CreateMenu();
+        HMENU edit = CreatePopupMenu();
+        AppendMenuW(edit, MF_STRING, CMD_ADD_CATEGORY, L"メニュー追加");
+        AppendMenuW(bar, MF_POPUP | MF_STRING, (UINT_PTR)edit, L"編集(&E)");
+        CategoriesStart(bar);
+        SetHeartFlag(0);
         SetMainWindow(CreateWindowExW(0, L"KP_CAT_TEST_MAIN", L"main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                    900, 500, nullptr, Globals.hMainMenu, GetModuleHandleW(nullptr), nullptr));
+                                    900, 500, nullptr, Categories.hMainMenu, GetModuleHandleW(nullptr), nullptr));
         ASSERT_TRUE(MainWindow() != nullptr);
         HandoffLogStart(name.c_str());
         BoxWatchStart();
@@ -88,8 +80,9 @@ protected:
         if (IsWindow(MainWindow()))
             DestroyWindow(MainWindow());   // the menus go with it
         DrainQuit();
-        if (Globals.hRecentPopup && IsMenu(Globals.hRecentPopup))
-            DestroyMenu(Globals.hRecentPopup);
+        if (Categories.hRecentPopup && IsMenu(Categories.hRecentPopup))
+            DestroyMenu(Categories.hRecentPopup);
+        CategoriesEnd();
         SetMainWindow(nullptr);
         DeleteTree(program);
     }
@@ -116,18 +109,18 @@ protected:
     void MakeCategoryFolder(const wchar_t* name) { CreateDirectoryW((settings + L"\\" + name).c_str(), nullptr); }
     void SetCategories(const std::vector<std::string>& names)
     {
-        memset(Globals.glMenuName, 0, sizeof Globals.glMenuName);
-        for (size_t i = 0; i < names.size(); i++) {
-            strcpy(Globals.glMenuName[i], names[i].c_str());
-            MakeCategoryFolder(ToWide(names[i].c_str()).c_str());
+        std::vector<const char*> list;
+        for (const std::string& n : names) {
+            list.push_back(n.c_str());
+            MakeCategoryFolder(ToWide(n.c_str()).c_str());
         }
-        Globals.glMenuSuu = (int)names.size();
+        SetCategoryList(list.data(), (int)list.size());
     }
     std::vector<std::string> Names()
     {
         std::vector<std::string> v;
-        for (int i = 0; i < Globals.glMenuSuu; i++)
-            v.push_back(Globals.glMenuName[i]);
+        for (int i = 0; i < Categories.glMenuSuu; i++)
+            v.push_back(Categories.glMenuName[i]);
         return v;
     }
 
@@ -158,6 +151,7 @@ struct DIALOG_SCRIPT {
     std::vector<std::function<void(HWND)>> steps;
     size_t next;
     int slot;
+    HWND stale;                 // the slot's window from before, long destroyed
     bool busy;
     DWORD idleSince;
     bool timedOut;
@@ -169,8 +163,8 @@ inline void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD)
     // Steps that show message boxes tick again inside them: one step at a time.
     if (gScript.busy)
         return;
-    HWND dlg = Globals.slot[gScript.slot].hWnd;
-    if (!dlg || !IsWindow(dlg))
+    HWND dlg = Categories.slot[gScript.slot].hWnd;
+    if (!dlg || dlg == gScript.stale || !IsWindow(dlg))
         return;
     if (gScript.next < gScript.steps.size()) {
         gScript.busy = true;
@@ -194,7 +188,7 @@ inline int RunDialog(const char* key, int slot, std::vector<std::function<void(H
     gScript.busy = false;
     gScript.idleSince = GetTickCount();
     gScript.timedOut = false;
-    Globals.slot[slot].hWnd = nullptr;
+    gScript.stale = Categories.slot[slot].hWnd;
     UINT_PTR timer = SetTimer(nullptr, 0, 10, ScriptTick);
     int code = DialogOpen(MainWindow(), key);
     KillTimer(nullptr, timer);

@@ -41,10 +41,10 @@ TEST_F(MenuBarTest, FirstStartWritesTheTwoCategoriesByteForByte)
     EXPECT_EQ(Names(), (std::vector<std::string>{ "★ほめる", "★なぐさめる" }));
     EXPECT_EQ(Bytes(settings + L"\\★ほめる\\★ほめるセリフ.txt"), kHomeruLines + std::string(1, '\0'));
     EXPECT_EQ(Bytes(settings + L"\\★なぐさめる\\★なぐさめるセリフ.txt"), kNagusameruLines + std::string(1, '\0'));
-    EXPECT_EQ(MenuTexts(Globals.hMainMenu),
+    EXPECT_EQ(MenuTexts(Categories.hMainMenu),
               (std::vector<std::wstring>{ L"★なぐさめる", L"★ほめる", L"フォルダ(&O)", L"編集(&E)" }));
-    EXPECT_EQ(MenuIds(Globals.hMainMenu), (std::vector<int>{ 10001, 10000, -1, -1 }));
-    EXPECT_EQ(GetSubMenu(Globals.hMainMenu, 2), Globals.hRecentPopup);
+    EXPECT_EQ(MenuIds(Categories.hMainMenu), (std::vector<int>{ 10001, 10000, -1, -1 }));
+    EXPECT_EQ(GetSubMenu(Categories.hMainMenu, 2), Categories.hRecentPopup);
     EXPECT_TRUE(BoxWatchSeen().empty());
     EXPECT_FALSE(FileExists(settings + L"\\メニューリスト.txt"));   // written at shutdown only
 }
@@ -127,22 +127,22 @@ TEST_F(MenuBarTest, EntriesRectanglesAndHitTest)
     BuildAll();
     std::vector<std::string> traces = TraceCaptureStop();
 
-    EXPECT_EQ(MenuTexts(Globals.hMainMenu),
+    EXPECT_EQ(MenuTexts(Categories.hMainMenu),
               (std::vector<std::wstring>{ L"猫", L"B", L"A", L"フォルダ(&O)", L"編集(&E)" }));
-    EXPECT_EQ(MenuIds(Globals.hMainMenu), (std::vector<int>{ 10002, 10001, 10000, -1, -1 }));
+    EXPECT_EQ(MenuIds(Categories.hMainMenu), (std::vector<int>{ 10002, 10001, 10000, -1, -1 }));
 
     for (int i = 0; i < 3; i++) {
         RECT screen;
-        ASSERT_TRUE(GetMenuItemRect(MainWindow(), Globals.hMainMenu, 2 - i, &screen));
+        ASSERT_TRUE(GetMenuItemRect(MainWindow(), Categories.hMainMenu, 2 - i, &screen));
         MapWindowPoints(nullptr, MainWindow(), (POINT*)&screen, 2);
-        const RECT& r = Globals.glMenuRect[i];
+        const RECT& r = Categories.glMenuRect[i];
         EXPECT_EQ(r.left, screen.left) << i;
         EXPECT_EQ(r.right, screen.right) << i;
         EXPECT_LT(r.top, 0) << "the bar lies above the client area";
         EXPECT_LT(r.left, r.right) << i;
         EXPECT_EQ(CategoryAtPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2), i);
         // Edges count, and the coordinates arrive as 16-bit values.
-        EXPECT_EQ(CategoryAtPoint(r.right, r.bottom & 0xFFFF), i == 0 || r.right != Globals.glMenuRect[i - 1].left ? i : i - 1);
+        EXPECT_EQ(CategoryAtPoint(r.right, r.bottom & 0xFFFF), i == 0 || r.right != Categories.glMenuRect[i - 1].left ? i : i - 1);
     }
     EXPECT_EQ(CategoryAtPoint(10, 10), -1);   // the picture area
 
@@ -175,35 +175,35 @@ TEST_F(MenuBarTest, RecentPopupFromTheFile)
     LoadCategoryList();
     BuildRecentMenu();
     // The 261-byte line is no path: its slot stays empty and gets no item.
-    EXPECT_STREQ(Globals.glRecentFolder[0], "C:\\x\\");
-    EXPECT_EQ(std::string(Globals.glRecentFolder[1]), p260);
-    EXPECT_STREQ(Globals.glRecentFolder[2], "");
-    EXPECT_STREQ(Globals.glRecentFolder[3], "C:\\y\\");
-    EXPECT_STREQ(Globals.glRecentFolder[4], "");
-    EXPECT_EQ(MenuTexts(Globals.hRecentPopup),
+    EXPECT_STREQ(Categories.glRecentFolder[0], "C:\\x\\");
+    EXPECT_EQ(std::string(Categories.glRecentFolder[1]), p260);
+    EXPECT_STREQ(Categories.glRecentFolder[2], "");
+    EXPECT_STREQ(Categories.glRecentFolder[3], "C:\\y\\");
+    EXPECT_STREQ(Categories.glRecentFolder[4], "");
+    EXPECT_EQ(MenuTexts(Categories.hRecentPopup),
               (std::vector<std::wstring>{ L"C:\\y\\", ToWide(p260.c_str()), L"C:\\x\\" }));
-    EXPECT_EQ(MenuIds(Globals.hRecentPopup), (std::vector<int>{ 5333, 5331, 5330 }));
+    EXPECT_EQ(MenuIds(Categories.hRecentPopup), (std::vector<int>{ 5333, 5331, 5330 }));
 }
 
 TEST_F(MenuBarTest, RecordRebuildsAllFiveItems)
 {
     BuildRecentMenu();   // no file: empty popup
-    EXPECT_EQ(GetMenuItemCount(Globals.hRecentPopup), 0);
+    EXPECT_EQ(GetMenuItemCount(Categories.hRecentPopup), 0);
     for (const char* f : { "C:\\C\\", "C:\\B\\", "C:\\A\\" })
         RecordRecentFolder(f);
     RecordRecentFolder("C:\\X\\");
-    EXPECT_EQ(MenuTexts(Globals.hRecentPopup),
+    EXPECT_EQ(MenuTexts(Categories.hRecentPopup),
               (std::vector<std::wstring>{ L"", L"C:\\C\\", L"C:\\B\\", L"C:\\A\\", L"C:\\X\\" }));
-    EXPECT_EQ(MenuIds(Globals.hRecentPopup), (std::vector<int>{ 5334, 5333, 5332, 5331, 5330 }));
+    EXPECT_EQ(MenuIds(Categories.hRecentPopup), (std::vector<int>{ 5334, 5333, 5332, 5331, 5330 }));
 
     RecordRecentFolder("c:\\b\\");
-    EXPECT_EQ(MenuTexts(Globals.hRecentPopup),
+    EXPECT_EQ(MenuTexts(Categories.hRecentPopup),
               (std::vector<std::wstring>{ L"", L"C:\\C\\", L"C:\\A\\", L"C:\\X\\", L"c:\\b\\" }));
     RecordRecentFolder("C:\\表\\");
     RecordRecentFolder("C:\\F\\");
-    EXPECT_EQ(MenuTexts(Globals.hRecentPopup),
+    EXPECT_EQ(MenuTexts(Categories.hRecentPopup),
               (std::vector<std::wstring>{ L"C:\\A\\", L"C:\\X\\", L"c:\\b\\", L"C:\\表\\", L"C:\\F\\" }));
-    EXPECT_EQ(GetMenuItemCount(Globals.hRecentPopup), 5);
+    EXPECT_EQ(GetMenuItemCount(Categories.hRecentPopup), 5);
 }
 
 TEST_F(MenuBarTest, FolderOpenHandsOffOrSaysItIsGone)

@@ -1,9 +1,10 @@
 // Kotopane's side of the converter link, run in this process against the real QX5.exe
 // and against a stand-in window that hangs.
-#include "app/Globals.h"
 #include "base/ConverterProtocol.h"
+#include "base/Limits.h"
 #include "base/Window.h"
-#include "intake/Converter.h"
+#include "bitmaps/Converter.h"
+#include "store/Paths.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/converter_pictures.h"
 #include <gtest/gtest.h>
@@ -48,9 +49,11 @@ protected:
         CreateDirectoryW(SettingsFolder(folder).c_str(), nullptr);
         dst = SettingsFolder(folder) + L"\\Gazou.bmp";
         std::string f = ToCp932(folder);
-        ASSERT_LT(f.size(), sizeof(Globals.programFolder));
-        strcpy(Globals.programFolder, f.c_str());
-        Globals.converterPath[0] = 0;
+        ASSERT_LT(f.size(), (size_t)KP_PATH_BYTES);
+        SetProgramFolder(f.c_str());
+        char exe[KP_PATH_BYTES];
+        ASSERT_TRUE(ProgramPath(exe, sizeof exe, KP_CONVERTER_EXE));
+        ConverterSetPath(exe);
     }
 
     void TearDown() override
@@ -89,7 +92,7 @@ TEST_F(ConverterLink, PresenceCheck)
 {
     EXPECT_TRUE(ConverterPresent());
     std::string tail = "\\部品\\QX5.exe";
-    std::string path = Globals.converterPath;
+    std::string path = ConvLink.converterPath;
     ASSERT_GT(path.size(), tail.size());
     EXPECT_EQ(tail, path.substr(path.size() - tail.size()));
     EXPECT_EQ(ToCp932(folder), path.substr(0, path.size() - tail.size()));
@@ -119,7 +122,7 @@ TEST_F(ConverterLink, StartConvertStop)
     DWORD t0 = GetTickCount();
     ConverterStart();
     DWORD startMs = GetTickCount() - t0;
-    HWND conv = Globals.hConverterWnd;
+    HWND conv = ConvLink.hConverterWnd;
     ASSERT_TRUE(conv);
     EXPECT_LT(startMs, 4500u);   // found before the 5 s bound ran out
     EXPECT_EQ(CONVERTER_TITLE, WindowTitle(conv));
@@ -142,10 +145,10 @@ TEST_F(ConverterLink, StartConvertStop)
     ASSERT_TRUE(WriteBytes(junk, "not a picture"));
     EXPECT_FALSE(ConvertAndLoad(junk, &answered));
     EXPECT_TRUE(answered);
-    EXPECT_EQ(conv, Globals.hConverterWnd);
+    EXPECT_EQ(conv, ConvLink.hConverterWnd);
 
     ConverterStop();
-    EXPECT_EQ(nullptr, Globals.hConverterWnd);
+    EXPECT_EQ(nullptr, ConvLink.hConverterWnd);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(proc, 5000));
     DWORD code = 99;
     GetExitCodeProcess(proc, &code);
@@ -156,7 +159,7 @@ TEST_F(ConverterLink, StartConvertStop)
 TEST_F(ConverterLink, ConverterThatWentAwayIsStartedAgain)
 {
     ConverterStart();
-    HWND first = Globals.hConverterWnd;
+    HWND first = ConvLink.hConverterWnd;
     ASSERT_TRUE(first);
     HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, WindowPid(first));
     ASSERT_TRUE(proc);
@@ -169,7 +172,7 @@ TEST_F(ConverterLink, ConverterThatWentAwayIsStartedAgain)
     bool answered = false;
     EXPECT_TRUE(ConvertAndLoad(Picture(L"again.png", 0xFF102030), &answered));
     EXPECT_TRUE(answered);
-    EXPECT_TRUE(Globals.hConverterWnd && Globals.hConverterWnd != first);
+    EXPECT_TRUE(ConvLink.hConverterWnd && ConvLink.hConverterWnd != first);
 }
 
 TEST_F(ConverterLink, NoConverterWindowGivesUpWithinItsBound)
@@ -179,7 +182,7 @@ TEST_F(ConverterLink, NoConverterWindowGivesUpWithinItsBound)
     DWORD t0 = GetTickCount();
     ConverterStart();
     DWORD ms = GetTickCount() - t0;
-    EXPECT_EQ(nullptr, Globals.hConverterWnd);
+    EXPECT_EQ(nullptr, ConvLink.hConverterWnd);
     EXPECT_GE(ms, 250u);
     EXPECT_LT(ms, 2000u);
     bool answered = true;
@@ -245,7 +248,7 @@ TEST_F(ConverterLink, HungConverterDoesNotFreezeAndIsReplaced)
     HANDLE thread = CreateThread(nullptr, 0, FakeThread, nullptr, 0, nullptr);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(fake.ready, 5000));
     ASSERT_TRUE(fake.wnd);
-    Globals.hConverterWnd = fake.wnd;
+    ConvLink.hConverterWnd = fake.wnd;
     ConvLink.convertMs = 300;
 
     std::wstring src = Picture(L"写真ソ.png", 0xFF445566);
@@ -280,7 +283,7 @@ TEST_F(ConverterLink, HungConverterDoesNotFreezeAndIsReplaced)
     EXPECT_TRUE(answered);
     EXPECT_EQ(0x445566u, colour);
     EXPECT_EQ(0, ConvLink.restartPending);
-    EXPECT_NE(GetCurrentProcessId(), WindowPid(Globals.hConverterWnd));
+    EXPECT_NE(GetCurrentProcessId(), WindowPid(ConvLink.hConverterWnd));
     CloseHandle(fake.ready);
     CloseHandle(fake.release);
 }
@@ -295,8 +298,8 @@ TEST_F(ConverterLink, SlowConverterIsEnded)
 
     for (int atShutdown = 0; atShutdown < 2; atShutdown++) {
         ConverterStart();
-        ASSERT_TRUE(Globals.hConverterWnd);
-        HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(Globals.hConverterWnd));
+        ASSERT_TRUE(ConvLink.hConverterWnd);
+        HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(ConvLink.hConverterWnd));
         ASSERT_TRUE(proc);
         ConvLink.convertMs = 1;
         EXPECT_FALSE(ConverterConvert(ToCp932(dst).c_str(), ToCp932(big).c_str()));
@@ -304,7 +307,7 @@ TEST_F(ConverterLink, SlowConverterIsEnded)
         ConvLink.convertMs = savedLink.convertMs;
         if (atShutdown) {
             ConverterStop();
-            EXPECT_EQ(nullptr, Globals.hConverterWnd);
+            EXPECT_EQ(nullptr, ConvLink.hConverterWnd);
         } else {
             bool answered = false;
             DWORD colour = 0;

@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Globals.h"
 #include "base/CommandIds.h"
 #include "base/Edge.h"
 #include "base/TraceFormat.h"
+#include "categories/CategoriesState.h"
 #include "display/Display.h"
 #include "display/DisplayCalc.h"
+#include "display/DisplayState.h"
+#include "lines/LinesState.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/display_pictures.h"
 
@@ -26,7 +28,7 @@ const COLORREF WHITE = RGB(255, 255, 255);
 COLORREF MemPixel(int x, int y)
 {
     GdiFlush();
-    const FSFM_DC& m = Globals.glMemDC;
+    const FSFM_DC& m = Display.glMemDC;
     const BYTE* p = m.pView + ((size_t)(m.height - 1 - y) * m.width + x) * 4;
     return RGB(p[2], p[1], p[0]);
 }
@@ -63,10 +65,10 @@ protected:
         WriteBytes(settings + L"\\" + ToWide("メニューリスト.txt"), list);
         wnd = StartKotopaneInProcess(prog);
         ASSERT_TRUE(wnd != nullptr);
-        ASSERT_EQ(1870, Globals.clientW);
-        ASSERT_EQ(1080, Globals.clientH);
-        Globals.backColor = BACK;
-        Globals.heartFlag = 0;
+        ASSERT_EQ(1870, Display.clientW);
+        ASSERT_EQ(1080, Display.clientH);
+        SetBackColour(BACK);
+        SetHeartFlag(0);
     }
 
     void TearDown() override
@@ -79,8 +81,8 @@ protected:
 
     int IndexOf(const char* name)
     {
-        for (int i = 0; i < Globals.glMenuSuu; i++)
-            if (strcmp(Globals.glMenuName[i], name) == 0)
+        for (int i = 0; i < Categories.glMenuSuu; i++)
+            if (strcmp(Categories.glMenuName[i], name) == 0)
                 return i;
         return -1;
     }
@@ -118,10 +120,10 @@ TEST_F(DisplayShow, SmallPictureAtOwnSizeCentredWithBubbleAndPointer)
             at++;
     EXPECT_EQ(want.size(), at) << "missing trace " << (at < want.size() ? want[at] : "");
 
-    EXPECT_EQ(1, Globals.glPicSuu[IndexOf("一枚")]);
-    EXPECT_STREQ("green.bmp", Globals.currentPicName);
-    EXPECT_EQ(ToCp932(Folder("一枚")), Globals.shownPicFolder);
-    EXPECT_EQ(1, Globals.picShown);
+    EXPECT_EQ(1, Display.glPicSuu[IndexOf("一枚")]);
+    EXPECT_STREQ("green.bmp", Display.currentPicName);
+    EXPECT_EQ(ToCp932(Folder("一枚")), Display.shownPicFolder);
+    EXPECT_EQ(1, Display.picShown);
 
     // Own size, centred at x 885, top at y 60; margins in the background colour.
     const COLORREF green = RGB(0, 255, 0);
@@ -134,8 +136,8 @@ TEST_F(DisplayShow, SmallPictureAtOwnSizeCentredWithBubbleAndPointer)
     EXPECT_PIXEL(BACK, 0, 500);
 
     // The bubble: band in the background colour, white body around the text, pointer at the middle.
-    HDC probe = CreateCompatibleDC(Globals.glMemDC.hDC);
-    HGDIOBJ old = SelectObject(probe, Globals.hBubbleFont);
+    HDC probe = CreateCompatibleDC(Display.glMemDC.hDC);
+    HGDIOBJ old = SelectObject(probe, Display.hBubbleFont);
     RECT rc = {0, 0, 0, 0};
     EdgeDrawTextCalcRect(probe, "テスト", &rc);
     SelectObject(probe, old);
@@ -171,7 +173,7 @@ TEST_F(DisplayShow, WidePictureIsShrunkAndHeartFollowsTheText)
 {
     Start({"横長"});
     ASSERT_TRUE(WriteTestBmp(Folder("横長") + L"\\wide.bmp", 2000, 500, [](int, int) { return Solid(0xFF0000); }));
-    Globals.heartFlag = 1;
+    SetHeartFlag(1);
     Show("横長");
 
     // 2000 x 500 in 1870 x 970 is 1870 x 467 at (0, 60).
@@ -182,8 +184,8 @@ TEST_F(DisplayShow, WidePictureIsShrunkAndHeartFollowsTheText)
     EXPECT_PIXEL(BACK, 935, 60 + 467 + 1);
     EXPECT_PIXEL(BACK, 935, 1079);
 
-    HDC probe = CreateCompatibleDC(Globals.glMemDC.hDC);
-    HGDIOBJ old = SelectObject(probe, Globals.hBubbleFont);
+    HDC probe = CreateCompatibleDC(Display.glMemDC.hDC);
+    HGDIOBJ old = SelectObject(probe, Display.hBubbleFont);
     RECT rc = {0, 0, 0, 0};
     EdgeDrawTextCalcRect(probe, "テスト", &rc);
     SelectObject(probe, old);
@@ -192,7 +194,7 @@ TEST_F(DisplayShow, WidePictureIsShrunkAndHeartFollowsTheText)
     EXPECT_PIXEL(BACK, b.bodyRight, 25);
 
     // The heart square holds the heart stretched to 50 x 50, the same way.
-    ASSERT_TRUE(Globals.glHartDC.hDC != nullptr);
+    ASSERT_TRUE(Display.glHartDC.hDC != nullptr);
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = 50;
@@ -204,8 +206,8 @@ TEST_F(DisplayShow, WidePictureIsShrunkAndHeartFollowsTheText)
     HGDIOBJ oldBmp = SelectObject(probe, ref);
     SetStretchBltMode(probe, HALFTONE);
     SetBrushOrgEx(probe, 0, 0, nullptr);
-    StretchBlt(probe, 0, 0, 50, 50, Globals.glHartDC.hDC, 0, 0, Globals.glHartDC.width,
-               Globals.glHartDC.height, SRCCOPY);
+    StretchBlt(probe, 0, 0, 50, 50, Display.glHartDC.hDC, 0, 0, Display.glHartDC.width,
+               Display.glHartDC.height, SRCCOPY);
     GdiFlush();
     int differ = 0, nonWhite = 0;
     for (int y = 0; y < 50; y++)
@@ -227,19 +229,19 @@ TEST_F(DisplayShow, TwoPicturesAlternateAndTheFirstChoiceSkipsOrdinalZero)
     Start({"二枚"});
     ASSERT_TRUE(WriteTestBmp(Folder("二枚") + L"\\aaaa.bmp", 64, 64, [](int, int) { return Solid(0x00FF00); }));
     ASSERT_TRUE(WriteTestBmp(Folder("二枚") + L"\\bbbb.bmp", 64, 64, [](int, int) { return Solid(0xFF0000); }));
-    Globals.glNowPicNum = 0;
+    SetPictureChoice(0, "");
     COLORREF previous = 0;
     for (int k = 0; k < 4; k++) {
-        int before = Globals.glNowPicNum;
+        int before = Display.glNowPicNum;
         Show("二枚");
-        EXPECT_EQ(2, Globals.glPicSuu[IndexOf("二枚")]);
-        EXPECT_NE(before, Globals.glNowPicNum);
+        EXPECT_EQ(2, Display.glPicSuu[IndexOf("二枚")]);
+        EXPECT_NE(before, Display.glNowPicNum);
         COLORREF c = MemPixel(935, 90);
         EXPECT_TRUE(c == RGB(0, 255, 0) || c == RGB(255, 0, 0)) << Hex(c);
         EXPECT_NE(Hex(previous), Hex(c));
         previous = c;
         if (k == 0)
-            EXPECT_EQ(1, Globals.glNowPicNum);
+            EXPECT_EQ(1, Display.glNowPicNum);
     }
 }
 
@@ -248,8 +250,7 @@ TEST_F(DisplayShow, EmptyCategoryTellsHowToAddPicturesAndDrawsNothing)
     Start({"空っぽ"});
     ASSERT_TRUE(WriteBytes(Folder("空っぽ") + L"\\a.b", "x"));
     ASSERT_TRUE(WriteBytes(Folder("空っぽ") + L"\\NOTE.TXT", "x"));
-    strcpy(Globals.currentPicName, "before.png");
-    Globals.glNowPicNum = 3;
+    SetPictureChoice(3, "before.png");
     COLORREF was = MemPixel(900, 500);
     BoxWatchStart();
     Show("空っぽ");
@@ -263,9 +264,9 @@ TEST_F(DisplayShow, EmptyCategoryTellsHowToAddPicturesAndDrawsNothing)
                          "（元の画像は移動したり失われたりしません。）\r\n"
                          "(裏ワザ：メニューをクリックしなくても、入れたいメニューの上にドロップすればそのメニューに画像が入ります。)"),
               boxes[0].text);
-    EXPECT_EQ(0, Globals.glPicSuu[IndexOf("空っぽ")]);
-    EXPECT_EQ(3, Globals.glNowPicNum);
-    EXPECT_STREQ("before.png", Globals.currentPicName);
+    EXPECT_EQ(0, Display.glPicSuu[IndexOf("空っぽ")]);
+    EXPECT_EQ(3, Display.glNowPicNum);
+    EXPECT_STREQ("before.png", Display.currentPicName);
     EXPECT_EQ(Hex(was), Hex(MemPixel(900, 500)));
 
     // A four-letter subfolder counts as a picture entry (and then fails to load).
@@ -273,18 +274,18 @@ TEST_F(DisplayShow, EmptyCategoryTellsHowToAddPicturesAndDrawsNothing)
     BoxWatchStart();
     Show("空っぽ");
     boxes = BoxWatchStop();
-    EXPECT_EQ(1, Globals.glPicSuu[IndexOf("空っぽ")]);
-    EXPECT_STREQ("abcd", Globals.currentPicName);
+    EXPECT_EQ(1, Display.glPicSuu[IndexOf("空っぽ")]);
+    EXPECT_STREQ("abcd", Display.currentPicName);
     ASSERT_GE(boxes.size(), 1u);
     EXPECT_EQ(ToWide("画像ファイルの読み込みに失敗"), boxes[0].caption);
 
     // A folder removed behind the program's back: nothing at all.
-    Globals.glPicSuu[IndexOf("空っぽ")] = 7;
+    SetPictureCount(IndexOf("空っぽ"), 7);
     DeleteTree(Folder("空っぽ"));
     BoxWatchStart();
     Show("空っぽ");
     EXPECT_TRUE(BoxWatchStop().empty());
-    EXPECT_EQ(7, Globals.glPicSuu[IndexOf("空っぽ")]);
+    EXPECT_EQ(7, Display.glPicSuu[IndexOf("空っぽ")]);
 }
 
 TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStays)
@@ -294,7 +295,7 @@ TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStay
     ASSERT_TRUE(WriteBytes(Folder("壊れ") + L"\\broken.png", "this is no picture"));
     Show("良い");
     ASSERT_EQ(Hex(RGB(0, 255, 0)), Hex(MemPixel(900, 100)));
-    int next = Globals.glGazouNext;
+    int next = Display.glGazouNext;
 
     BoxWatchStart();
     Show("壊れ");
@@ -304,9 +305,9 @@ TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStay
     EXPECT_FALSE(boxes[0].topmost);
     EXPECT_EQ(ToWide("画像ファイルの読み込みに失敗"), boxes[0].caption);
     EXPECT_EQ(Folder("壊れ") + L"\\broken.png", boxes[0].text);
-    EXPECT_EQ(next, Globals.glGazouNext);
-    EXPECT_STREQ("broken.png", Globals.currentPicName);
-    EXPECT_EQ(1, Globals.picShown);
+    EXPECT_EQ(next, Display.glGazouNext);
+    EXPECT_STREQ("broken.png", Display.currentPicName);
+    EXPECT_EQ(1, Display.picShown);
     // The previous picture is still on screen, under a fresh bubble.
     EXPECT_PIXEL(RGB(0, 255, 0), 900, 100);
     EXPECT_PIXEL(WHITE, 935, 53);
@@ -314,12 +315,12 @@ TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStay
     // A path the converter link refuses (longer than its block) is reported the same way.
     std::string longPath = ToCp932(Folder("良い")) + "\\" + std::string(280, 'x') + ".png";
     BoxWatchStart();
-    LoadPicture(Globals.glMemDC.hDC, longPath.c_str(), 0, 60, 1870, 970);
+    LoadPicture(Display.glMemDC.hDC, longPath.c_str(), 0, 60, 1870, 970);
     boxes = BoxWatchStop();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(nullptr, boxes[0].owner);
     EXPECT_EQ(ToWide(longPath.c_str()), boxes[0].text);
-    EXPECT_EQ(next, Globals.glGazouNext);
+    EXPECT_EQ(next, Display.glGazouNext);
 }
 
 TEST_F(DisplayShow, TypingKeepsASteadyPaceAndTypesLongLinesWhole)
@@ -352,7 +353,7 @@ TEST_F(DisplayShow, TypingKeepsASteadyPaceAndTypesLongLinesWhole)
     EXPECT_GE(gaps.front(), 20.0);
 
     Show("長い");
-    EXPECT_STREQ(longLine.c_str(), Globals.currentLine);
+    EXPECT_STREQ(longLine.c_str(), Lines.currentLine);
     EXPECT_EQ(150, TypingStepTimes(&t));
     // Too wide for the window: the bubble covers the whole band and text was drawn.
     EXPECT_PIXEL(WHITE, 1, 45);
@@ -411,8 +412,8 @@ TEST_F(DisplayShow, ColourDialogRepaintsEverythingBeforeAnyPicture)
     EXPECT_EQ(Hex(BACK), Hex(gPlan.initial));
     EXPECT_TRUE(gPlan.helpVisible);
     EXPECT_TRUE(gPlan.expanded);
-    EXPECT_EQ(Hex(RGB(10, 200, 30)), Hex(Globals.backColor));
-    EXPECT_EQ(Hex(RGB(10, 200, 30)), Hex(Globals.customColors[0]));
+    EXPECT_EQ(Hex(RGB(10, 200, 30)), Hex(Display.backColor));
+    EXPECT_EQ(Hex(RGB(10, 200, 30)), Hex(Display.customColors[0]));
     EXPECT_PIXEL(RGB(10, 200, 30), 0, 0);
     EXPECT_PIXEL(RGB(10, 200, 30), 935, 30);
     EXPECT_PIXEL(RGB(10, 200, 30), 1869, 1079);
@@ -434,7 +435,7 @@ TEST_F(DisplayShow, ColourDialogRedrawsTheShownPictureOnOkAndOnCancel)
     BoxWatchSetDialogDriver(DriveColourDialog);
     SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
     EXPECT_EQ(1, gPlan.seen);
-    EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(Globals.backColor));
+    EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(Display.backColor));
     EXPECT_PIXEL(RGB(200, 100, 0), 500, 500);
     EXPECT_PIXEL(RGB(200, 100, 0), 2, 10);
     EXPECT_PIXEL(RGB(0, 255, 0), 900, 100);
@@ -446,7 +447,7 @@ TEST_F(DisplayShow, ColourDialogRedrawsTheShownPictureOnOkAndOnCancel)
     EXPECT_TRUE(BoxWatchStop().empty());
     EXPECT_EQ(2, gPlan.seen);
     EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(gPlan.initial));
-    EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(Globals.backColor));
+    EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(Display.backColor));
     EXPECT_PIXEL(RGB(200, 100, 0), 500, 500);
     EXPECT_PIXEL(RGB(0, 255, 0), 900, 100);
 }

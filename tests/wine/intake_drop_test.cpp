@@ -1,9 +1,12 @@
 // Dropping pictures onto the real main window with WM_DROPFILES, and the picture
 // commands and context menu that act on the picture shown.
-#include "app/Globals.h"
 #include "base/CommandIds.h"
 #include "base/Window.h"
+#include "categories/CategoriesState.h"
+#include "categories/MenuBar.h"
+#include "display/DisplayState.h"
 #include "intake/Intake.h"
+#include "intake/IntakeState.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -102,7 +105,7 @@ protected:
         BoxWatchStart();
         if (start) {
             ASSERT_TRUE(StartKotopaneInProcess(pf) != nullptr);
-            ASSERT_EQ(2, Globals.glMenuSuu);
+            ASSERT_EQ(2, Categories.glMenuSuu);
             BoxWatchStart();
         }
     }
@@ -150,7 +153,7 @@ TEST_F(DropTest, OntoSecondEntryCopiesThereShowsTheLastAndKeepsTheSelection)
 {
     std::vector<std::wstring> files = {Source(L"a.bmp", Bmp(255, 0, 0)), Source(L"表.bmp", Bmp(0, 255, 0)),
                                        Source(L"ソ.bmp", Bmp(0, 0, 255))};
-    POINT pt = Center(Globals.glMenuRect[1]);
+    POINT pt = Center(Categories.glMenuRect[1]);
     ASSERT_LT(pt.y, 0);                          // the menu bar lies above the client area
     HDROP drop = MakeDrop(pt, files);
     TraceCaptureStart();
@@ -161,14 +164,14 @@ TEST_F(DropTest, OntoSecondEntryCopiesThereShowsTheLastAndKeepsTheSelection)
     EXPECT_EQ(Bmp(0, 255, 0), Read(cat1 + L"\\表.bmp"));
     EXPECT_EQ(Bmp(0, 0, 255), Read(cat1 + L"\\ソ.bmp"));
     EXPECT_FALSE(FileExists(cat0 + L"\\a.bmp"));
-    EXPECT_EQ(3, Globals.glPicSuu[1]);
-    EXPECT_EQ(0, Globals.glPicSuu[0]);
-    EXPECT_EQ(0, Globals.glNowMenuNum);
-    EXPECT_EQ(L"ソ.bmp", ToWide(Globals.currentPicName));
-    EXPECT_EQ(cat1, ToWide(Globals.shownPicFolder));
-    EXPECT_EQ(1, Globals.picShown);
+    EXPECT_EQ(3, Display.glPicSuu[1]);
+    EXPECT_EQ(0, Display.glPicSuu[0]);
+    EXPECT_EQ(0, Categories.glNowMenuNum);
+    EXPECT_EQ(L"ソ.bmp", ToWide(Display.currentPicName));
+    EXPECT_EQ(cat1, ToWide(Display.shownPicFolder));
+    EXPECT_EQ(1, Display.picShown);
     // The folder of the last file, trail bytes 0x5C and all, heads the recent list.
-    EXPECT_EQ(src + L"\\", ToWide(Globals.glRecentFolder[0]));
+    EXPECT_EQ(src + L"\\", ToWide(Categories.glRecentFolder[0]));
     EXPECT_EQ(0u, GlobalSize(drop));             // the drop block was released
 
     ASSERT_GE(traces.size(), 4u);
@@ -183,8 +186,8 @@ TEST_F(DropTest, OntoSecondEntryCopiesThereShowsTheLastAndKeepsTheSelection)
 
 TEST_F(DropTest, EntryEdgesCountAndPointsBesideGoToTheSelectedCategory)
 {
-    RECT r1 = Globals.glMenuRect[1];
-    Globals.glNowMenuNum = 0;
+    RECT r1 = Categories.glMenuRect[1];
+    SetNowMenuNum(0);
     Drop(POINT{r1.left, r1.bottom}, {Source(L"corner.bmp", Bmp(1, 2, 3))});
     EXPECT_TRUE(FileExists(cat1 + L"\\corner.bmp"));
     Drop(POINT{r1.left, r1.top}, {Source(L"top.bmp", Bmp(1, 2, 3))});
@@ -195,12 +198,12 @@ TEST_F(DropTest, EntryEdgesCountAndPointsBesideGoToTheSelectedCategory)
     EXPECT_TRUE(FileExists(cat0 + L"\\below.bmp"));
     EXPECT_FALSE(FileExists(cat1 + L"\\below.bmp"));
     // The picture area with category 1 selected.
-    Globals.glNowMenuNum = 1;
+    SetNowMenuNum(1);
     Drop(POINT{300, 300}, {Source(L"area.bmp", Bmp(1, 2, 3))});
     EXPECT_TRUE(FileExists(cat1 + L"\\area.bmp"));
-    EXPECT_EQ(3, Globals.glPicSuu[1]);
-    EXPECT_EQ(1, Globals.glPicSuu[0]);
-    EXPECT_EQ(1, Globals.glNowMenuNum);
+    EXPECT_EQ(3, Display.glPicSuu[1]);
+    EXPECT_EQ(1, Display.glPicSuu[0]);
+    EXPECT_EQ(1, Categories.glNowMenuNum);
 }
 
 TEST_F(DropTest, SameNameReplacesTheCategoryFile)
@@ -225,17 +228,17 @@ TEST_F(DropTest, FolderIsNotCountedNorShown)
     Source(L"フォルダ\\inner.bmp", Bmp(9, 9, 9));
 
     Drop(POINT{200, 300}, {sub});
-    EXPECT_EQ(0, Globals.glPicSuu[0]);
-    EXPECT_EQ(0, Globals.picShown);              // nothing arrived, nothing to show
-    EXPECT_STREQ("", Globals.currentPicName);
+    EXPECT_EQ(0, Display.glPicSuu[0]);
+    EXPECT_EQ(0, Display.picShown);              // nothing arrived, nothing to show
+    EXPECT_STREQ("", Display.currentPicName);
     EXPECT_FALSE(FileExists(cat0 + L"\\フォルダ"));
     EXPECT_TRUE(BoxWatchSeen().empty());
 
     // A folder last in a drop does not take the picture's place.
     Drop(POINT{200, 300}, {Source(L"pic.bmp", Bmp(5, 5, 5)), sub});
-    EXPECT_EQ(1, Globals.glPicSuu[0]);
-    EXPECT_EQ(L"pic.bmp", ToWide(Globals.currentPicName));
-    EXPECT_EQ(1, Globals.picShown);
+    EXPECT_EQ(1, Display.glPicSuu[0]);
+    EXPECT_EQ(L"pic.bmp", ToWide(Display.currentPicName));
+    EXPECT_EQ(1, Display.picShown);
     EXPECT_TRUE(OurBoxes().empty());
 }
 
@@ -248,14 +251,14 @@ TEST_F(DropTest, NameOutsideCodePage932IsRefusedByNameAndTheRestCopied)
     std::vector<std::wstring> inFolder = ListFolder(cat0);
     std::sort(inFolder.begin(), inFolder.end());
     EXPECT_EQ((std::vector<std::wstring>{L"ok.bmp", L"★ほめるセリフ.txt"}), inFolder);
-    EXPECT_EQ(1, Globals.glPicSuu[0]);
-    EXPECT_EQ(L"ok.bmp", ToWide(Globals.currentPicName));
+    EXPECT_EQ(1, Display.glPicSuu[0]);
+    EXPECT_EQ(L"ok.bmp", ToWide(Display.currentPicName));
     std::vector<SHOWN_BOX> boxes = OurBoxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_TRUE(Contains(boxes[0].text, kEmoji)) << boxes[0].text;
     EXPECT_TRUE(Contains(boxes[0].text, kHangul)) << boxes[0].text;
     EXPECT_EQ(MainWindow(), boxes[0].owner);
-    EXPECT_EQ(1, Globals.picShown);
+    EXPECT_EQ(1, Display.picShown);
 }
 
 TEST_F(DropTest, OnlyRefusedNamesShowNothing)
@@ -263,8 +266,8 @@ TEST_F(DropTest, OnlyRefusedNamesShowNothing)
     Drop(POINT{200, 300}, {Source(kEmoji, Bmp(1, 1, 1))});
     EXPECT_EQ(1u, OurBoxes().size());
     EXPECT_EQ(1u, BoxWatchSeen().size());        // no attempt to show a picture
-    EXPECT_EQ(0, Globals.picShown);
-    EXPECT_EQ(0, Globals.glPicSuu[0]);
+    EXPECT_EQ(0, Display.picShown);
+    EXPECT_EQ(0, Display.glPicSuu[0]);
 }
 
 class NoCategoryDropTest : public DropTest {
@@ -276,7 +279,7 @@ protected:
         CreateDirectoryW(SettingsFolder(pf).c_str(), nullptr);
         ASSERT_TRUE(WriteBytes(SettingsFolder(pf) + L"\\メニューリスト.txt", ToCp932(L"ない\r\n")));
         ASSERT_TRUE(StartKotopaneInProcess(pf) != nullptr);
-        ASSERT_EQ(0, Globals.glMenuSuu);
+        ASSERT_EQ(0, Categories.glMenuSuu);
         BoxWatchStart();
     }
 };
@@ -290,9 +293,9 @@ TEST_F(NoCategoryDropTest, TellsTheUserAndCopiesNothing)
     ASSERT_EQ(1u, boxes.size());
     EXPECT_TRUE(Contains(boxes[0].text, L"メニュー追加")) << boxes[0].text;
     EXPECT_EQ(MainWindow(), boxes[0].owner);
-    EXPECT_EQ(0, Globals.glPicSuu[0]);
-    EXPECT_EQ(0, Globals.picShown);
-    EXPECT_STREQ("", Globals.glRecentFolder[0]);
+    EXPECT_EQ(0, Display.glPicSuu[0]);
+    EXPECT_EQ(0, Display.picShown);
+    EXPECT_STREQ("", Categories.glRecentFolder[0]);
 }
 
 TEST_F(NoCategoryDropTest, ClickTellsThereAreNoLinesWithAnEmptyName)
@@ -312,11 +315,11 @@ TEST_F(DropTest, RemoveAfterDropOnOtherEntryDeletesTheShownPictureOnly)
 {
     ASSERT_TRUE(WriteBytes(cat0 + L"\\same.bmp", Bmp(255, 0, 0)));
     SendMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST, 0);   // shows cat0's only picture
-    ASSERT_EQ(1, Globals.glPicSuu[0]);
-    ASSERT_EQ(L"same.bmp", ToWide(Globals.currentPicName));
+    ASSERT_EQ(1, Display.glPicSuu[0]);
+    ASSERT_EQ(L"same.bmp", ToWide(Display.currentPicName));
 
-    Drop(Center(Globals.glMenuRect[1]), {Source(L"same.bmp", Bmp(0, 0, 255))});
-    ASSERT_EQ(0, Globals.glNowMenuNum);
+    Drop(Center(Categories.glMenuRect[1]), {Source(L"same.bmp", Bmp(0, 0, 255))});
+    ASSERT_EQ(0, Categories.glNowMenuNum);
     BoxWatchStart();
     SendMessageW(MainWindow(), WM_COMMAND, CMD_PICTURE_NAME, 0);
     SendMessageW(MainWindow(), WM_COMMAND, CMD_REMOVE_PICTURE, 0);
@@ -328,8 +331,8 @@ TEST_F(DropTest, RemoveAfterDropOnOtherEntryDeletesTheShownPictureOnly)
     EXPECT_FALSE(FileExists(cat1 + L"\\same.bmp"));
     EXPECT_EQ(Bmp(255, 0, 0), Read(cat0 + L"\\same.bmp"));
     // The window shows the background alone.
-    int x = Globals.clientW / 2, y = Globals.clientH / 2;
-    EXPECT_EQ(Globals.backColor, GetPixel(Globals.glMemDC.hDC, x, y));
+    int x = Display.clientW / 2, y = Display.clientH / 2;
+    EXPECT_EQ(Display.backColor, GetPixel(Display.glMemDC.hDC, x, y));
 }
 
 TEST_F(DropTest, PictureCommandTexts)
@@ -418,7 +421,7 @@ TEST_F(DropTest, RightClickWithoutPicturesSaysSo)
     EXPECT_EQ(L"メニューアイテムがありません。", b[0].text);
     EXPECT_EQ(MainWindow(), b[0].owner);
     EXPECT_EQ(0, gMenuSeen.items);
-    EXPECT_EQ(0, Globals.popupItemCount);
+    EXPECT_EQ(0, Intake.popupItemCount);
     if (gMenuSeen.menu)
         EXPECT_FALSE(IsMenu(gMenuSeen.menu));
 }
@@ -427,7 +430,7 @@ TEST_F(DropTest, RightClickOffersRemovalAndChoosingItDeletesTheShownPicture)
 {
     ASSERT_TRUE(WriteBytes(cat0 + L"\\one.bmp", Bmp(10, 20, 30)));
     SendMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST, 0);
-    ASSERT_EQ(1, Globals.glPicSuu[0]);
+    ASSERT_EQ(1, Display.glPicSuu[0]);
     BoxWatchStart();
     RightClick(true);
     PumpMessages(200);                           // the choice arrives as WM_COMMAND
@@ -437,7 +440,7 @@ TEST_F(DropTest, RightClickOffersRemovalAndChoosingItDeletesTheShownPicture)
     EXPECT_EQ(1009u, gMenuSeen.firstId);
     EXPECT_EQ(L"現在の画像をリストから外す", gMenuSeen.firstText);
     EXPECT_FALSE(IsMenu(gMenuSeen.menu));        // released after use
-    EXPECT_EQ(0, Globals.popupItemCount);
+    EXPECT_EQ(0, Intake.popupItemCount);
     EXPECT_FALSE(FileExists(cat0 + L"\\one.bmp"));
     EXPECT_TRUE(BoxWatchSeen().empty());
 }

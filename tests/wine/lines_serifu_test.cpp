@@ -1,9 +1,11 @@
 // Lines of a category: the choice, the notice when there is none, the click and the two
 // line commands, on a real main window in a scratch program folder.
-#include "app/Globals.h"
 #include "base/CommandIds.h"
 #include "base/Window.h"
+#include "categories/CategoriesState.h"
+#include "categories/MenuBar.h"
 #include "lines/Lines.h"
+#include "lines/LinesState.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +30,7 @@ protected:
         HandoffLogStart(name.c_str());
         BoxWatchStart();
         ASSERT_TRUE(StartKotopaneInProcess(pf) != nullptr);
-        ASSERT_EQ(2, Globals.glMenuSuu);
+        ASSERT_EQ(2, Categories.glMenuSuu);
         homeru = SettingsFolder(pf) + L"\\★ほめる\\★ほめるセリフ.txt";
         BoxWatchStart();
     }
@@ -81,9 +83,9 @@ TEST_F(LinesTest, FirstStartFileGivesOneOfItsThreeLines)
         EXPECT_EQ("●●●　SerifuLoad　●●●=0, 0, 0, 0, 0\r\n", traces[0]);
         EXPECT_EQ("Path=" + ToCp932(homeru) + "\r\n", traces[1]);
         EXPECT_EQ("LineSuu=3, 0, 0, 0, 0\r\n", traces[2]);
-        seen.insert(Globals.currentLine);
-        EXPECT_GE(Globals.currentLineIndex, 0);
-        EXPECT_LE(Globals.currentLineIndex, 2);
+        seen.insert(Lines.currentLine);
+        EXPECT_GE(Lines.currentLineIndex, 0);
+        EXPECT_LE(Lines.currentLineIndex, 2);
     }
     EXPECT_EQ((std::set<std::string>{"すごーい！", "かっこいいー！", "頭いいー！"}), seen);
     EXPECT_TRUE(BoxWatchSeen().empty());
@@ -94,13 +96,13 @@ TEST_F(LinesTest, LoneSpaceNeverShownTwoLinesWithoutEndBothShown)
     ASSERT_TRUE(WriteBytes(homeru, "a\r\n \r\n"));
     for (int i = 0; i < 40; i++) {
         SerifuLoad();
-        EXPECT_STREQ("a", Globals.currentLine);
+        EXPECT_STREQ("a", Lines.currentLine);
     }
     ASSERT_TRUE(WriteBytes(homeru, "a\r\nb\tc"));
     std::set<std::string> seen;
     for (int i = 0; i < 40; i++) {
         SerifuLoad();
-        seen.insert(Globals.currentLine);
+        seen.insert(Lines.currentLine);
     }
     EXPECT_EQ((std::set<std::string>{"a", "bc"}), seen);
     EXPECT_TRUE(BoxWatchSeen().empty());
@@ -111,19 +113,19 @@ TEST_F(LinesTest, LongLineKeptWhole)
     std::string line(1000, 'x');
     ASSERT_TRUE(WriteBytes(homeru, line + "\r\n"));
     SerifuLoad();
-    EXPECT_EQ(line, Globals.currentLine);
+    EXPECT_EQ(line, Lines.currentLine);
 }
 
 TEST_F(LinesTest, OnlyEmptyLinesGiveNoticeAfterAllTriesAndOpenTheFile)
 {
     ASSERT_TRUE(WriteBytes(homeru, "\r\n"));
-    strcpy(Globals.currentLine, "old");
+    SetCurrentLine("old");
     TraceCaptureStart();
     SerifuLoad();
     std::vector<std::string> traces = TraceCaptureStop();
     EXPECT_TRUE(HasTrace(traces, "LineSuu=1, 0, 0, 0, 0\r\n"));
     ExpectNoLinesNotice(L"★ほめる");
-    EXPECT_STREQ("", Globals.currentLine);    // what the last try read
+    EXPECT_STREQ("", Lines.currentLine);    // what the last try read
     std::vector<std::wstring> h = LaterHandoffs(1);
     ASSERT_EQ(1u, h.size());
     EXPECT_NE(std::wstring::npos, h[0].find(L"★ほめるセリフ.txt")) << h[0];
@@ -138,13 +140,13 @@ TEST_F(LinesTest, MissingEmptyAndOneByteFilesGiveTheNotice)
         DeleteFileW(homeru.c_str());
         if (c > 0)
             ASSERT_TRUE(WriteBytes(homeru, contents[c]));
-        strcpy(Globals.currentLine, "kept");
+        SetCurrentLine("kept");
         TraceCaptureStart();
         SerifuLoad();
         std::vector<std::string> traces = TraceCaptureStop();
         SCOPED_TRACE(c);
         ExpectNoLinesNotice(L"★ほめる");
-        EXPECT_STREQ("kept", Globals.currentLine);
+        EXPECT_STREQ("kept", Lines.currentLine);
         // "a" alone is read and counted as no line; the others never get that far.
         EXPECT_EQ(c == 3, HasTrace(traces, "LineSuu=0, 0, 0, 0, 0\r\n"));
     }
@@ -154,8 +156,8 @@ TEST_F(LinesTest, MissingEmptyAndOneByteFilesGiveTheNotice)
 
 TEST_F(LinesTest, ClickTypesANewLineOfTheSelectedCategory)
 {
-    Globals.glNowMenuNum = 1;
-    strcpy(Globals.currentLine, "");
+    SetNowMenuNum(1);
+    SetCurrentLine("");
     TraceCaptureStart();
     SendMessageW(MainWindow(), WM_LBUTTONDOWN, 0, MAKELPARAM(300, 400));
     std::vector<std::string> traces = TraceCaptureStop();
@@ -163,7 +165,7 @@ TEST_F(LinesTest, ClickTypesANewLineOfTheSelectedCategory)
     EXPECT_EQ("●●●　MainWnd_LButtonDown　●●●glNowMenuNum=1, 0, 0, 0, 0\r\n", traces[0]);
     EXPECT_EQ("●●●　SerifuLoad　●●●=0, 0, 0, 0, 0\r\n", traces[1]);
     std::set<std::string> nagusameru = {"がんばって！", "だいじょうぶ！", "応援してるよ！", "お疲れさま"};
-    EXPECT_EQ(1u, nagusameru.count(Globals.currentLine)) << Globals.currentLine;
+    EXPECT_EQ(1u, nagusameru.count(Lines.currentLine)) << Lines.currentLine;
     // The whole client area waits for a repaint.
     RECT rc, client;
     GetClientRect(MainWindow(), &client);
@@ -174,7 +176,7 @@ TEST_F(LinesTest, ClickTypesANewLineOfTheSelectedCategory)
 
 TEST_F(LinesTest, LineCommandsExplainAndOpenTheSettingsFolder)
 {
-    Globals.glNowMenuNum = 1;
+    SetNowMenuNum(1);
     TraceCaptureStart();
     SendMessageW(MainWindow(), WM_COMMAND, CMD_ADD_LINES, 0);
     std::vector<std::string> traces = TraceCaptureStop();

@@ -2,7 +2,6 @@
 
 #include <string.h>
 
-#include "app/Globals.h"
 #include "base/Window.h"
 #include "store/TextFile.h"
 #include "tests/support/TestSupport.h"

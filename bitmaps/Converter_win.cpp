@@ -1,30 +1,33 @@
-#include "intake/Converter.h"
-#include "app/Globals.h"
-#include "base/ConverterProtocol.h"
-#include "base/Edge.h"
-#include "base/Window.h"
-#include "store/Paths.h"
+#include "bitmaps/Converter.h"
+
 #include <string.h>
 #include <wchar.h>
 
+#include "base/ConverterProtocol.h"
+#include "base/Edge.h"
+#include "base/Window.h"
+
 // A 48-megapixel photo takes the converter about two seconds under Wine on a slow machine;
 // ten seconds leaves room for a busy one and still gives the user the program back.
-CONVERTER_LINK ConvLink = {5000, 2000, 10000, 0};
+CONVERTER_LINK ConvLink = {5000, 2000, 10000};
 
 // A window that takes longer than SEARCH_TEXT_MS to tell its title is not our converter
 // (that one answers at once), and must not hold up the search.
 enum { SEARCH_STEPS = 1025, SEARCH_TEXT_MAX = 1256, SEARCH_POLL_MS = 20, SEARCH_TEXT_MS = 250 };
 
-static bool ConverterPathBuild()
+// A path that does not fit is no converter's.
+void ConverterSetPath(const char* exePath)
 {
-    return PathJoin(Globals.converterPath, sizeof(Globals.converterPath), Globals.programFolder, KP_CONVERTER_EXE);
+    ConvLink.converterPath[0] = 0;
+    if (strlen(exePath) < sizeof(ConvLink.converterPath))
+        strcpy(ConvLink.converterPath, exePath);
 }
 
 bool ConverterPresent()
 {
-    if (!ConverterPathBuild())
+    if (!ConvLink.converterPath[0])
         return false;
-    HANDLE h = EdgeCreateFile(Globals.converterPath, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    HANDLE h = EdgeCreateFile(ConvLink.converterPath, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(h);
@@ -112,19 +115,19 @@ static void ConverterTerminate(HWND wnd)
 
 void ConverterStart()
 {
-    Globals.hConverterWnd = nullptr;
+    ConvLink.hConverterWnd = nullptr;
     ConvLink.restartPending = 0;
-    if (!Globals.converterPath[0] && !ConverterPathBuild())
+    if (!ConvLink.converterPath[0])
         return;
-    EdgeShellOpen(MainWindow(), Globals.converterPath);
-    Globals.hConverterWnd = ConverterSearch();
+    EdgeShellOpen(MainWindow(), ConvLink.converterPath);
+    ConvLink.hConverterWnd = ConverterSearch();
 }
 
 // A converter that timed out is ended and a new one started; one whose window is gone
 // (it ended or crashed) is simply started again.
 static void ConverterRestart()
 {
-    HWND old = Globals.hConverterWnd;
+    HWND old = ConvLink.hConverterWnd;
     if (old && IsWindow(old))
         ConverterTerminate(old);
     ConverterStart();
@@ -132,28 +135,28 @@ static void ConverterRestart()
 
 bool ConverterConvert(const char* dst, const char* src)
 {
-    if (ConvLink.restartPending || !Globals.hConverterWnd || !IsWindow(Globals.hConverterWnd))
+    if (ConvLink.restartPending || !ConvLink.hConverterWnd || !IsWindow(ConvLink.hConverterWnd))
         ConverterRestart();
-    HWND conv = Globals.hConverterWnd;
+    HWND conv = ConvLink.hConverterWnd;
     if (!conv)
         return false;
 
     size_t dstLen = strlen(dst);
     size_t srcLen = strlen(src);
-    if (dstLen >= sizeof(Globals.convOutBlock) || srcLen >= sizeof(Globals.convSrcPath))
+    if (dstLen >= sizeof(ConvLink.convOutBlock) || srcLen >= sizeof(ConvLink.convSrcPath))
         return false;
-    memset(Globals.convOutBlock, 0, sizeof(Globals.convOutBlock));
-    memcpy(Globals.convOutBlock, dst, dstLen);
-    memcpy(Globals.convSrcPath, src, srcLen + 1);
-    wchar_t wideSrc[sizeof(Globals.convSrcPath)];
-    if (EdgeToWide(Globals.convSrcPath, wideSrc, sizeof(Globals.convSrcPath)) <= 0)
+    memset(ConvLink.convOutBlock, 0, sizeof(ConvLink.convOutBlock));
+    memcpy(ConvLink.convOutBlock, dst, dstLen);
+    memcpy(ConvLink.convSrcPath, src, srcLen + 1);
+    wchar_t wideSrc[sizeof(ConvLink.convSrcPath)];
+    if (EdgeToWide(ConvLink.convSrcPath, wideSrc, sizeof(ConvLink.convSrcPath)) <= 0)
         return false;
 
     HWND mainWnd = MainWindow();
     COPYDATASTRUCT cds;
     cds.dwData = (ULONG_PTR)mainWnd;
-    cds.cbData = sizeof(Globals.convOutBlock);
-    cds.lpData = Globals.convOutBlock;
+    cds.cbData = sizeof(ConvLink.convOutBlock);
+    cds.lpData = ConvLink.convOutBlock;
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(conv, WM_COPYDATA, (WPARAM)mainWnd, (LPARAM)&cds, SMTO_ABORTIFHUNG,
                              ConvLink.answerMs, &result)
@@ -167,13 +170,13 @@ bool ConverterConvert(const char* dst, const char* src)
 
 void ConverterStop()
 {
-    HWND conv = Globals.hConverterWnd;
+    HWND conv = ConvLink.hConverterWnd;
     DWORD_PTR result = 0;
     if (conv && IsWindow(conv)) {
         if (ConvLink.restartPending
             || !SendMessageTimeoutW(conv, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, ConvLink.answerMs, &result))
             ConverterTerminate(conv);
     }
-    Globals.hConverterWnd = nullptr;
+    ConvLink.hConverterWnd = nullptr;
     ConvLink.restartPending = 0;
 }

@@ -1,8 +1,8 @@
-#include "intake/ShownPicture.h"
-
-#include "base/Cp932.h"
+#include "display/ShownPicture.h"
 
 #include <cstring>
+
+#include "base/Cp932.h"
 
 static bool EndsWithBackslash(const char* s)
 {

@@ -1,0 +1,28 @@
+#pragma once
+#include <windows.h>
+
+#include "base/Limits.h"
+#include "categories/CategoryRules.h"
+#include "categories/RecentRules.h"
+
+// The categories on the menu bar, the three dialogs that change them and the recent
+// folders. Words: Menu = a category (its entry on the menu bar), Suu = count,
+// glNow... = the selected one, Tsuika/Sakujo = add/delete (MenuTsuika and MenuSakujo are
+// the two category dialogs), Kinou = options (the heart option dialog).
+struct WINDOW_SLOT {
+    HWND hWnd;
+    HFONT hFont;
+};
+enum { SLOT_MENUTSUIKA = 0, SLOT_MENUSAKUJO, SLOT_KINOU, DIALOG_SLOTS };
+
+struct CATEGORIES_STATE {
+    HMENU hMainMenu;                    // the menu bar, given at start-up
+    char glMenuName[CATEGORY_MAX][CATEGORY_NAME_BYTES];
+    int glMenuSuu;
+    int glNowMenuNum;
+    RECT glMenuRect[CATEGORY_MAX];      // each entry on the bar, client coordinates
+    WINDOW_SLOT slot[DIALOG_SLOTS];     // the three dialogs
+    char glRecentFolder[RECENT_SLOTS][RECENT_SLOT_BYTES];
+    HMENU hRecentPopup;                 // フォルダ(&O)
+};
+extern CATEGORIES_STATE Categories;

@@ -1,0 +1,39 @@
+#pragma once
+#include <windows.h>
+
+#include "base/Limits.h"
+#include "bitmaps/FileMapDC.h"
+#include "store/LineText.h"
+
+// What the window shows: the surfaces, the picture of each category, the colour and the
+// speech bubble. Words: Hyouji = show (a category), Gazou = picture, Hart = heart,
+// Suu = count, glNow... = the one shown now.
+struct DISPLAY_STATE {
+    RECT workArea;
+    int clientW;                        // every surface is clientW x clientH
+    int clientH;
+    COLORREF backColor;
+    COLORREF customColors[16];          // the colour dialog's own row
+
+    FSFM_DC glMemDC;                    // the composition, what a paint copies to the window
+    FSFM_DC glGazouDC[2];               // picture slots; the next picture goes to glGazouNext
+    FSFM_DC glHartDC;                   // the heart at its own size
+    int glGazouNext;
+
+    int glNowPicNum;                    // ordinal of the shown picture in its folder
+    int glPicSuu[CATEGORY_MAX];         // picture count per category
+    char currentPicName[KP_PATH_BYTES]; // file name of the shown picture, no folder
+    char shownPicFolder[KP_PATH_BYTES]; // folder the shown picture was taken from
+    int picShown;
+
+    HFONT hBubbleFont;
+    RECT bubbleBand;
+    int heartFlag;                      // the heart after each line (the options dialog)
+    LONGLONG typingTimes[LINE_MAX_BYTES];   // when each typed step reached the window
+    int typingCount;
+};
+extern DISPLAY_STATE Display;
+
+// Shared by the display's own files.
+void CreateBubbleFont();
+void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF color);
