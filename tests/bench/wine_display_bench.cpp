@@ -23,7 +23,6 @@
 #include "lines/Lines.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
-#include "tests/wine/display_pictures.h"
 
 static double Now()
 {

@@ -1,5 +1,8 @@
 #pragma once
 #include <windows.h>
+#include <wincodec.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,35 @@ std::vector<std::wstring> ListFolder(const std::wstring& folder);   // names, wi
 // and heart. withConverter false leaves 部品 empty. Returns the program folder.
 std::wstring MakeScratchProgramFolder(const wchar_t* name, bool withConverter = true);
 std::wstring SettingsFolder(const std::wstring& programFolder);  // ...\個人設定
+
+// --- Pictures (Pictures_win.cpp) ------------------------------------------------------
+// Colour of a pixel counted from the top left: 0xAARRGGBB (a BMP ignores the alpha).
+typedef std::function<DWORD(int x, int y)> PIXEL_FN;
+// A 24-bit bottom-up BMP, byte for byte, and the same written to a file.
+std::string TestBmpBytes(int w, int h, const PIXEL_FN& colour);
+bool WriteTestBmp(const std::wstring& path, int w, int h, const PIXEL_FN& colour);
+// Encodes frames (one function per frame) of w x h in a WIC container (GUID_ContainerFormat...):
+// 32-bit with alpha for PNG and TIFF unless opaque, palette for GIF, else 24-bit. Rows go
+// to the encoder in strips, so very large pictures need no full-size buffer.
+bool EncodePicture(const std::wstring& path, const GUID& container, int w, int h,
+                   const std::vector<PIXEL_FN>& frames, bool opaque = false);
+// A photo-like gradient with some detail, opaque, and the colour of its pixel (x, y).
+bool WriteWicPicture(const std::wstring& path, const GUID& container, int w, int h);
+COLORREF WicPicturePixel(int x, int y, int w, int h);
+// An icon file with one 32-bit image per size, each filled with its colour (0xAARRGGBB).
+bool WriteIcon(const std::wstring& path, const std::vector<std::pair<int, DWORD>>& images);
+// An APP1 EXIF segment whose IFD0 holds the orientation, put right after a JPEG's start marker.
+bool SpliceExif(const std::wstring& path, unsigned orient, bool bigEndian);
+// A BMP as the converter writes it (24-bit), read back: size and pixels (0x00RRGGBB) from
+// the top left.
+struct READ_BMP {
+    int w = 0, h = 0, bits = 0;
+    std::vector<DWORD> px;
+    DWORD at(int x, int y) const { return px[(size_t)y * w + x]; }
+};
+bool ReadConvertedBmp(const std::wstring& path, READ_BMP* out);
+// The size of a BMP file as LoadImage reads it; false when LoadImage refuses it.
+bool LoadImageSize(const std::wstring& path, int* w, int* h);
 
 // --- Message boxes shown by this thread ----------------------------------------------
 struct SHOWN_BOX {
@@ -55,6 +87,13 @@ HWND StartKotopaneInProcess(const std::wstring& programFolder);
 // Destroys the main window (shutdown work runs) and eats the WM_QUIT it posts.
 void StopKotopaneInProcess();
 void PumpMessages(DWORD ms);
+
+// --- The converter, asked as Kotopane asks it ---------------------------------------------
+// Destination by WM_COPYDATA (code page 932, the zero-padded block), source by WM_SETTEXT.
+// Returns what WM_SETTEXT answered (TRUE: a BMP was written); *answered says whether both
+// messages came back in time.
+LRESULT ConverterRequest(HWND converter, const std::wstring& dst, const std::wstring& src, bool* answered = nullptr,
+                         DWORD timeoutMs = 60000);
 
 // --- Other processes -------------------------------------------------------------------
 struct STARTED_PROGRAM {

@@ -1,5 +1,9 @@
 #include "tests/support/TestSupport.h"
+
+#include <string.h>
+
 #include "app/MainWnd.h"
+#include "base/ConverterProtocol.h"
 #include "base/Window.h"
 
 // ---------------------------------------------------------------- child processes
@@ -366,6 +370,23 @@ void PumpMessages(DWORD ms)
         }
         Sleep(5);
     } while (GetTickCount() - start < ms);
+}
+
+// ---------------------------------------------------------------- the converter
+
+LRESULT ConverterRequest(HWND converter, const std::wstring& dst, const std::wstring& src, bool* answered,
+                         DWORD timeoutMs)
+{
+    char block[CONVERTER_DEST_BYTES] = {};
+    std::string d = ToCp932(dst);
+    memcpy(block, d.data(), d.size() < sizeof(block) - 1 ? d.size() : sizeof(block) - 1);
+    COPYDATASTRUCT cds = {(ULONG_PTR)GetDesktopWindow(), sizeof(block), block};
+    DWORD_PTR r1 = 0, r2 = 0;
+    bool ok = SendMessageTimeoutW(converter, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, 5000, &r1)
+              && SendMessageTimeoutW(converter, WM_SETTEXT, 0, (LPARAM)src.c_str(), SMTO_ABORTIFHUNG, timeoutMs, &r2);
+    if (answered)
+        *answered = ok;
+    return (LRESULT)r2;
 }
 
 // ---------------------------------------------------------------- other processes

@@ -3,75 +3,15 @@
 #include <gtest/gtest.h>
 #include "base/ConverterProtocol.h"
 #include "tests/support/TestSupport.h"
-#include "tests/wine/display_pictures.h"
+#include "tests/wine/e2e_kotopane.h"
 
 static const wchar_t kTitle[] =
     L"Kotopane （‘ v‘）/ メニューを押すと画像が変わります。画像をクリックするとセリフだけ変わります。"
     L"　セリフやメニューは「編集(E)」から追加、削除、書き換えできます。";
 
-struct RUNNING {
-    STARTED_PROGRAM app;
-    HWND main;
-    HWND converter;
-    HANDLE converterProcess;
-};
-
-static bool StartKotopane(const std::wstring& folder, RUNNING* r)
-{
-    std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
-    CopyFileW(exe.c_str(), (folder + L"\\App\\Kotopane.exe").c_str(), FALSE);
-    if (!StartProgram(folder + L"\\App\\Kotopane.exe", folder + L"\\App", &r->app))
-        return false;
-    r->main = FindProcessWindow(r->app.pid, L"NORMAL0", 15000);
-    r->converter = FindWindowByTitle(CONVERTER_TITLE, 10000);
-    r->converterProcess = nullptr;
-    if (r->converter) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(r->converter, &pid);
-        r->converterProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
-    }
-    return r->main != nullptr;
-}
-
-static void KillIfRunning(RUNNING* r)
-{
-    if (r->app.process && WaitForSingleObject(r->app.process, 0) == WAIT_TIMEOUT)
-        TerminateProcess(r->app.process, 1);
-    if (r->converterProcess && WaitForSingleObject(r->converterProcess, 0) == WAIT_TIMEOUT)
-        TerminateProcess(r->converterProcess, 1);
-}
-
 static std::string Sjis(const wchar_t* w)
 {
     return ToCp932(w);
-}
-
-// The converter as Kotopane uses it: destination by WM_COPYDATA, source by WM_SETTEXT.
-static bool Convert(HWND converter, const std::wstring& dst, const std::wstring& src)
-{
-    char block[CONVERTER_DEST_BYTES] = {};
-    std::string d = ToCp932(dst);
-    if (d.size() >= sizeof(block))
-        return false;
-    memcpy(block, d.data(), d.size());
-    COPYDATASTRUCT cds = { 0, sizeof(block), block };
-    DWORD_PTR r;
-    if (!SendMessageTimeoutW(converter, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, 10000, &r))
-        return false;
-    return SendMessageTimeoutW(converter, WM_SETTEXT, 0, (LPARAM)src.c_str(), SMTO_ABORTIFHUNG, 20000, &r) != 0;
-}
-
-static bool BitmapSize(const std::wstring& bmp, int* w, int* h)
-{
-    HBITMAP b = (HBITMAP)LoadImageW(nullptr, bmp.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
-    if (!b)
-        return false;
-    BITMAP bm;
-    GetObjectW(b, sizeof(bm), &bm);
-    DeleteObject(b);
-    *w = bm.bmWidth;
-    *h = bm.bmHeight;
-    return true;
 }
 
 // A one-pixel red GIF.
@@ -84,12 +24,12 @@ TEST(KotopaneEndToEnd, FirstRunConvertsClosesAndLeavesTheDefaultSettings)
 {
     std::wstring folder = MakeScratchProgramFolder(L"e2e_first");
     HandoffLogStart(L"e2e_first");
-    RUNNING r = {};
-    ASSERT_TRUE(StartKotopane(folder, &r));
+    KOTOPANE_RUN r = {};
+    ASSERT_TRUE(E2eStart(folder, &r));
     EXPECT_EQ(WindowTitle(r.main), kTitle);
     EXPECT_TRUE(GetWindowLongW(r.main, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-    ASSERT_NE(r.converter, nullptr) << "converter window not found";
-    EXPECT_EQ(WindowTitle(r.converter), CONVERTER_TITLE);
+    ASSERT_NE(r.converterWnd, nullptr) << "converter window not found";
+    EXPECT_EQ(WindowTitle(r.converterWnd), CONVERTER_TITLE);
 
     // The web address goes to the shell once per start.
     std::vector<std::wstring> handoffs = HandoffLogLines(1, 5000);
@@ -120,20 +60,17 @@ TEST(KotopaneEndToEnd, FirstRunConvertsClosesAndLeavesTheDefaultSettings)
     for (auto& c : cases) {
         std::wstring out = pics + L"\\out.bmp";
         DeleteFileW(out.c_str());
-        ASSERT_TRUE(Convert(r.converter, out, pics + L"\\" + c.src)) << c.src;
+        ASSERT_TRUE(ConverterRequest(r.converterWnd, out, pics + L"\\" + c.src)) << c.src;
         int w = 0, h = 0;
-        ASSERT_TRUE(BitmapSize(out, &w, &h)) << c.src;
+        ASSERT_TRUE(LoadImageSize(out, &w, &h)) << c.src;
         EXPECT_EQ(w, c.w) << c.src;
         EXPECT_EQ(h, c.h) << c.src;
     }
 
-    PostMessageW(r.main, WM_CLOSE, 0, 0);
     DWORD code = 99;
-    EXPECT_TRUE(WaitProcessExit(r.app.process, 10000, &code));
+    EXPECT_TRUE(E2eClose(&r, &code)) << "Kotopane or the converter still running";
     EXPECT_EQ(code, 0u);
-    if (r.converterProcess)
-        EXPECT_TRUE(WaitProcessExit(r.converterProcess, 10000, nullptr)) << "converter still running";
-    KillIfRunning(&r);
+    E2eCleanUp(&r);
 
     std::wstring settings = SettingsFolder(folder);
     std::string bytes;
@@ -158,9 +95,6 @@ TEST(KotopaneEndToEnd, FirstRunConvertsClosesAndLeavesTheDefaultSettings)
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected);
     EXPECT_FALSE(DirExists(maps));
-    CloseHandle(r.app.process);
-    if (r.converterProcess)
-        CloseHandle(r.converterProcess);
 }
 
 TEST(KotopaneEndToEnd, ProgramCarriesItsIconAndManifest)
@@ -177,11 +111,9 @@ TEST(KotopaneEndToEnd, MissingConverterIsReportedAndNothingIsSaved)
 {
     std::wstring folder = MakeScratchProgramFolder(L"e2e_noconverter", false);
     HandoffLogStart(L"e2e_noconverter");
-    std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
-    CopyFileW(exe.c_str(), (folder + L"\\App\\Kotopane.exe").c_str(), FALSE);
-    STARTED_PROGRAM p;
-    ASSERT_TRUE(StartProgram(folder + L"\\App\\Kotopane.exe", folder + L"\\App", &p));
-    std::vector<HWND> boxes = FindProcessBoxes(p.pid, 15000);
+    KOTOPANE_RUN r = {};
+    ASSERT_TRUE(E2eLaunch(folder, &r));
+    std::vector<HWND> boxes = FindProcessBoxes(r.app.pid, 15000);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(WindowTitle(boxes[0]), L"（；‘ v‘）/部品がありません。");
     EXPECT_EQ(BoxText(boxes[0]), L"部品フォルダにQX5.exeがありません。Kotopaneは元のフォルダに入れてお使いください。");
@@ -189,9 +121,9 @@ TEST(KotopaneEndToEnd, MissingConverterIsReportedAndNothingIsSaved)
     EXPECT_TRUE(GetDlgItem(boxes[0], IDCANCEL) == nullptr || GetDlgItem(boxes[0], IDNO) == nullptr);
     PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
     DWORD code = 99;
-    ASSERT_TRUE(WaitProcessExit(p.process, 10000, &code));
+    ASSERT_TRUE(WaitProcessExit(r.app.process, 10000, &code));
     EXPECT_EQ(code, 0u);
-    CloseHandle(p.process);
+    E2eCleanUp(&r);
     EXPECT_TRUE(ListFolder(SettingsFolder(folder)).empty());
     EXPECT_FALSE(DirExists(folder + L"\\App\\ファイルマップフォルダ"));
     EXPECT_TRUE(HandoffLogLines(0, 300).empty()) << "no web address before the converter check";
@@ -201,8 +133,8 @@ TEST(KotopaneEndToEnd, SecondStartShowsTheRunningWindowAndTouchesNothing)
 {
     std::wstring folder = MakeScratchProgramFolder(L"e2e_second");
     HandoffLogStart(L"e2e_second");
-    RUNNING r = {};
-    ASSERT_TRUE(StartKotopane(folder, &r));
+    KOTOPANE_RUN r = {};
+    ASSERT_TRUE(E2eStart(folder, &r));
     std::wstring menuList = SettingsFolder(folder) + L"\\メニューリスト.txt";
 
     STARTED_PROGRAM second;
@@ -215,13 +147,9 @@ TEST(KotopaneEndToEnd, SecondStartShowsTheRunningWindowAndTouchesNothing)
     EXPECT_TRUE(IsWindow(r.main));
     EXPECT_EQ(HandoffLogLines(1, 2000).size(), 1u) << "only the first start opens the web address";
 
-    PostMessageW(r.main, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitProcessExit(r.app.process, 10000, &code));
-    if (r.converterProcess)
-        EXPECT_TRUE(WaitProcessExit(r.converterProcess, 10000, nullptr));
-    KillIfRunning(&r);
+    EXPECT_TRUE(E2eClose(&r, &code));
+    E2eCleanUp(&r);
     EXPECT_TRUE(FileExists(menuList));
-    CloseHandle(r.app.process);
 }
 
 // A process killed at any moment of its shutdown leaves each settings file whole: the old
@@ -244,29 +172,19 @@ TEST(KotopaneEndToEnd, KilledDuringShutdownLeavesOldOrNewSettings)
     for (int delay : { 0, 5, 15, 30, 60 }) {
         for (auto& f : files)
             ASSERT_TRUE(WriteBytes(settings + L"\\" + f.name, f.old));
-        RUNNING r = {};
+        KOTOPANE_RUN r = {};
         // The missing folder of "Gone" is reported once; answer it from outside.
-        std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
-        CopyFileW(exe.c_str(), (folder + L"\\App\\Kotopane.exe").c_str(), FALSE);
-        ASSERT_TRUE(StartProgram(folder + L"\\App\\Kotopane.exe", folder + L"\\App", &r.app));
+        ASSERT_TRUE(E2eLaunch(folder, &r));
         std::vector<HWND> boxes = FindProcessBoxes(r.app.pid, 15000);
         ASSERT_FALSE(boxes.empty());
         PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
-        r.main = FindProcessWindow(r.app.pid, L"NORMAL0", 15000);
-        ASSERT_NE(r.main, nullptr);
-        r.converter = FindWindowByTitle(CONVERTER_TITLE, 10000);
-        DWORD cpid = 0;
-        GetWindowThreadProcessId(r.converter, &cpid);
-        r.converterProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, cpid);
+        ASSERT_TRUE(E2eAttach(&r));
 
         PostMessageW(r.main, WM_CLOSE, 0, 0);
         Sleep(delay);
         TerminateProcess(r.app.process, 1);
         WaitProcessExit(r.app.process, 5000, nullptr);
-        KillIfRunning(&r);
-        CloseHandle(r.app.process);
-        if (r.converterProcess)
-            CloseHandle(r.converterProcess);
+        E2eCleanUp(&r);
 
         for (auto& f : files) {
             std::string now;

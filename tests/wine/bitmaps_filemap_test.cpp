@@ -49,30 +49,7 @@ protected:
 // A 24-bit BMP file whose pixel (x, y) from the top left is (x*6, y*8, 200) in RGB.
 std::string MakeBmp(int w, int h)
 {
-    int stride = (w * 3 + 3) & ~3;
-    BITMAPFILEHEADER fh = {};
-    BITMAPINFOHEADER ih = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof ih;
-    fh.bfSize = fh.bfOffBits + stride * h;
-    ih.biSize = sizeof ih;
-    ih.biWidth = w;
-    ih.biHeight = h;
-    ih.biPlanes = 1;
-    ih.biBitCount = 24;
-    std::string bytes((const char*)&fh, sizeof fh);
-    bytes.append((const char*)&ih, sizeof ih);
-    for (int row = 0; row < h; row++) {
-        int y = h - 1 - row;
-        std::string line(stride, 0);
-        for (int x = 0; x < w; x++) {
-            line[x * 3 + 0] = (char)200;
-            line[x * 3 + 1] = (char)(y * 8);
-            line[x * 3 + 2] = (char)(x * 6);
-        }
-        bytes += line;
-    }
-    return bytes;
+    return TestBmpBytes(w, h, [](int x, int y) { return (DWORD)((x * 6) & 0xFF) << 16 | (DWORD)((y * 8) & 0xFF) << 8 | 200; });
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "bitmaps/Converter.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
-#include "tests/wine/converter_pictures.h"
 #include <gtest/gtest.h>
 #include <string.h>
 

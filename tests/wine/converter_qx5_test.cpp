@@ -2,7 +2,6 @@
 // WM_COPYDATA (destination, code page 932) and WM_SETTEXT (source, UTF-16).
 #include "base/ConverterProtocol.h"
 #include "tests/support/TestSupport.h"
-#include "tests/wine/converter_pictures.h"
 #include <gtest/gtest.h>
 #include <psapi.h>
 #include <string.h>
@@ -64,33 +63,14 @@ static void Qx5End(QX5_RUN* run)
     *run = QX5_RUN();
 }
 
-// Sends the destination block as it is (dst in code page 932) and then the source.
-// Returns what WM_SETTEXT returned; *answered says whether both came back in time.
-static LRESULT Qx5Request(HWND wnd, const std::wstring& dst, const std::wstring& src, bool* answered = nullptr,
-                          DWORD timeoutMs = 60000)
+// Colours within tolerance per channel (JPEG is lossy).
+static bool Near(DWORD a, DWORD b, int tol = 24)
 {
-    char block[CONVERTER_DEST_BYTES] = {};
-    std::string d = ToCp932(dst);
-    memcpy(block, d.data(), d.size() < 259 ? d.size() : 259);
-    COPYDATASTRUCT cds = {(ULONG_PTR)GetDesktopWindow(), sizeof(block), block};
-    DWORD_PTR r1 = 0, r2 = 0;
-    bool ok = SendMessageTimeoutW(wnd, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, 5000, &r1)
-              && SendMessageTimeoutW(wnd, WM_SETTEXT, 0, (LPARAM)src.c_str(), SMTO_ABORTIFHUNG, timeoutMs, &r2);
-    if (answered)
-        *answered = ok;
-    return (LRESULT)r2;
-}
-
-static bool LoadsWithLoadImage(const std::wstring& path, int* w, int* h)
-{
-    HBITMAP bmp = (HBITMAP)LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
-    if (!bmp)
-        return false;
-    BITMAP bm = {};
-    GetObjectW(bmp, sizeof(bm), &bm);
-    DeleteObject(bmp);
-    *w = bm.bmWidth;
-    *h = bm.bmHeight;
+    for (int s = 0; s < 24; s += 8) {
+        int d = (int)((a >> s) & 0xFF) - (int)((b >> s) & 0xFF);
+        if (d < -tol || d > tol)
+            return false;
+    }
     return true;
 }
 
@@ -127,12 +107,12 @@ protected:
     {
         std::wstring dst = dir + L"\\" + dstName;
         DeleteFileW(dst.c_str());
-        LRESULT r = Qx5Request(run.wnd, dst, src);
+        LRESULT r = ConverterRequest(run.wnd, dst, src);
         bool read = ReadConvertedBmp(dst, out);
         EXPECT_EQ(read ? TRUE : FALSE, r) << "the answer says whether a BMP was written";
         int w = 0, h = 0;
         if (read) {
-            EXPECT_TRUE(LoadsWithLoadImage(dst, &w, &h));
+            EXPECT_TRUE(LoadImageSize(dst, &w, &h));
             EXPECT_EQ(out->w, w);
             EXPECT_EQ(out->h, h);
         }
@@ -267,7 +247,7 @@ TEST_F(Qx5Test, UnreadableInputLeavesNoFileAndKeepsRunning)
         ASSERT_TRUE(WriteBytes(src, c.bytes));
         ASSERT_TRUE(WriteBytes(dst, "stale picture"));
         bool answered = false;
-        LRESULT r = Qx5Request(run.wnd, dst, src, &answered, 20000);
+        LRESULT r = ConverterRequest(run.wnd, dst, src, &answered, 20000);
         EXPECT_TRUE(answered) << ToCp932(c.name);
         EXPECT_EQ(FALSE, r) << ToCp932(c.name);
         EXPECT_FALSE(FileExists(dst)) << ToCp932(c.name);
@@ -276,7 +256,7 @@ TEST_F(Qx5Test, UnreadableInputLeavesNoFileAndKeepsRunning)
     // Missing file, a folder.
     for (std::wstring src : {dir + L"\\none.jpg", dir}) {
         ASSERT_TRUE(WriteBytes(dst, "stale picture"));
-        EXPECT_EQ(FALSE, Qx5Request(run.wnd, dst, src));
+        EXPECT_EQ(FALSE, ConverterRequest(run.wnd, dst, src));
         EXPECT_FALSE(FileExists(dst));
     }
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(run.prog.process, 0));
@@ -327,9 +307,9 @@ TEST_F(Qx5Test, RequestsAreCheckedAndTheTitleStays)
         EXPECT_EQ(std::wstring::npos, n.find(L"relative")) << ToCp932(n);
 
     // An empty source after a good destination.
-    EXPECT_EQ(FALSE, Qx5Request(run.wnd, dst, L""));
+    EXPECT_EQ(FALSE, ConverterRequest(run.wnd, dst, L""));
     // One destination serves one conversion only.
-    EXPECT_EQ(TRUE, Qx5Request(run.wnd, dst, src));
+    EXPECT_EQ(TRUE, ConverterRequest(run.wnd, dst, src));
     EXPECT_TRUE(DeleteFileW(dst.c_str()));
     ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_SETTEXT, 0, (LPARAM)src.c_str(), 0, 10000, &r));
     EXPECT_FALSE(FileExists(dst));
@@ -383,7 +363,7 @@ TEST_F(Qx5Test, MutatedFilesNeverCrashOrHang)
         ASSERT_TRUE(WriteBytes(src, b));
         DeleteFileW(dst.c_str());
         bool answered = false;
-        LRESULT r = Qx5Request(run.wnd, dst, src, &answered, 10000);
+        LRESULT r = ConverterRequest(run.wnd, dst, src, &answered, 10000);
         ASSERT_TRUE(answered) << "run " << runs;
         ASSERT_EQ(WAIT_TIMEOUT, WaitForSingleObject(run.prog.process, 0)) << "run " << runs;
         READ_BMP bmp;
@@ -422,7 +402,7 @@ static void ConvertBigPhoto(unsigned orient)
     DeleteFileW(dst.c_str());
     DWORD t0 = GetTickCount();
     bool answered = false;
-    LRESULT r = Qx5Request(run.wnd, dst, rotated, &answered, 120000);
+    LRESULT r = ConverterRequest(run.wnd, dst, rotated, &answered, 120000);
     DWORD ms = GetTickCount() - t0;
     PROCESS_MEMORY_COUNTERS pmc = {};
     pmc.cb = sizeof(pmc);
@@ -471,7 +451,7 @@ static void ConvertBigPhoto(unsigned orient)
     }
     CloseHandle(f);
     int lw = 0, lh = 0;
-    EXPECT_TRUE(LoadsWithLoadImage(dst, &lw, &lh));
+    EXPECT_TRUE(LoadImageSize(dst, &lw, &lh));
     EXPECT_EQ(ow, lw);
     EXPECT_EQ(oh, lh);
     Qx5End(&run);

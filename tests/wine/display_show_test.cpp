@@ -18,7 +18,6 @@
 #include "display/DisplayState.h"
 #include "lines/LinesState.h"
 #include "tests/support/TestSupport.h"
-#include "tests/wine/display_pictures.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 
 #include "base/TraceFormat.h"
 #include "tests/support/TestSupport.h"
-#include "tests/wine/display_pictures.h"
 #include "tests/wine/e2e_kotopane.h"
 
 namespace {
@@ -147,12 +146,6 @@ std::string XdndDrop(POINT screen, const std::vector<std::wstring>& files, const
 
 const COLORREF SOLID_C = RGB(0xE0, 0xA0, 0x30);
 
-// The photo-like picture of WriteWicPicture at its own size: the colour of its pixel (x, y).
-COLORREF WicPixel(int x, int y, int w, int h)
-{
-    return RGB(((x / 16) ^ (y / 16)) & 1 ? 200 : 40, y * 255 / h, x * 255 / w);
-}
-
 class e2eDrop : public ::testing::Test {
 protected:
     std::wstring prog;
@@ -246,10 +239,10 @@ TEST_F(e2eDrop, FilesFromOutsideLandInTheirCategoryAndTheFolderIsRemembered)
                                     { from + L"\\a.bmp", from + L"\\表ソ.png" }, prog + L"\\xdnd1.txt"));
     const int left = (W - 200) / 2;
     ASSERT_TRUE(E2eWaitSettled(run.main, Band(), [&] {
-        return E2eScreenPixel(run.main, left + 20, 70) == WicPixel(20, 10, 200, 100);
+        return E2eScreenPixel(run.main, left + 20, 70) == WicPicturePixel(20, 10, 200, 100);
     }, 10000)) << "the dropped picture never showed";
     for (int p : { 0, 50, 99 })
-        EXPECT_EQ(E2eHex(WicPixel(p * 2, p, 200, 100)), E2eHex(E2eScreenPixel(run.main, left + p * 2, 60 + p)));
+        EXPECT_EQ(E2eHex(WicPicturePixel(p * 2, p, 200, 100)), E2eHex(E2eScreenPixel(run.main, left + p * 2, 60 + p)));
     std::string got;
     ASSERT_TRUE(ReadBytes(settings + L"\\いつもの\\a.bmp", &got));
     EXPECT_TRUE(got == bytesA) << "a.bmp changed on the way";

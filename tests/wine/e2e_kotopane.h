@@ -13,7 +13,9 @@
 struct KOTOPANE_RUN {
     STARTED_PROGRAM app;
     HWND main;
-    HANDLE converter;
+    HANDLE converter;                   // the converter process this run started
+    HWND converterWnd;
+    std::vector<HWND> convertersBefore; // converter windows that were there already
 };
 
 struct E2E_TITLE_SCAN {
@@ -35,35 +37,46 @@ static std::vector<HWND> E2eConverterList()
     return scan.found;
 }
 
-// Copies the built program into programFolder\App and starts it there. The converter it
-// starts is the one whose window was not there before, so a converter left behind by an
-// earlier run is never mistaken for this one.
-inline bool E2eStart(const std::wstring& programFolder, KOTOPANE_RUN* r)
+// Copies the built program into programFolder\App and starts it there, without waiting
+// for its window (a message box may come first).
+inline bool E2eLaunch(const std::wstring& programFolder, KOTOPANE_RUN* r)
 {
     *r = KOTOPANE_RUN();
-    std::vector<HWND> before = E2eConverterList();
+    r->convertersBefore = E2eConverterList();
     std::wstring app = programFolder + L"\\App";
     std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
     if (!CopyFileW(exe.c_str(), (app + L"\\Kotopane.exe").c_str(), FALSE))
         return false;
-    if (!StartProgram(app + L"\\Kotopane.exe", app, &r->app))
-        return false;
+    return StartProgram(app + L"\\Kotopane.exe", app, &r->app);
+}
+
+// Finds the main window and the converter the run started: the one whose window was not
+// there before, so a converter left behind by an earlier run is never mistaken for it.
+inline bool E2eAttach(KOTOPANE_RUN* r)
+{
     r->main = FindProcessWindow(r->app.pid, L"NORMAL0", 15000);
     DWORD start = GetTickCount();
     while (!r->converter && GetTickCount() - start < 10000) {
         for (HWND w : E2eConverterList()) {
             bool old = false;
-            for (HWND b : before)
+            for (HWND b : r->convertersBefore)
                 old = old || b == w;
             DWORD pid = 0;
             GetWindowThreadProcessId(w, &pid);
-            if (!old && pid)
+            if (!old && pid && !r->converter) {
                 r->converter = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, pid);
+                r->converterWnd = r->converter ? w : nullptr;
+            }
         }
         if (!r->converter)
             Sleep(20);
     }
     return r->main != nullptr;
+}
+
+inline bool E2eStart(const std::wstring& programFolder, KOTOPANE_RUN* r)
+{
+    return E2eLaunch(programFolder, r) && E2eAttach(r);
 }
 
 // Closes the window as the user does; true when both processes end in time.

@@ -8,7 +8,6 @@
 
 #include "base/CommandIds.h"
 #include "tests/support/TestSupport.h"
-#include "tests/wine/display_pictures.h"
 #include "tests/wine/e2e_kotopane.h"
 
 namespace {

@@ -21,29 +21,7 @@ namespace {
 // A small valid picture whose bytes tell it apart from others.
 std::string Bmp(unsigned char red, unsigned char green, unsigned char blue)
 {
-    const int w = 2, h = 2, row = 8, size = 54 + row * h;
-    std::string b(size, '\0');
-    auto put32 = [&](int at, unsigned v) {
-        for (int i = 0; i < 4; i++)
-            b[at + i] = (char)(v >> (8 * i));
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, size);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, w);
-    put32(22, h);
-    b[26] = 1;
-    b[28] = 24;
-    put32(34, row * h);
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            b[54 + y * row + x * 3] = (char)blue;
-            b[54 + y * row + x * 3 + 1] = (char)green;
-            b[54 + y * row + x * 3 + 2] = (char)red;
-        }
-    return b;
+    return TestBmpBytes(2, 2, [=](int, int) { return (DWORD)red << 16 | (DWORD)green << 8 | blue; });
 }
 
 // What the shell hands over: a DROPFILES block with wide names; the receiver frees it.

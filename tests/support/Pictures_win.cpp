@@ -1,19 +1,63 @@
-#pragma once
-// Pictures for the converter tests, made with the system's WIC encoders (and an icon by
-// hand, as WIC has no icon encoder), and a reader for the BMPs the converter writes.
-#include <windows.h>
-#include <wincodec.h>
-#include <string>
-#include <vector>
-#include <functional>
+// Picture files for the tests and benchmarks: exact BMPs written by hand, pictures made with
+// the system's WIC encoders (and an icon by hand, as WIC has no icon encoder), and a reader
+// for the BMPs the converter writes.
+#include "tests/support/TestSupport.h"
 
-// Colour of a pixel counted from the top left: 0xAARRGGBB.
-typedef std::function<DWORD(int x, int y)> PIXEL_FN;
+static void Put16(std::string& s, unsigned v, bool big)
+{
+    if (big) {
+        s += (char)(v >> 8);
+        s += (char)v;
+    } else {
+        s += (char)v;
+        s += (char)(v >> 8);
+    }
+}
 
-// Encodes frames (one function per frame) of w x h in the given container. Rows are handed
-// to the encoder in strips, so very large pictures need no full-size buffer here.
-inline bool EncodePicture(const std::wstring& path, const GUID& container, int w, int h,
-                          const std::vector<PIXEL_FN>& frames)
+static void Put32(std::string& s, unsigned long v, bool big)
+{
+    for (int i = 0; i < 4; i++)
+        s += (char)(v >> (big ? 24 - 8 * i : 8 * i));
+}
+
+std::string TestBmpBytes(int w, int h, const PIXEL_FN& colour)
+{
+    int stride = (w * 3 + 3) & ~3;
+    std::string b;
+    b += "BM";
+    Put32(b, 54 + (unsigned long)stride * h, false);
+    Put32(b, 0, false);
+    Put32(b, 54, false);
+    Put32(b, 40, false);
+    Put32(b, (unsigned long)w, false);
+    Put32(b, (unsigned long)h, false);
+    Put16(b, 1, false);
+    Put16(b, 24, false);
+    Put32(b, 0, false);                             // BI_RGB
+    Put32(b, (unsigned long)stride * h, false);
+    for (int i = 0; i < 4; i++)
+        Put32(b, 0, false);
+    for (int row = 0; row < h; row++) {
+        int y = h - 1 - row;
+        std::string line((size_t)stride, '\0');
+        for (int x = 0; x < w; x++) {
+            DWORD c = colour(x, y);
+            line[x * 3 + 0] = (char)(c & 0xFF);
+            line[x * 3 + 1] = (char)((c >> 8) & 0xFF);
+            line[x * 3 + 2] = (char)((c >> 16) & 0xFF);
+        }
+        b += line;
+    }
+    return b;
+}
+
+bool WriteTestBmp(const std::wstring& path, int w, int h, const PIXEL_FN& colour)
+{
+    return WriteBytes(path, TestBmpBytes(w, h, colour));
+}
+
+bool EncodePicture(const std::wstring& path, const GUID& container, int w, int h,
+                   const std::vector<PIXEL_FN>& frames, bool opaque)
 {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IWICImagingFactory* factory = nullptr;
@@ -26,7 +70,8 @@ inline bool EncodePicture(const std::wstring& path, const GUID& container, int w
               && SUCCEEDED(factory->CreateEncoder(container, nullptr, &enc))
               && SUCCEEDED(enc->Initialize(stream, WICBitmapEncoderNoCache));
     bool gif = IsEqualGUID(container, GUID_ContainerFormatGif);
-    bool alpha = IsEqualGUID(container, GUID_ContainerFormatPng) || IsEqualGUID(container, GUID_ContainerFormatTiff);
+    bool alpha = !opaque
+                 && (IsEqualGUID(container, GUID_ContainerFormatPng) || IsEqualGUID(container, GUID_ContainerFormatTiff));
     for (size_t f = 0; ok && f < frames.size(); f++) {
         IWICBitmapFrameEncode* frame = nullptr;
         IPropertyBag2* props = nullptr;
@@ -101,57 +146,21 @@ inline bool EncodePicture(const std::wstring& path, const GUID& container, int w
     return ok;
 }
 
-inline void Put16(std::string& s, unsigned v, bool big)
+COLORREF WicPicturePixel(int x, int y, int w, int h)
 {
-    if (big) { s += (char)(v >> 8); s += (char)v; }
-    else { s += (char)v; s += (char)(v >> 8); }
+    return RGB(((x / 16) ^ (y / 16)) & 1 ? 200 : 40, y * 255 / h, x * 255 / w);
 }
 
-inline void Put32(std::string& s, unsigned long v, bool big)
+bool WriteWicPicture(const std::wstring& path, const GUID& container, int w, int h)
 {
-    for (int i = 0; i < 4; i++)
-        s += (char)(v >> (big ? 24 - 8 * i : 8 * i));
+    PIXEL_FN photo = [w, h](int x, int y) {
+        COLORREF c = WicPicturePixel(x, y, w, h);
+        return 0xFF000000u | ((DWORD)GetRValue(c) << 16) | ((DWORD)GetGValue(c) << 8) | GetBValue(c);
+    };
+    return EncodePicture(path, container, w, h, {photo}, true);
 }
 
-// An APP1 EXIF segment whose IFD0 holds the orientation, as cameras write it.
-inline std::string ExifSegment(unsigned orient, bool big)
-{
-    std::string t = big ? "MM" : "II";
-    Put16(t, 42, big);
-    Put32(t, 8, big);
-    Put16(t, 2, big);
-    Put16(t, 271, big); Put16(t, 2, big); Put32(t, 4, big); t += std::string("Cam", 4);  // Make
-    Put16(t, 274, big); Put16(t, 3, big); Put32(t, 1, big); Put16(t, orient, big); Put16(t, 0, big);
-    Put32(t, 0, big);
-    std::string body = std::string("Exif\0\0", 6) + t;
-    std::string seg = "\xFF\xE1";
-    Put16(seg, (unsigned)body.size() + 2, true);
-    return seg + body;
-}
-
-// Puts an EXIF segment right after the JPEG's start marker.
-inline bool SpliceExif(const std::wstring& path, unsigned orient, bool big)
-{
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    GetFileSizeEx(f, &size);
-    std::string data((size_t)size.QuadPart, 0);
-    DWORD done = 0;
-    bool ok = ReadFile(f, &data[0], (DWORD)data.size(), &done, nullptr) && done == data.size() && data.size() > 2
-              && (unsigned char)data[0] == 0xFF && (unsigned char)data[1] == 0xD8;
-    if (ok) {
-        data.insert(2, ExifSegment(orient, big));
-        SetFilePointer(f, 0, nullptr, FILE_BEGIN);
-        ok = WriteFile(f, data.data(), (DWORD)data.size(), &done, nullptr) && done == data.size();
-    }
-    CloseHandle(f);
-    return ok;
-}
-
-// An icon file with one 32-bit DIB image per size, each filled with its colour (0xAARRGGBB).
-inline bool WriteIcon(const std::wstring& path, const std::vector<std::pair<int, DWORD>>& images)
+bool WriteIcon(const std::wstring& path, const std::vector<std::pair<int, DWORD>>& images)
 {
     std::string head, body;
     Put16(head, 0, false);
@@ -161,8 +170,11 @@ inline bool WriteIcon(const std::wstring& path, const std::vector<std::pair<int,
     for (auto& im : images) {
         int n = im.first;
         std::string dib;
-        Put32(dib, 40, false); Put32(dib, n, false); Put32(dib, n * 2, false);
-        Put16(dib, 1, false); Put16(dib, 32, false);
+        Put32(dib, 40, false);
+        Put32(dib, n, false);
+        Put32(dib, n * 2, false);
+        Put16(dib, 1, false);
+        Put16(dib, 32, false);
         for (int i = 0; i < 6; i++)
             Put32(dib, 0, false);
         for (int i = 0; i < n * n; i++)
@@ -179,35 +191,46 @@ inline bool WriteIcon(const std::wstring& path, const std::vector<std::pair<int,
         Put32(head, (unsigned long)(offset + body.size()), false);
         body += dib;
     }
-    std::string all = head + body;
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD done = 0;
-    BOOL ok = WriteFile(f, all.data(), (DWORD)all.size(), &done, nullptr);
-    CloseHandle(f);
-    return ok && done == all.size();
+    return WriteBytes(path, head + body);
 }
 
-// A BMP as the converter writes it, read back: size and pixels (0x00RRGGBB) from the top left.
-struct READ_BMP {
-    int w = 0, h = 0, bits = 0;
-    std::vector<DWORD> px;
-    DWORD at(int x, int y) const { return px[(size_t)y * w + x]; }
-};
-
-inline bool ReadConvertedBmp(const std::wstring& path, READ_BMP* out)
+// The segment as cameras write it: a Make entry, then the orientation.
+static std::string ExifSegment(unsigned orient, bool big)
 {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
+    std::string t = big ? "MM" : "II";
+    Put16(t, 42, big);
+    Put32(t, 8, big);
+    Put16(t, 2, big);
+    Put16(t, 271, big);
+    Put16(t, 2, big);
+    Put32(t, 4, big);
+    t += std::string("Cam", 4);
+    Put16(t, 274, big);
+    Put16(t, 3, big);
+    Put32(t, 1, big);
+    Put16(t, orient, big);
+    Put16(t, 0, big);
+    Put32(t, 0, big);
+    std::string body = std::string("Exif\0\0", 6) + t;
+    std::string seg = "\xFF\xE1";
+    Put16(seg, (unsigned)body.size() + 2, true);
+    return seg + body;
+}
+
+bool SpliceExif(const std::wstring& path, unsigned orient, bool bigEndian)
+{
+    std::string data;
+    if (!ReadBytes(path, &data) || data.size() <= 2 || (unsigned char)data[0] != 0xFF
+        || (unsigned char)data[1] != 0xD8)
         return false;
-    LARGE_INTEGER size;
-    GetFileSizeEx(f, &size);
-    std::string data((size_t)size.QuadPart, 0);
-    DWORD done = 0;
-    BOOL ok = ReadFile(f, &data[0], (DWORD)data.size(), &done, nullptr);
-    CloseHandle(f);
-    if (!ok || data.size() < 54 || data[0] != 'B' || data[1] != 'M')
+    data.insert(2, ExifSegment(orient, bigEndian));
+    return WriteBytes(path, data);
+}
+
+bool ReadConvertedBmp(const std::wstring& path, READ_BMP* out)
+{
+    std::string data;
+    if (!ReadBytes(path, &data) || data.size() < 54 || data[0] != 'B' || data[1] != 'M')
         return false;
     const BITMAPINFOHEADER* ih = (const BITMAPINFOHEADER*)(data.data() + 14);
     const BITMAPFILEHEADER* fh = (const BITMAPFILEHEADER*)data.data();
@@ -228,13 +251,15 @@ inline bool ReadConvertedBmp(const std::wstring& path, READ_BMP* out)
     return true;
 }
 
-// Colours within tolerance per channel (JPEG is lossy).
-inline bool Near(DWORD a, DWORD b, int tol = 24)
+bool LoadImageSize(const std::wstring& path, int* w, int* h)
 {
-    for (int s = 0; s < 24; s += 8) {
-        int d = (int)((a >> s) & 0xFF) - (int)((b >> s) & 0xFF);
-        if (d < -tol || d > tol)
-            return false;
-    }
+    HBITMAP bmp = (HBITMAP)LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+    if (!bmp)
+        return false;
+    BITMAP bm = {};
+    GetObjectW(bmp, sizeof(bm), &bm);
+    DeleteObject(bmp);
+    *w = bm.bmWidth;
+    *h = bm.bmHeight;
     return true;
 }
