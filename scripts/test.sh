@@ -5,6 +5,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${KP_BUILD_DIR:-$root/build}"
 
+bash "$root/scripts/check-layers.sh"
+
 bash "$root/scripts/install-deps.sh"
 
 jobs=$(nproc)
