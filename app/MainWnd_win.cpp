@@ -88,7 +88,7 @@ static void MainWnd_EditCommand(UINT id)
 
 static void MainWnd_Command(UINT id)
 {
-    if (id >= CMD_CATEGORY_FIRST && id < CMD_CATEGORY_FIRST + CATEGORY_MAX)
+    if (id >= CMD_CATEGORY_FIRST && id - CMD_CATEGORY_FIRST < (UINT)CATEGORY_MAX)
         SelectCategory((int)(id - CMD_CATEGORY_FIRST));
     if (id >= CMD_RECENT_FIRST && id < CMD_RECENT_FIRST + CMD_RECENT_COUNT)
         MainWnd_FolderOPEN_MenuClick(RecentFolder((int)(id - CMD_RECENT_FIRST)));

@@ -9,7 +9,7 @@
 
 // A 48-megapixel photo takes the converter about two seconds under Wine on a slow machine;
 // ten seconds leaves room for a busy one and still gives the user the program back.
-CONVERTER_LINK ConvLink = {5000, 2000, 10000};
+CONVERTER_LINK ConvLink = {5000, 2000, 10000, 0, nullptr, {}, {}, {}};
 
 // A window that takes longer than SEARCH_TEXT_MS to tell its title is not our converter
 // (that one answers at once), and must not hold up the search.
