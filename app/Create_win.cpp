@@ -14,8 +14,9 @@
 #include <string>
 #include <string.h>
 
-// Opened at every start; the one place the address lives.
-#define KP_WEB_ADDRESS "https://www.example.com/kotopane/"
+// Opened at every start: the usage guide that ships in the parts folder, so it opens
+// (in the user's browser) wherever the program folder was unpacked, even offline.
+#define KP_WEB_ADDRESS "\\部品\\使い方.html"
 
 static void LoadBackColor()
 {
@@ -57,7 +58,9 @@ void MainWnd_Create()
         EdgeRemoveDirectory(KP_FILEMAP_DIR);
         ExitProcess(0);
     }
-    EdgeShellOpen(wnd, KP_WEB_ADDRESS);
+    char guide[264];
+    if (PathJoin(guide, sizeof(guide), Globals.programFolder, KP_WEB_ADDRESS))
+        EdgeShellOpen(wnd, guide);
     RandomSeed(GetTickCount());
     SetWindowPos(wnd, nullptr, 0, 0, Globals.clientW, Globals.clientH, SWP_NOZORDER);
 
