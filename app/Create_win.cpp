@@ -11,8 +11,9 @@
 #include "display/Display.h"
 #include "store/Paths.h"
 
-// Opened at every start; the one place the address lives.
-#define KP_WEB_ADDRESS "https://www.example.com/kotopane/"
+// Opened at every start: the usage guide that ships in the parts folder, so it opens
+// (in the user's browser) wherever the program folder was unpacked, even offline.
+#define KP_GUIDE_PAGE "\\部品\\使い方.html"
 
 // Everything is loaded here, once, in this order.
 void MainWnd_Create()
@@ -27,7 +28,9 @@ void MainWnd_Create()
         EdgeRemoveDirectory(KP_FILEMAP_DIR);
         ExitProcess(0);
     }
-    EdgeShellOpen(wnd, KP_WEB_ADDRESS);
+    char guide[KP_PATH_BYTES];
+    if (ProgramPath(guide, sizeof(guide), KP_GUIDE_PAGE))
+        EdgeShellOpen(wnd, guide);
     RandomSeed(GetTickCount());
     SetWindowPos(wnd, nullptr, 0, 0, ClientWidth(), ClientHeight(), SWP_NOZORDER);
 

@@ -6,7 +6,7 @@ set -euo pipefail
 need=(cmake ninja-build g++ make
       g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
       wine64 wine xvfb xauth x11-utils libx11-dev imagemagick
-      locales fonts-ipafont-gothic googletest)
+      locales fonts-ipafont-gothic googletest python3)
 
 missing=()
 for p in "${need[@]}"; do

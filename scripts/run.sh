@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Kotopane, installs the program folder into KOTOPANE_HOME (default ~/Kotopane)
 # and starts it under Wine: on the user's display, or on Xvfb when there is none.
-# An existing settings folder (個人設定) there is never touched.
+# An existing settings folder (個人設定) there is never touched. Wine runs in a prefix of
+# Kotopane's own (KP_WINEPREFIX, default ~/.local/share/kotopane/wineprefix), never ~/.wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${KP_BUILD_DIR:-$root/build}"
@@ -16,6 +17,10 @@ mkdir -p "$home/App" "$home/部品"
 cp -f "$build/Kotopane/App/Kotopane.exe" "$home/App/"
 cp -f "$build/Kotopane/部品/"* "$home/部品/"
 
+. "$root/scripts/wine-env.sh"
+export WINEPREFIX="${KP_WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/kotopane/wineprefix}"
+export WINEARCH=win64
+
 export LANG="${KP_LANG:-ja_JP.UTF-8}" LC_ALL="${KP_LANG:-ja_JP.UTF-8}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -28,6 +33,8 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$(tr -d '\n' < "$dispfile")"
   echo "No display found: Kotopane runs on Xvfb display $DISPLAY (screenshot: DISPLAY=$DISPLAY import -window root shot.png)."
 fi
+kp_prefix_ready
 echo "Program folder: $home"
+echo "Wine prefix: $WINEPREFIX"
 cd "$home/App"
-/usr/lib/wine/wine64 "$home/App/Kotopane.exe"
+"$KP_WINE" "$home/App/Kotopane.exe"

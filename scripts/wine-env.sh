@@ -1,13 +1,75 @@
 # Source this file. wine_up BUILD_DIR prepares a private, quiet Wine for the tests:
 # its own prefix under BUILD_DIR, its own Xvfb display, the shell's hand-offs sent to a
 # logging stand-in (no browser, editor or file manager ever opens), and a hidden window
-# process that keeps Wine warm. wine_down stops it all again.
+# process that keeps Wine warm (KP_SCREEN sets the screen, 1920x1080x24 unless told).
+# wine_down stops it all again.
 
 KP_WINE=/usr/lib/wine/wine64
 KP_WINESERVER=/usr/lib/wine/wineserver
 
 kp_winpath() {   # Unix path -> Z:\ path
   printf 'Z:%s' "$(printf '%s' "$1" | sed 's#/#\\#g')"
+}
+
+# The registry settings of a Kotopane prefix, as a .reg text. Every prefix gets font
+# replacements: the program asks for the MS Japanese faces, which Wine otherwise falls back
+# from to the monospaced IPAGothic, so text runs wider than the layout was made for;
+# IPAPGothic is metric-compatible with ＭＳ Ｐゴシック. With a hand-off stand-in ($1, a
+# Windows path) the prefix is a test prefix: quiet, fast, and every hand-off goes to it.
+kp_registry_text() {
+  local stub="${1:-}" cls
+  echo 'Windows Registry Editor Version 5.00'
+  echo
+  echo '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]'
+  echo '"ＭＳ Ｐゴシック"="IPAPGothic"'
+  echo '"MS PGothic"="IPAPGothic"'
+  echo '"ＭＳ ゴシック"="IPAGothic"'
+  echo '"MS Gothic"="IPAGothic"'
+  echo '"MS UI Gothic"="IPAPGothic"'
+  echo
+  # The usage guide opens in the browser (winebrowser, or the stand-in below); a prefix made
+  # without mshtml has no association for .html.
+  for cls in .html .htm; do
+    echo "[HKEY_LOCAL_MACHINE\\Software\\Classes\\$cls]"
+    echo '@="htmlfile"'
+    echo
+  done
+  [ -n "$stub" ] || return 0
+  stub=$(printf '%s' "$stub" | sed 's#\\#\\\\#g')
+  echo '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
+  echo '"Managed"="N"'
+  echo
+  echo '[HKEY_CURRENT_USER\Software\Wine\WineDbg]'
+  echo '"ShowCrashDialog"=dword:00000000'
+  echo
+  echo '[HKEY_LOCAL_MACHINE\Software\Classes\.txt]'
+  echo '@="txtfile"'
+  for cls in http https txtfile Folder htmlfile; do
+    echo
+    echo "[HKEY_LOCAL_MACHINE\\Software\\Classes\\$cls\\shell\\open\\command]"
+    echo "@=\"\\\"$stub\\\" \\\"%1\\\"\""
+  done
+}
+
+# Makes WINEPREFIX if it does not exist yet, and (re)imports the registry settings whenever
+# they differ from the ones it last got, so older prefixes catch up. $1: as kp_registry_text.
+kp_prefix_ready() {
+  local text stamp="$WINEPREFIX/kotopane-registry.txt" reg
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$KP_WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
+    "$KP_WINESERVER" -w
+  fi
+  text=$(kp_registry_text "${1:-}")
+  if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$text" ]; then
+    # UTF-16 with a BOM: the face names must not depend on the locale's code page.
+    reg="$WINEPREFIX/kotopane-registry.reg"
+    { printf '\xff\xfe'; printf '%s\n' "$text" | sed 's/$/\r/' | iconv -f UTF-8 -t UTF-16LE; } > "$reg"
+    "$KP_WINE" regedit /S "$(kp_winpath "$reg")" </dev/null >/dev/null 2>&1
+    "$KP_WINESERVER" -w
+    rm -f "$reg"
+    printf '%s\n' "$text" > "$stamp"
+  fi
 }
 
 wine_up() {
@@ -23,7 +85,7 @@ wine_up() {
 
   # A display of our own, never the user's.
   rm -f "$KP_WINE_STATE/display"
-  Xvfb -displayfd 9 -screen 0 1920x1080x24 -nolisten tcp 9>"$KP_WINE_STATE/display" \
+  Xvfb -displayfd 9 -screen 0 "${KP_SCREEN:-1920x1080x24}" -nolisten tcp 9>"$KP_WINE_STATE/display" \
        </dev/null >/dev/null 2>&1 &
   echo $! > "$KP_WINE_STATE/xvfb.pid"
   local i
@@ -33,32 +95,7 @@ wine_up() {
   done
   export DISPLAY=":$(tr -d '\n' < "$KP_WINE_STATE/display")"
 
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$KP_WINE" wineboot -i </dev/null >/dev/null 2>&1 || true
-    "$KP_WINESERVER" -w
-    local stub reg
-    stub=$(kp_winpath "$build/tests/kp_handoff.exe" | sed 's#\\#\\\\#g')
-    reg="$KP_WINE_STATE/setup.reg"
-    {
-      echo 'REGEDIT4'
-      echo
-      echo '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
-      echo '"Managed"="N"'
-      echo
-      echo '[HKEY_CURRENT_USER\Software\Wine\WineDbg]'
-      echo '"ShowCrashDialog"=dword:00000000'
-      echo
-      echo '[HKEY_LOCAL_MACHINE\Software\Classes\.txt]'
-      echo '@="txtfile"'
-      for cls in http https txtfile Folder; do
-        echo
-        echo "[HKEY_LOCAL_MACHINE\\Software\\Classes\\$cls\\shell\\open\\command]"
-        echo "@=\"\\\"$stub\\\" \\\"%1\\\"\""
-      done
-    } > "$reg"
-    "$KP_WINE" regedit /S "$(kp_winpath "$reg")" </dev/null >/dev/null 2>&1
-    "$KP_WINESERVER" -w
-  fi
+  kp_prefix_ready "$(kp_winpath "$build/tests/kp_handoff.exe")"
 
   setsid "$KP_WINESERVER" -p </dev/null >/dev/null 2>&1 || true
   setsid "$KP_WINE" wineboot </dev/null >/dev/null 2>&1 || true

@@ -151,6 +151,7 @@ std::wstring MakeScratchProgramFolder(const wchar_t* name, bool withConverter)
         std::wstring built = TestBuildDir() + L"\\Kotopane\\部品";
         CopyFileW((built + L"\\QX5.exe").c_str(), (parts + L"\\QX5.exe").c_str(), FALSE);
         CopyFileW((built + L"\\★ハート.bmp").c_str(), (parts + L"\\★ハート.bmp").c_str(), FALSE);
+        CopyFileW((built + L"\\使い方.html").c_str(), (parts + L"\\使い方.html").c_str(), FALSE);
     }
     return folder;
 }

@@ -31,10 +31,10 @@ TEST(KotopaneEndToEnd, FirstRunConvertsClosesAndLeavesTheDefaultSettings)
     ASSERT_NE(r.converterWnd, nullptr) << "converter window not found";
     EXPECT_EQ(WindowTitle(r.converterWnd), CONVERTER_TITLE);
 
-    // The web address goes to the shell once per start.
+    // The usage guide in the parts folder goes to the shell once per start.
     std::vector<std::wstring> handoffs = HandoffLogLines(1, 5000);
     ASSERT_EQ(handoffs.size(), 1u);
-    EXPECT_NE(handoffs[0].find(L"https://www.example.com/kotopane/"), std::wstring::npos);
+    EXPECT_NE(handoffs[0].find(L"\"" + folder + L"\\部品\\使い方.html\""), std::wstring::npos);
 
     // While running, the surfaces are backed by files of the documented size.
     std::wstring maps = folder + L"\\App\\ファイルマップフォルダ";
@@ -126,7 +126,7 @@ TEST(KotopaneEndToEnd, MissingConverterIsReportedAndNothingIsSaved)
     E2eCleanUp(&r);
     EXPECT_TRUE(ListFolder(SettingsFolder(folder)).empty());
     EXPECT_FALSE(DirExists(folder + L"\\App\\ファイルマップフォルダ"));
-    EXPECT_TRUE(HandoffLogLines(0, 300).empty()) << "no web address before the converter check";
+    EXPECT_TRUE(HandoffLogLines(0, 300).empty()) << "no usage guide before the converter check";
 }
 
 TEST(KotopaneEndToEnd, SecondStartShowsTheRunningWindowAndTouchesNothing)
@@ -145,7 +145,7 @@ TEST(KotopaneEndToEnd, SecondStartShowsTheRunningWindowAndTouchesNothing)
     CloseHandle(second.process);
     EXPECT_FALSE(FileExists(menuList)) << "the second start must not save";
     EXPECT_TRUE(IsWindow(r.main));
-    EXPECT_EQ(HandoffLogLines(1, 2000).size(), 1u) << "only the first start opens the web address";
+    EXPECT_EQ(HandoffLogLines(1, 2000).size(), 1u) << "only the first start opens the usage guide";
 
     EXPECT_TRUE(E2eClose(&r, &code));
     E2eCleanUp(&r);

@@ -106,7 +106,7 @@ TEST(MainWindow, CommandsClicksAndPaintAreRouted)
     HandoffLogStart(L"win_route");
     HWND wnd = StartKotopaneInProcess(folder);
     ASSERT_NE(wnd, nullptr);
-    HandoffLogLines(1, 3000);   // the web address
+    HandoffLogLines(1, 3000);   // the usage guide
 
     BoxWatchStart();
     TraceCaptureStart();

@@ -41,13 +41,13 @@ protected:
         BoxWatchStop();
     }
 
-    // Hand-offs after start-up (which opens the web address first).
+    // Hand-offs after start-up (which opens the usage guide first).
     std::vector<std::wstring> LaterHandoffs(size_t count)
     {
         std::vector<std::wstring> lines = HandoffLogLines(count + 1, 3000);
         std::vector<std::wstring> later;
         for (const std::wstring& l : lines)
-            if (!l.empty() && l.find(L"http") == std::wstring::npos)
+            if (!l.empty() && l.find(L"\\部品\\使い方.html") == std::wstring::npos)
                 later.push_back(l);
         return later;
     }

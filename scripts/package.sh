@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the Release programs and packs the release: dist/Kotopane-VERSION-win64.zip and
+# its .sha256, VERSION being the CMake project version. The zip holds the program folder
+# as a user unpacks it (Kotopane/App, Kotopane/部品 and the readme), never a settings folder.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${KP_BUILD_DIR:-$root/build}"
+
+bash "$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+cmake --build "$build" -j "$(nproc)" --target Kotopane QX5
+
+zip=$(python3 "$root/scripts/release-zip.py" "$build" "$root/dist")
+echo "$zip"
+cat "$zip.sha256"
