@@ -5,7 +5,7 @@ set -euo pipefail
 
 need=(cmake ninja-build g++ make
       g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-      wine64 wine xvfb xauth x11-utils libx11-dev imagemagick
+      wine64 wine xvfb xauth x11-utils libx11-dev imagemagick python3
       locales fonts-ipafont-gothic googletest)
 
 missing=()
