@@ -1,6 +1,7 @@
 #include "converter/Qx5Convert.h"
 #include "converter/Exif.h"
 #include "converter/Qx5Image.h"
+#include "converter/Qx5Indexed.h"
 #include <wincodec.h>
 #include <string.h>
 #include <wchar.h>
@@ -76,12 +77,44 @@ static IWICBitmapFrameDecode* Qx5PickFrame(IWICBitmapDecoder* dec)
     return frame;
 }
 
+// The palette of an indexed frame (a GIF's may be the file's own); false when there is none.
+static bool Qx5ReadPalette(IWICImagingFactory* factory, IWICBitmapDecoder* dec, IWICBitmapFrameDecode* frame,
+                           QX5_INDEXED* idx)
+{
+    IWICPalette* pal = nullptr;
+    uint32_t colours[256];
+    UINT count = 0;
+    bool ok = SUCCEEDED(factory->CreatePalette(&pal))
+              && (SUCCEEDED(frame->CopyPalette(pal)) || SUCCEEDED(dec->CopyPalette(pal)))
+              && SUCCEEDED(pal->GetColors(256, colours, &count));
+    if (pal)
+        pal->Release();
+    if (ok)
+        Qx5PaletteTable(idx, colours, count > 256 ? 256 : count);
+    return ok;
+}
+
+static unsigned Qx5IndexBits(const WICPixelFormatGUID& fmt)
+{
+    if (IsEqualGUID(fmt, GUID_WICPixelFormat8bppIndexed))
+        return 8;
+    if (IsEqualGUID(fmt, GUID_WICPixelFormat4bppIndexed))
+        return 4;
+    if (IsEqualGUID(fmt, GUID_WICPixelFormat2bppIndexed))
+        return 2;
+    if (IsEqualGUID(fmt, GUID_WICPixelFormat1bppIndexed))
+        return 1;
+    return 0;
+}
+
 // Reads the source in strips and writes the BMP pixel data. Orientations that keep rows
 // as rows write each strip straight to its place in the file; the turned ones gather
 // the picture in one buffer first, because a source strip becomes columns of the output.
-static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_GEOMETRY* g, HANDLE f)
+// With idx the source gives palette indices, expanded here; otherwise BGRA pixels.
+static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_INDEXED* idx, const QX5_GEOMETRY* g, HANDLE f)
 {
     size_t rowBytes = (size_t)g->srcW * 4;
+    size_t readBytes = idx ? ((size_t)g->srcW * idx->bits + 7) / 8 : rowBytes;
     unsigned rows = (unsigned)(QX5_STRIP_BYTES / rowBytes);
     if (rows == 0)
         rows = 1;
@@ -90,16 +123,21 @@ static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_GEOMETRY* g, HANDLE 
     bool turned = Qx5Transposed(g->orient);
     size_t outBytes = turned ? g->imageBytes : (size_t)rows * g->stride;
     unsigned char* in = (unsigned char*)VirtualAlloc(nullptr, rowBytes * rows, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    unsigned char* raw = idx ? (unsigned char*)VirtualAlloc(nullptr, readBytes * rows, MEM_COMMIT | MEM_RESERVE,
+                                                            PAGE_READWRITE)
+                             : in;
     // Fresh pages are zero, which is what the row padding must be.
     unsigned char* out = (unsigned char*)VirtualAlloc(nullptr, outBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    bool ok = in && out;
+    bool ok = in && raw && out;
     for (unsigned y0 = 0; ok && y0 < g->srcH; y0 += rows) {
         unsigned n = g->srcH - y0 < rows ? g->srcH - y0 : rows;
         WICRect rc = {0, (INT)y0, (INT)g->srcW, (INT)n};
-        if (FAILED(src->CopyPixels(&rc, (UINT)rowBytes, (UINT)(rowBytes * n), in))) {
+        if (FAILED(src->CopyPixels(&rc, (UINT)readBytes, (UINT)(readBytes * n), raw))) {
             ok = false;
             break;
         }
+        for (unsigned i = 0; idx && i < n; i++)
+            Qx5ExpandIndices(idx, raw + readBytes * i, g->srcW, in + rowBytes * i);
         size_t start = 0, bytes = 0;
         if (!turned)
             Qx5StripBlock(g, y0, y0 + n, &start, &bytes);
@@ -115,19 +153,21 @@ static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_GEOMETRY* g, HANDLE 
         ok = Qx5WriteAt(f, QX5_BMP_HEADER, out, g->imageBytes);
     if (out)
         VirtualFree(out, 0, MEM_RELEASE);
+    if (raw && raw != in)
+        VirtualFree(raw, 0, MEM_RELEASE);
     if (in)
         VirtualFree(in, 0, MEM_RELEASE);
     return ok;
 }
 
-static bool Qx5WriteBmp(IWICBitmapSource* src, const QX5_GEOMETRY* g, const wchar_t* path)
+static bool Qx5WriteBmp(IWICBitmapSource* src, const QX5_INDEXED* idx, const QX5_GEOMETRY* g, const wchar_t* path)
 {
     HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE)
         return false;
     unsigned char header[QX5_BMP_HEADER];
     Qx5BmpHeader(g, header);
-    bool ok = Qx5WriteAt(f, 0, header, sizeof(header)) && Qx5WritePixels(src, g, f);
+    bool ok = Qx5WriteAt(f, 0, header, sizeof(header)) && Qx5WritePixels(src, idx, g, f);
     if (!CloseHandle(f))
         ok = false;
     if (!ok)
@@ -144,6 +184,9 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
     IWICBitmapDecoder* dec = nullptr;
     IWICBitmapFrameDecode* frame = nullptr;
     IWICFormatConverter* conv = nullptr;
+    IWICBitmapSource* pixels = nullptr;
+    WICPixelFormatGUID format = GUID_WICPixelFormatUndefined;
+    QX5_INDEXED idx;
     bool ok = false;
     GUID container = GUID_NULL;
     UINT w = 0, h = 0;
@@ -164,10 +207,21 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
         orient = Qx5FileOrientation(src);
     if (!Qx5PlanGeometry(&g, w, h, orient))
         goto done;
-    if (FAILED(factory->CreateFormatConverter(&conv))
-        || FAILED(conv->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                   WICBitmapPaletteTypeCustom)))
-        goto done;
+    // Indexed pictures are expanded here: Wine's format converter looks indices past the end
+    // of a short palette up in memory it never filled, so a damaged file came out in other
+    // colours on every conversion.
+    idx.bits = SUCCEEDED(frame->GetPixelFormat(&format)) ? Qx5IndexBits(format) : 0;
+    if (idx.bits) {
+        if (!Qx5ReadPalette(factory, dec, frame, &idx))
+            goto done;
+        pixels = frame;
+    } else {
+        if (FAILED(factory->CreateFormatConverter(&conv))
+            || FAILED(conv->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                       WICBitmapPaletteTypeCustom)))
+            goto done;
+        pixels = conv;
+    }
 
     // Written beside the destination and renamed, so the destination is whole or absent.
     if (wcslen(dst) + 8 < MAX_PATH) {
@@ -175,7 +229,7 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
         wcscat(tmp, L".qx5tmp");
         target = tmp;
     }
-    ok = Qx5WriteBmp(conv, &g, target);
+    ok = Qx5WriteBmp(pixels, idx.bits ? &idx : nullptr, &g, target);
     if (ok && target != dst && !MoveFileExW(target, dst, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(target);
         ok = false;

@@ -3,7 +3,7 @@
 // for the BMPs the converter writes.
 #include "tests/support/TestSupport.h"
 
-static void Put16(std::string& s, unsigned v, bool big)
+void Put16(std::string& s, unsigned v, bool big)
 {
     if (big) {
         s += (char)(v >> 8);
@@ -14,7 +14,7 @@ static void Put16(std::string& s, unsigned v, bool big)
     }
 }
 
-static void Put32(std::string& s, unsigned long v, bool big)
+void Put32(std::string& s, unsigned long v, bool big)
 {
     for (int i = 0; i < 4; i++)
         s += (char)(v >> (big ? 24 - 8 * i : 8 * i));

@@ -26,6 +26,9 @@ std::wstring SettingsFolder(const std::wstring& programFolder);  // ...\個人�
 // --- Pictures (Pictures_win.cpp) ------------------------------------------------------
 // Colour of a pixel counted from the top left: 0xAARRGGBB (a BMP ignores the alpha).
 typedef std::function<DWORD(int x, int y)> PIXEL_FN;
+// Little- or big-endian fields, appended.
+void Put16(std::string& s, unsigned v, bool big);
+void Put32(std::string& s, unsigned long v, bool big);
 // A 24-bit bottom-up BMP, byte for byte, and the same written to a file.
 std::string TestBmpBytes(int w, int h, const PIXEL_FN& colour);
 bool WriteTestBmp(const std::wstring& path, int w, int h, const PIXEL_FN& colour);
