@@ -6,7 +6,6 @@
 #include <wincodec.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -220,7 +219,6 @@ int main()
         g.base = Median(base);
         printf("\n%ls (%d x %d)\n", p.file, p.w, p.h);
         Row("  converter alone (BMP written)", g.conv, "WIC decode + scale", g.base);
-        Row("  choose to first fade frame", g.load + g.fade / 6.0, "WIC decode + scale", g.base);
         Row("  choose to end of fade", g.load + g.fade, "WIC decode + scale", g.base);
         Row("  whole category display (20-char line)", g.whole, "WIC decode + scale", g.base);
     }
@@ -246,28 +244,6 @@ int main()
     printf("\n");
     Row("one fade frame: blend", Median(blend), "memcpy of one surface", Median(copy));
     Row("one fade frame: blend + copy to window", Median(blendCopy), "memcpy of one surface", Median(copy));
-
-    // Typing pace: the bubble's own timestamps of each revealed character.
-    SetNowMenuNum(0);
-    DrawBubble(SerifuLoad());
-    const LONGLONG* t = nullptr;
-    int n = TypingStepTimes(&t);
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    double sum = 0, sq = 0, lo = 1e9, hi = 0;
-    for (int k = 1; k < n; k++) {
-        double g = (t[k] - t[k - 1]) * 1000.0 / f.QuadPart;
-        sum += g;
-        sq += g * g;
-        lo = std::min(lo, g);
-        hi = std::max(hi, g);
-    }
-    int gaps = n - 1;
-    double mean = gaps > 0 ? sum / gaps : 0;
-    double sd = gaps > 1 ? std::sqrt(std::max(0.0, sq / gaps - mean * mean)) : 0;
-    printf("\n");
-    Row("typing: mean time per character", mean, "nominal pace", 30.0);
-    printf("%-44s %9.2f ms   (min %.2f, max %.2f, %d characters)\n", "typing: spread (standard deviation)", sd, lo, hi, n);
 
     DWORD pid = 0;
     GetWindowThreadProcessId(ConvLink.hConverterWnd, &pid);

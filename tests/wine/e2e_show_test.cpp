@@ -81,12 +81,12 @@ protected:
                                  CLIP_STROKE_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
         HDC dc = CreateCompatibleDC(nullptr);
         HGDIOBJ old = SelectObject(dc, font);
-        RECT rc = { 0, 0, 0, 0 };
-        DrawTextW(dc, LINE, -1, &rc, DT_CALCRECT);
+        SIZE sz = { 0, 0 };
+        GetTextExtentPoint32W(dc, LINE, lstrlenW(LINE), &sz);
         SelectObject(dc, old);
         DeleteDC(dc);
         DeleteObject(font);
-        return rc.right - rc.left;
+        return sz.cx;
     }
 
     // The white run of the bubble body on row y, from the screen: [first, last].
