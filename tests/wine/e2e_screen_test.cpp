@@ -243,7 +243,7 @@ TEST_F(e2eScreen, LongLineKeepsTheWindowAnsweringAndTheHeartInside)
     double span = 0;
     long typedDark = 0;
     EXPECT_TRUE(TypingSteps(seen, BLUE, &steps, &span, &typedDark));
-    EXPECT_GE(steps, 10) << "the long line is still typed";
+    EXPECT_GE(steps, 25) << "the long line is still typed, a step every 40 ms";
     EXPECT_LE(steps, 65) << "a long line takes at most about 60 steps (2.4 s)";
     printf("long line: %d typing steps over %.0f ms; %d answers, slowest %.0f ms\n", steps, span, asked, slowest);
     ASSERT_EQ(RED, E2eScreenPixel(run.main, W / 2, 200)) << "the deferred command was lost";
