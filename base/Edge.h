@@ -47,7 +47,6 @@ HFONT EdgeCreateFontFromLogFont(const LOGFONTW* lf);
 
 BOOL EdgeTextOut(HDC dc, int x, int y, const char* text);
 BOOL EdgeGetTextExtent(HDC dc, const char* text, SIZE* size);
-int EdgeDrawTextCalcRect(HDC dc, const char* text, RECT* rc);
 
 HANDLE EdgeLoadBitmapFile(HINSTANCE inst, const char* path);
 HANDLE EdgeCreateFileMapping(HANDLE file, DWORD protect, DWORD sizeHigh, DWORD sizeLow, const char* name);

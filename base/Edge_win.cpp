@@ -294,15 +294,6 @@ BOOL EdgeGetTextExtent(HDC dc, const char* text, SIZE* size)
     return ok;
 }
 
-int EdgeDrawTextCalcRect(HDC dc, const char* text, RECT* rc)
-{
-    WIDE_TEXT w;
-    WideOpen(&w, text);
-    int r = DrawTextW(dc, w.p, -1, rc, DT_CALCRECT);
-    WideClose(&w);
-    return r;
-}
-
 HANDLE EdgeLoadBitmapFile(HINSTANCE inst, const char* path)
 {
     WIDE_TEXT w;

@@ -6,7 +6,7 @@ if(MINGW)
 endif()
 enable_language(RC)
 
-set(KP_WIN_LIBS user32 gdi32 kernel32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 windowscodecs uuid)
+set(KP_WIN_LIBS user32 gdi32 kernel32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 windowscodecs uuid winmm)
 
 set(KP_FOLDER ${CMAKE_BINARY_DIR}/Kotopane)
 set(KP_APP_DIR ${KP_FOLDER}/App)

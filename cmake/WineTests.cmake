@@ -19,18 +19,22 @@ foreach(t kp_keepalive kp_handoff)
   set_target_properties(${t} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_TEST_DIR})
 endforeach()
 
-# The drop source for real drag and drop through X11 is a Linux program, built with the
-# host's compiler; the end-to-end tests start it from under Wine.
+# The drop source for real drag and drop through X11 and the screen watcher that reads
+# what reaches the screen are Linux programs, built with the host's compiler; the
+# end-to-end tests and the benchmark start them from under Wine.
 if(CMAKE_HOST_UNIX)
   find_program(KP_HOST_CC NAMES cc gcc REQUIRED)
-  set(KP_XDND_DROP ${KP_TEST_DIR}/xdnd_drop)
-  add_custom_command(OUTPUT ${KP_XDND_DROP}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${KP_TEST_DIR}
-    COMMAND ${KP_HOST_CC} -O2 -Wall -Wextra -o ${KP_XDND_DROP} ${CMAKE_SOURCE_DIR}/tests/support/xdnd_drop.c -lX11
-    DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/xdnd_drop.c
-    COMMENT "Building the X11 drop source with the host compiler"
-    VERBATIM)
-  add_custom_target(kp_xdnd_drop ALL DEPENDS ${KP_XDND_DROP})
+  set(KP_HOST_TOOLS)
+  foreach(tool xdnd_drop screen_watch)
+    add_custom_command(OUTPUT ${KP_TEST_DIR}/${tool}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${KP_TEST_DIR}
+      COMMAND ${KP_HOST_CC} -O2 -Wall -Wextra -o ${KP_TEST_DIR}/${tool} ${CMAKE_SOURCE_DIR}/tests/support/${tool}.c -lX11
+      DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/${tool}.c
+      COMMENT "Building the X11 tool ${tool} with the host compiler"
+      VERBATIM)
+    list(APPEND KP_HOST_TOOLS ${KP_TEST_DIR}/${tool})
+  endforeach()
+  add_custom_target(kp_host_tools ALL DEPENDS ${KP_HOST_TOOLS})
 endif()
 
 file(GLOB KP_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*_win.cpp)
@@ -46,8 +50,8 @@ foreach(src IN LISTS KP_WINE_TESTS)
   target_link_libraries(${name} PRIVATE kp_test_support gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_TEST_DIR})
   add_dependencies(${name} Kotopane QX5 kp_keepalive kp_handoff)
-  if(TARGET kp_xdnd_drop AND name MATCHES "^e2e_")
-    add_dependencies(${name} kp_xdnd_drop)
+  if(TARGET kp_host_tools AND name MATCHES "^e2e_")
+    add_dependencies(${name} kp_host_tools)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
@@ -63,4 +67,7 @@ foreach(b IN LISTS KP_WINE_BENCH)
   add_executable(${n} ${b})
   target_link_libraries(${n} PRIVATE kp_test_support)
   set_target_properties(${n} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_TEST_DIR})
+  if(TARGET kp_host_tools)
+    add_dependencies(${n} kp_host_tools)
+  endif()
 endforeach()

@@ -13,10 +13,6 @@
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
-// Wall-clock time per typed character. A fixed deadline per character keeps the pace the
-// same on every machine; 30 ms reads as quick typing without dragging long lines out.
-enum { TYPING_MS_PER_CHAR = 30 };
-
 static const COLORREF WHITE = RGB(255, 255, 255);
 static const COLORREF BLACK = RGB(0, 0, 0);
 
@@ -86,23 +82,15 @@ static void DrawTextAt(HDC dc, int x, int y, const char* text, COLORREF fore, CO
     SelectObject(dc, old);
 }
 
-// Waits until the character's deadline. When drawing fell behind, the clock restarts
-// instead of rushing the next characters out.
-static void TypingWait(LARGE_INTEGER* deadline, LONGLONG step, LONGLONG freq)
+// Width of the line's first n bytes in the bubble font selected into dc.
+static int PrefixWidth(HDC dc, const char* line, size_t n, char* buf)
 {
-    deadline->QuadPart += step;
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    if (now.QuadPart >= deadline->QuadPart) {
-        *deadline = now;
-        return;
-    }
-    LONGLONG ms = (deadline->QuadPart - now.QuadPart) * 1000 / freq;
-    if (ms > 2)
-        Sleep((DWORD)(ms - 2));
-    do {
-        QueryPerformanceCounter(&now);
-    } while (now.QuadPart < deadline->QuadPart);
+    memcpy(buf, line, n);
+    buf[n] = 0;
+    SIZE sz = {0, 0};
+    if (n > 0)
+        EdgeGetTextExtent(dc, buf, &sz);
+    return sz.cx;
 }
 
 void DrawBubble(const char* line)
@@ -110,7 +98,7 @@ void DrawBubble(const char* line)
     HDC wndDC = GetDC(MainWindow());
     FSFM_DC* mem = &Display.glMemDC;
     HDC dc = mem->hDC;
-    int W = Display.clientW, H = Display.clientH;
+    int W = Display.clientW;
 
     FillRectColor(dc, 0, 0, W, 50, Display.backColor);
 
@@ -124,51 +112,59 @@ void DrawBubble(const char* line)
     FillRgnColor(dc, pointer, WHITE);
     DeleteObject(pointer);
 
+    // Where each character ends: the typing reveals whole characters.
     size_t len = strnlen(line, LINE_MAX_BYTES);
+    unsigned short ends[LINE_MAX_BYTES];
+    int chars = 0;
+    for (size_t i = 0, n; i < len && (n = TypingStepBytes(line, i)) != 0; i += n)
+        ends[chars++] = (unsigned short)(i + n < len ? i + n : len);
 
-    RECT rc = {0, 0, 0, 0};
+    // Measured exactly as TextOut draws it: '&' is a character like any other.
+    char prefix[LINE_MAX_BYTES + 1];
     HGDIOBJ oldFont = SelectObject(dc, Display.hBubbleFont);
-    if (len > 0)
-        EdgeDrawTextCalcRect(dc, line, &rc);
-    SelectObject(dc, oldFont);
-    int tw = rc.right - rc.left;
-
+    int tw = PrefixWidth(dc, line, len, prefix);
     int bandW = Display.bubbleBand.right - Display.bubbleBand.left;
     BUBBLE_LAYOUT b = LayoutBubble(W, bandW, tw, Display.heartFlag != 0);
+    // A line cut at the band's end is typed as far as it shows; the rest comes at once.
+    int typed = chars;
+    if (b.textLeft + tw > b.clipRight) {
+        int lo = 0, hi = chars;     // characters wholly left of the cut: lo <= n < hi + 1
+        while (lo < hi) {
+            int mid = (lo + hi + 1) / 2;
+            if (b.textLeft + PrefixWidth(dc, line, ends[mid - 1], prefix) <= b.clipRight)
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        typed = lo < chars ? lo + 1 : chars;
+    }
+    SelectObject(dc, oldFont);
+
     HRGN body = CreateRoundRectRgn(b.bodyLeft, b.bodyTop, b.bodyRight, b.bodyBottom, 20, 20);
     FillRgnColor(dc, body, WHITE);
     DeleteObject(body);
 
-    char prefix[LINE_MAX_BYTES + 1];
-    memset(prefix, 0, sizeof(prefix));
-    LARGE_INTEGER freq, deadline;
-    QueryPerformanceFrequency(&freq);
-    QueryPerformanceCounter(&deadline);
-    LONGLONG step = freq.QuadPart * TYPING_MS_PER_CHAR / 1000;
-    Display.typingCount = 0;
-    size_t i = 0;
-    for (size_t n; i < len && (n = TypingStepBytes(line, i)) != 0; i += n) {
-        if (i + n > len)
-            n = len - i;
-        memcpy(prefix + i, line + i, n);
-        prefix[i + n] = 0;
+    int saved = SaveDC(dc);
+    IntersectClipRect(dc, b.textLeft, 0, b.clipRight, 50);
+    int per = CharsPerStep(typed);
+    PACE pace;
+    PaceStart(&pace);
+    for (int c = 0; c < typed;) {
+        c = c + per < typed ? c + per : typed;
+        size_t n = c == typed ? len : ends[c - 1];
+        memcpy(prefix, line, n);
+        prefix[n] = 0;
         DrawTextAt(dc, b.textLeft, 0, prefix, BLACK, WHITE, Display.hBubbleFont);
-        BitBlt(wndDC, 0, 0, W, H, dc, 0, 0, SRCCOPY);
-        LARGE_INTEGER shown;
-        QueryPerformanceCounter(&shown);
-        Display.typingTimes[Display.typingCount++] = shown.QuadPart;
-        TypingWait(&deadline, step, freq.QuadPart);
+        // Only the band and the pointer change while typing.
+        BitBlt(wndDC, 0, 0, W, 61, dc, 0, 0, SRCCOPY);
+        PaceShow(&pace, TYPING_STEP_MS);
     }
+    PaceEnd(&pace);
+    RestoreDC(dc, saved);
 
     if (Display.heartFlag && Display.glHartDC.hDC) {
         StretchBlt(dc, b.heartLeft, b.heartTop, 50, 50, Display.glHartDC.hDC, 0, 0,
                    Display.glHartDC.width, Display.glHartDC.height, SRCCOPY);
     }
     ReleaseDC(MainWindow(), wndDC);
-}
-
-int TypingStepTimes(const LONGLONG** times)
-{
-    *times = Display.typingTimes;
-    return Display.typingCount;
 }

@@ -50,5 +50,3 @@ void ClearToBackground();                      // the composition in the backgro
 void DrawBubble(const char* line);
 int HeartFlag();
 void SetHeartFlag(int flag);
-// Performance-counter times at which each typed step of the last bubble reached the window.
-int TypingStepTimes(const LONGLONG** times);

@@ -91,12 +91,22 @@ BUBBLE_LAYOUT LayoutBubble(int windowW, int bandW, int textW, bool heart)
     b.pointY[1] = 50;
     b.pointX[2] = (int)(half + 5.0f);
     b.pointY[2] = 50;
+    int room = heart ? 70 : 20;     // right of the text: the margin, and the heart before it
     b.textLeft = (int)((float)(bandW - textW) / 2.0f);
-    b.bodyLeft = b.textLeft - 20;
     b.bodyTop = 0;
-    b.bodyRight = b.textLeft + textW + (heart ? 70 : 20);
     b.bodyBottom = 51;
-    b.heartLeft = b.textLeft + textW;
+    if (b.textLeft >= 20 && b.textLeft + textW + room <= bandW) {
+        b.bodyLeft = b.textLeft - 20;
+        b.bodyRight = b.textLeft + textW + room;
+        b.clipRight = b.bodyRight;
+        b.heartLeft = b.textLeft + textW;
+    } else {
+        b.textLeft = 20;
+        b.bodyLeft = 0;
+        b.bodyRight = bandW;
+        b.clipRight = bandW - room;
+        b.heartLeft = textW <= bandW - 90 ? b.textLeft + textW : bandW - 70;
+    }
     b.heartTop = 0;
     b.heartRight = b.heartLeft + 50;
     b.heartBottom = 50;
@@ -116,6 +126,13 @@ size_t TypingStepBytes(const char* line, size_t i)
     if (c >= 0x81 && line[i + 1] != 0)
         return 2;
     return 1;
+}
+
+int CharsPerStep(int chars)
+{
+    if (chars <= TYPING_MAX_STEPS)
+        return 1;
+    return (chars + TYPING_MAX_STEPS - 1) / TYPING_MAX_STEPS;
 }
 
 uint32_t BackColorFromLine(const char* line)

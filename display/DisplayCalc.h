@@ -22,7 +22,9 @@ int OrdinalFromFraction(double f, int count);
 // Another draw is needed while there is a choice and the draw repeats the previous ordinal.
 bool ChooseAgain(int count, int chosen, int previous);
 
-enum { FADE_FRAMES = 5 };
+// Each fade frame stays on screen FADE_FRAME_MS: 200 ms in all, long enough to read as a
+// fade and short enough not to keep the user waiting.
+enum { FADE_FRAMES = 5, FADE_FRAME_MS = 40 };
 // Weight of the old picture (out of 256) for frames 0..4: 128, 102, 76, 50, 24.
 void FadeWeights(int out[FADE_FRAMES]);
 // dst = table[a][dst][src] for bytes 0..2 of each 32-bit pixel; byte 3 of dst is kept.
@@ -32,15 +34,23 @@ struct BUBBLE_LAYOUT {
     int pointX[3];      // tip, left base, right base
     int pointY[3];
     int textLeft;       // where the typed text starts
+    int clipRight;      // the text is cut here (a line too wide for the band)
     int bodyLeft, bodyTop, bodyRight, bodyBottom;
     int heartLeft, heartTop, heartRight, heartBottom;   // 50 x 50 after the text
 };
+// The text is centred in the band with the bubble 20 pixels around it (and 50 more for the
+// heart). A line too wide for that fills the band: the text starts at the left margin and
+// is cut before the heart, which stays inside the band.
 BUBBLE_LAYOUT LayoutBubble(int windowW, int bandW, int textW, bool heart);
 // Where text of the given width is drawn for x: a negative x means "ends at -x".
 int TextDrawX(int x, int textW);
 // Bytes revealed by the typing step that starts at byte i: 0 at the terminator, 2 when a
 // byte of 0x81 or above has a byte after it, else 1.
 size_t TypingStepBytes(const char* line, size_t i);
+// Typing pace: one character per step for lines of up to TYPING_MAX_STEPS characters,
+// several per step for longer ones, so no line takes more than 2.4 s to type.
+enum { TYPING_STEP_MS = 40, TYPING_MAX_STEPS = 60 };
+int CharsPerStep(int chars);
 
 // The stored background colour: decimal digits of a COLORREF. A hand-edited line that is
 // not such a number (letters, signs, more than 0xFFFFFF) gives black, as a missing file does.

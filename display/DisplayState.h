@@ -29,11 +29,24 @@ struct DISPLAY_STATE {
     HFONT hBubbleFont;
     RECT bubbleBand;
     int heartFlag;                      // the heart after each line (the options dialog)
-    LONGLONG typingTimes[LINE_MAX_BYTES];   // when each typed step reached the window
-    int typingCount;
+
+    int animDepth;                      // a fade or a typed line is running
+    WNDPROC animPrevProc;               // the window's own procedure meanwhile
 };
 extern DISPLAY_STATE Display;
 
 // Shared by the display's own files.
 void CreateBubbleFont();
 void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF color);
+
+// Paces an animation against a steady clock: each frame drawn on the window is put on the
+// screen and held until its deadline, the window answering other programs meanwhile.
+struct PACE {
+    LONGLONG freq;
+    LONGLONG deadline;
+    HANDLE timer;
+    bool finePeriod;
+};
+void PaceStart(PACE* p);
+void PaceShow(PACE* p, int ms);
+void PaceEnd(PACE* p);

@@ -160,6 +160,7 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
     Display.glGazouNext = Display.glGazouNext == 0 ? 1 : 0;
 }
 
+// Five blended frames, each held on the screen for the same time, then the new picture.
 void CrossFade(HDC wndDC)
 {
     FSFM_DC* newer = &Display.glGazouDC[1 - Display.glGazouNext];
@@ -172,17 +173,19 @@ void CrossFade(HDC wndDC)
                     older->width == mem->width && older->height == mem->height;
     int weights[FADE_FRAMES];
     FadeWeights(weights);
-    for (int k = 0; k < FADE_FRAMES; k++) {
+    PACE pace;
+    PaceStart(&pace);
+    for (int k = 0; k < FADE_FRAMES && canBlend; k++) {
         BitBlt(mem->hDC, 0, 0, newer->width, newer->height, newer->hDC, 0, 0, SRCCOPY);
-        if (canBlend) {
-            GdiFlush();
-            BlendFrame(mem->pView, older->pView, (size_t)older->width * (size_t)older->height,
-                       AlphaBlendTable(), weights[k]);
-        }
+        GdiFlush();
+        BlendFrame(mem->pView, older->pView, (size_t)older->width * (size_t)older->height,
+                   AlphaBlendTable(), weights[k]);
         BitBlt(wndDC, 0, 0, W, H, mem->hDC, 0, 0, SRCCOPY);
+        PaceShow(&pace, FADE_FRAME_MS);
     }
     BitBlt(mem->hDC, 0, 0, newer->width, newer->height, newer->hDC, 0, 0, SRCCOPY);
     BitBlt(wndDC, 0, 0, W, H, mem->hDC, 0, 0, SRCCOPY);
+    PaceEnd(&pace);
 }
 
 // Counts the picture entries of a folder listing; false when the folder can't be listed.

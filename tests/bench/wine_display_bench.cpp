@@ -6,7 +6,6 @@
 #include <wincodec.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -220,7 +219,6 @@ int main()
         g.base = Median(base);
         printf("\n%ls (%d x %d)\n", p.file, p.w, p.h);
         Row("  converter alone (BMP written)", g.conv, "WIC decode + scale", g.base);
-        Row("  choose to first fade frame", g.load + g.fade / 6.0, "WIC decode + scale", g.base);
         Row("  choose to end of fade", g.load + g.fade, "WIC decode + scale", g.base);
         Row("  whole category display (20-char line)", g.whole, "WIC decode + scale", g.base);
     }
@@ -247,27 +245,78 @@ int main()
     Row("one fade frame: blend", Median(blend), "memcpy of one surface", Median(copy));
     Row("one fade frame: blend + copy to window", Median(blendCopy), "memcpy of one surface", Median(copy));
 
-    // Typing pace: the bubble's own timestamps of each revealed character.
-    SetNowMenuNum(0);
-    DrawBubble(SerifuLoad());
-    const LONGLONG* t = nullptr;
-    int n = TypingStepTimes(&t);
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    double sum = 0, sq = 0, lo = 1e9, hi = 0;
-    for (int k = 1; k < n; k++) {
-        double g = (t[k] - t[k - 1]) * 1000.0 / f.QuadPart;
-        sum += g;
-        sq += g * g;
-        lo = std::min(lo, g);
-        hi = std::max(hi, g);
+    // From the screen, as the user sees it: switching between the first two categories
+    // (different pictures), the time from the command to the first fade frame on the
+    // screen and the fade frames that appeared; then the typing steps of the 20-character
+    // line and their pace.
+    POINT probe = {W / 2, 300};
+    ClientToScreen(wnd, &probe);
+    RECT spot = {probe.x - 32, probe.y, probe.x + 32, probe.y + 64};
+    std::vector<double> toFrame[2];
+    std::vector<double> frames;
+    for (int r = 0; r < 6; r++) {
+        SCREEN_WATCH watch;
+        if (!ScreenWatchStart(&watch, L"display_bench", spot, probe, 20000)) {
+            printf("screen watcher did not start\n");
+            break;
+        }
+        double a = UnixMsNow();
+        SendMessageW(wnd, WM_COMMAND, CMD_CATEGORY_FIRST + (r % 2), 0);
+        std::vector<SCREEN_CHANGE> seen = ScreenWatchStop(&watch);
+        // Between the picture before and the one after: every distinct view is a fade frame.
+        int n = 0;
+        double first = 0;
+        for (size_t k = 1; k + 1 < seen.size(); k++) {
+            if (seen[k].ms < a || seen[k].hash == seen.back().hash)
+                continue;
+            first = first ? first : seen[k].ms;
+            n++;
+        }
+        if (first) {
+            toFrame[r % 2].push_back(first - a);
+            frames.push_back(n);
+        }
     }
-    int gaps = n - 1;
-    double mean = gaps > 0 ? sum / gaps : 0;
-    double sd = gaps > 1 ? std::sqrt(std::max(0.0, sq / gaps - mean * mean)) : 0;
     printf("\n");
-    Row("typing: mean time per character", mean, "nominal pace", 30.0);
-    printf("%-44s %9.2f ms   (min %.2f, max %.2f, %d characters)\n", "typing: spread (standard deviation)", sd, lo, hi, n);
+    for (int k = 0; k < 2; k++) {
+        if (toFrame[k].empty())
+            continue;
+        std::string what = std::string("command to first fade frame on screen (") + (k ? "12" : "2") + " MP)";
+        Row(what.c_str(), Median(toFrame[k]), "WIC decode + scale", fig[k].base);
+    }
+    if (!frames.empty()) {
+        printf("%-44s %9.0f      of %d drawn (median of %d switches)\n", "fade frames seen on screen", Median(frames),
+               (int)FADE_FRAMES, (int)frames.size());
+    }
+
+    SetNowMenuNum(0);
+    int left = W / 2 - 700;
+    POINT band = {left, 5};
+    ClientToScreen(wnd, &band);
+    RECT text = {band.x, band.y, band.x + 1400, band.y + 40};
+    SCREEN_WATCH watch;
+    if (ScreenWatchStart(&watch, L"display_bench", text, probe, 20000)) {
+        DrawBubble(SerifuLoad());
+        std::vector<SCREEN_CHANGE> seen = ScreenWatchStop(&watch);
+        std::vector<double> at;
+        long dark = 0;
+        for (const SCREEN_CHANGE& c : seen) {
+            if (c.dark > dark)
+                at.push_back(c.ms);
+            dark = c.dark;
+        }
+        std::vector<double> gaps;
+        for (size_t k = 1; k < at.size(); k++)
+            gaps.push_back(at[k] - at[k - 1]);
+        if (!gaps.empty()) {
+            double sum = 0;
+            for (double g : gaps)
+                sum += g;
+            Row("typing on screen: mean time per step", sum / gaps.size(), "nominal pace", (double)TYPING_STEP_MS);
+            printf("%-44s %9d      of 20 characters (median gap %.1f ms)\n", "typing steps seen on screen",
+                   (int)at.size(), Median(gaps));
+        }
+    }
 
     DWORD pid = 0;
     GetWindowThreadProcessId(ConvLink.hConverterWnd, &pid);

@@ -166,11 +166,31 @@ TEST(DisplayBubble, GeometryInA952Window)
     EXPECT_EQ(470, b.pointX[1]);
     EXPECT_EQ(480, b.pointX[2]);
 
-    // A line wider than the window starts left of it and is drawn to end at -left.
-    b = LayoutBubble(952, 952, 2000, false);
-    EXPECT_EQ(-524, b.textLeft);
-    EXPECT_EQ(524 - 2000, TextDrawX(b.textLeft, 2000));
-    EXPECT_EQ(524 - 30, TextDrawX(b.textLeft, 30));
+    // The widest lines that still centre, and one pixel more: the bubble then fills the
+    // band, the text starts at the margin and is cut where the heart begins.
+    b = LayoutBubble(952, 952, 912, false);
+    EXPECT_EQ(20, b.textLeft);
+    EXPECT_EQ(0, b.bodyLeft);
+    EXPECT_EQ(952, b.bodyRight);
+    b = LayoutBubble(952, 952, 913, false);
+    EXPECT_EQ(20, b.textLeft);
+    EXPECT_EQ(0, b.bodyLeft);
+    EXPECT_EQ(952, b.bodyRight);
+    EXPECT_EQ(932, b.clipRight);
+    b = LayoutBubble(952, 952, 812, true);
+    EXPECT_EQ(70, b.textLeft);
+    EXPECT_EQ(952, b.bodyRight);
+    b = LayoutBubble(952, 952, 814, true);      // still fits from the margin: heart right after
+    EXPECT_EQ(20, b.textLeft);
+    EXPECT_EQ(834, b.heartLeft);
+    b = LayoutBubble(952, 952, 5000, true);     // far too wide: heart at the band's end
+    EXPECT_EQ(0, b.bodyLeft);
+    EXPECT_EQ(952, b.bodyRight);
+    EXPECT_EQ(882, b.clipRight);
+    EXPECT_EQ(882, b.heartLeft);
+    EXPECT_EQ(932, b.heartRight);
+    EXPECT_EQ(476, b.pointX[0]);                // the pointer stays at the middle
+    EXPECT_EQ(494, TextDrawX(-524, 30));
     EXPECT_EQ(326, TextDrawX(326, 300));
 }
 
@@ -195,6 +215,16 @@ TEST(DisplayTyping, RevealsWholeCharacters)
     EXPECT_TRUE(TypedPrefixes("").empty());
     std::string longLine(1003, 'w');
     EXPECT_EQ(1003u, TypedPrefixes(longLine.c_str()).size());
+}
+
+TEST(DisplayTyping, OneCharacterPerStepUntilTheLineGetsLong)
+{
+    const int cases[][2] = {{0, 1}, {20, 1}, {60, 1}, {61, 2}, {120, 2}, {121, 3}, {1003, 17}};
+    for (const auto& c : cases) {
+        int per = CharsPerStep(c[0]);
+        EXPECT_EQ(c[1], per) << c[0] << " characters";
+        EXPECT_LE((c[0] + per - 1) / per, (int)TYPING_MAX_STEPS);
+    }
 }
 
 }  // namespace

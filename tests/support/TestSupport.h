@@ -111,3 +111,22 @@ std::vector<HWND> FindProcessBoxes(DWORD pid, DWORD timeoutMs);
 std::wstring BoxText(HWND box);
 std::wstring WindowTitle(HWND wnd);
 bool WaitProcessExit(HANDLE process, DWORD timeoutMs, DWORD* exitCode);
+
+// --- The screen, read from outside (the X11 screen watcher) -------------------------------
+std::string UnixPath(const std::wstring& windowsPath);  // Wine's Linux name of a path
+double UnixMsNow();                                       // the wall clock the watcher logs in
+struct SCREEN_CHANGE {
+    double ms;          // when the grab was taken (UnixMsNow's clock)
+    unsigned hash;      // of the rectangle's pixels
+    COLORREF probe;     // the probe pixel
+    long dark;          // pixels of the rectangle darker than 80 in every channel
+};
+struct SCREEN_WATCH {
+    std::wstring log, stop;
+};
+// Grabs a screen rectangle and a probe pixel (screen coordinates) about a hundred times a
+// second, for at most maxMs; returns once the first grab is in.
+bool ScreenWatchStart(SCREEN_WATCH* w, const wchar_t* name, const RECT& screen, POINT probe, DWORD maxMs);
+// Every change seen so far, in order (the first grab first); Stop ends the watch first.
+std::vector<SCREEN_CHANGE> ScreenWatchSeen(const SCREEN_WATCH* w);
+std::vector<SCREEN_CHANGE> ScreenWatchStop(SCREEN_WATCH* w);

@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "app/MainWnd.h"
@@ -495,4 +496,105 @@ bool WaitProcessExit(HANDLE process, DWORD timeoutMs, DWORD* exitCode)
     if (exitCode)
         GetExitCodeProcess(process, exitCode);
     return true;
+}
+
+// ---------------------------------------------------------------- the screen from outside
+
+std::string UnixPath(const std::wstring& windowsPath)
+{
+    typedef char*(CDECL * UNIX_NAME)(LPCWSTR);
+    UNIX_NAME toUnix = (UNIX_NAME)(void*)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+    if (!toUnix)
+        return std::string();
+    char* s = toUnix(windowsPath.c_str());
+    std::string r = s ? s : "";
+    HeapFree(GetProcessHeap(), 0, s);
+    return r;
+}
+
+double UnixMsNow()
+{
+    // The precise clock is declared for Windows 8 on only; the programs target 7.
+    typedef void(WINAPI * PRECISE)(FILETIME*);
+    static PRECISE precise =
+        (PRECISE)(void*)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime");
+    FILETIME ft;
+    if (precise)
+        precise(&ft);
+    else
+        GetSystemTimeAsFileTime(&ft);
+    ULONGLONG t = ((ULONGLONG)ft.dwHighDateTime << 32) | ft.dwLowDateTime;
+    return (double)(t - 116444736000000000ULL) / 10000.0;
+}
+
+bool ScreenWatchStart(SCREEN_WATCH* w, const wchar_t* name, const RECT& screen, POINT probe, DWORD maxMs)
+{
+    std::wstring tool = TestBuildDir() + L"\\tests\\screen_watch";
+    std::wstring root = TestBuildDir() + L"\\scratch";
+    CreateDirectoryW(root.c_str(), nullptr);
+    w->log = root + L"\\" + name + L".screen.log";
+    w->stop = root + L"\\" + name + L".screen.stop";
+    DeleteFileW(w->log.c_str());
+    DeleteFileW(w->stop.c_str());
+    if (!FileExists(tool))
+        return false;
+    wchar_t nums[128];
+    wsprintfW(nums, L" %d %d %d %d %d %d", (int)screen.left, (int)screen.top, (int)(screen.right - screen.left),
+              (int)(screen.bottom - screen.top), (int)probe.x, (int)probe.y);
+    std::wstring cmd = L"\"" + tool + L"\" -o \"" + Utf8ToWide(UnixPath(w->log)) + L"\" -s \"" +
+                       Utf8ToWide(UnixPath(w->stop)) + L"\" -t " + std::to_wstring(maxMs) + nums;
+    // Wine starts a Linux program without a process handle to wait on: it reports through
+    // its log, and ends by itself at the stop file or after maxMs.
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(tool.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    std::string text;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        if (ReadBytes(w->log, &text) && text.find('\n') != std::string::npos)
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+std::vector<SCREEN_CHANGE> ScreenWatchSeen(const SCREEN_WATCH* w)
+{
+    std::string text;
+    ReadBytes(w->log, &text);
+    std::vector<SCREEN_CHANGE> seen;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t eol = text.find('\n', at);
+        if (eol == std::string::npos)
+            break;      // a line still being written
+        std::string line = text.substr(at, eol - at);
+        at = eol + 1;
+        SCREEN_CHANGE c = {};
+        unsigned rgb = 0;
+        if (sscanf(line.c_str(), "%lf %x %x %ld", &c.ms, &c.hash, &rgb, &c.dark) == 4) {
+            c.probe = RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
+            seen.push_back(c);
+        }
+    }
+    return seen;
+}
+
+std::vector<SCREEN_CHANGE> ScreenWatchStop(SCREEN_WATCH* w)
+{
+    WriteBytes(w->stop, "stop");
+    std::string text;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        if (ReadBytes(w->log, &text) && text.find("end ") != std::string::npos)
+            break;
+        Sleep(10);
+    }
+    return ScreenWatchSeen(w);
 }

@@ -99,18 +99,6 @@ std::vector<std::string> MonitorLines(DEBUG_MONITOR* m, DWORD pid, const std::st
 
 // ---------------------------------------------------------------- the drop source
 
-std::string UnixPath(const std::wstring& windowsPath)
-{
-    typedef char*(CDECL * UNIX_NAME)(LPCWSTR);
-    UNIX_NAME toUnix = (UNIX_NAME)(void*)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
-    if (!toUnix)
-        return std::string();
-    char* s = toUnix(windowsPath.c_str());
-    std::string r = s ? s : "";
-    HeapFree(GetProcessHeap(), 0, s);
-    return r;
-}
-
 // Drops the files at a screen point with the Linux drop source. Wine starts a Linux
 // program without giving back a process handle, so the source reports through a file.
 std::string XdndDrop(POINT screen, const std::vector<std::wstring>& files, const std::wstring& resultFile)

@@ -170,6 +170,34 @@ inline bool E2eWaitSettled(HWND wnd, const RECT& rc, const std::function<bool()>
     return false;
 }
 
+// The white run of the bubble body on client row y, left of `right`: [first, last].
+inline void E2eWhiteRun(HWND wnd, int y, int right, int* first, int* last)
+{
+    RECT row = { 0, y, right, y + 1 };
+    std::vector<DWORD> px = E2eGrab(wnd, row);
+    *first = *last = -1;
+    for (int x = 0; x < (int)px.size(); x++)
+        if ((px[x] & 0xFFFFFF) == 0xFFFFFF) {
+            *first = *first < 0 ? x : *first;
+            *last = x;
+        }
+}
+
+// Width of a text in the bubble font, measured the way it is drawn ('&' is a character).
+inline int E2eTextWidth(const wchar_t* text)
+{
+    HFONT font = CreateFontW(50, 0, 0, 0, 700, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_STROKE_PRECIS,
+                             CLIP_STROKE_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE sz = { 0, 0 };
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &sz);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(font);
+    return sz.cx;
+}
+
 inline std::wstring E2eHex(COLORREF c)
 {
     wchar_t b[16];

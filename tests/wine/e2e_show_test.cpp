@@ -74,35 +74,6 @@ protected:
         return E2eWaitSettled(run.main, Band(), [&] { return E2eScreenPixel(run.main, W / 2, 110) == PICTURE; }, 10000);
     }
 
-    // Text width of the line in the bubble font, measured as the program measures it.
-    int LineWidth()
-    {
-        HFONT font = CreateFontW(50, 0, 0, 0, 700, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_STROKE_PRECIS,
-                                 CLIP_STROKE_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, font);
-        RECT rc = { 0, 0, 0, 0 };
-        DrawTextW(dc, LINE, -1, &rc, DT_CALCRECT);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        DeleteObject(font);
-        return rc.right - rc.left;
-    }
-
-    // The white run of the bubble body on row y, from the screen: [first, last].
-    void WhiteRun(int y, int* first, int* last)
-    {
-        RECT row = { 0, y, Band().right, y + 1 };
-        std::vector<DWORD> px = E2eGrab(run.main, row);
-        *first = *last = -1;
-        for (int x = 0; x < (int)px.size(); x++)
-            if ((px[x] & 0xFFFFFF) == 0xFFFFFF) {
-                if (*first < 0)
-                    *first = x;
-                *last = x;
-            }
-    }
-
     void CloseAndExpectBothEnd()
     {
         DWORD code = 99;
@@ -129,10 +100,10 @@ TEST_F(e2eShow, PictureMarginsBubbleAndPointerOnTheScreen)
     EXPECT_SCREEN(BACK, 300, 100);
 
     // The bubble: a white body around the typed line, centred in the window.
-    int tw = LineWidth();
+    int tw = E2eTextWidth(LINE);
     ASSERT_GT(tw, 60);
     int first, last;
-    WhiteRun(25, &first, &last);
+    E2eWhiteRun(run.main, 25, Band().right, &first, &last);
     int textLeft = (int)((float)(W - tw) / 2.0f);
     EXPECT_NEAR(textLeft - 20, first, 2);
     EXPECT_NEAR(textLeft + tw + 20 - 1, last, 2);
@@ -206,7 +177,7 @@ TEST_F(e2eShow, UnreadablePictureIsReportedAndThePreviousOneStays)
     EXPECT_SCREEN(BACK, (W - PIC_W) / 2 - 1, 110);
     EXPECT_SCREEN(WHITE, W / 2, 55);
     int first, last;
-    WhiteRun(25, &first, &last);
+    E2eWhiteRun(run.main, 25, Band().right, &first, &last);
     EXPECT_NEAR(W - 1, first + last, 3);
     std::string after;
     ASSERT_TRUE(ReadBytes(BrokenPath(), &after));
