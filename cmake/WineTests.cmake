@@ -53,11 +53,16 @@ foreach(src IN LISTS KP_WINE_TESTS)
   if(TARGET kp_host_tools AND name MATCHES "^e2e_")
     add_dependencies(${name} kp_host_tools)
   endif()
+  # The damaged pictures each go through a whole display, fade and typing included.
+  set(timeout 120)
+  if(name STREQUAL "display_damaged_test")
+    set(timeout 240)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${KP_TEST_DIR}
-    PROPERTIES LABELS wine TIMEOUT 120)
+    PROPERTIES LABELS wine TIMEOUT ${timeout})
 endforeach()
 
 # Benchmarks that run under Wine print figures; they are not tests.

@@ -17,7 +17,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKP_TESTS=ON \
 cmake --build "$build" -j "$jobs"
 
 # The damaged pictures that tests/wine/display_damaged_test.cpp runs through both programs.
-python3 "$root/tools/damaged_pictures.py" "$build/damaged" --count "${KP_DAMAGED_COUNT:-400}" >/dev/null
+python3 "$root/tools/damaged_pictures.py" "$build/damaged" --count "${KP_DAMAGED_COUNT:-300}" >/dev/null
 
 status=0
 ctest --test-dir "$build/native" --output-on-failure -j "$jobs" || status=1
