@@ -270,7 +270,7 @@ int main()
     printf("%-44s %9.2f ms   (min %.2f, max %.2f, %d characters)\n", "typing: spread (standard deviation)", sd, lo, hi, n);
 
     DWORD pid = 0;
-    GetWindowThreadProcessId(ConvLink.hConverterWnd, &pid);
+    GetWindowThreadProcessId(ConverterWindow(), &pid);
     HANDLE conv = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     SIZE_T convPeak = conv ? PeakWorkingSet(conv) : 0;
     if (conv)
