@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 // The shell's own handles: what start-up creates for the main window and shutdown releases.
 struct APP_STATE {
@@ -8,5 +9,8 @@ struct APP_STATE {
     HMENU hMainMenu;            // the menu bar; categories and recent folders add to it
     HMENU hEditMenu;            // 編集(&E)
     HCURSOR hHandCursor;
+    int showing;                // a picture is being shown or a line typed (boxes may be open)
+    HDROP pendingDrop[4];       // drops that arrived meanwhile, taken in turn afterwards
+    int pendingDrops;
 };
 extern APP_STATE App;

@@ -10,10 +10,25 @@
 #include "categories/RecentFolders.h"
 #include "display/Display.h"
 #include "store/Paths.h"
+#include "store/TextFile.h"
 
 // Opened at every start: the usage guide that ships in the parts folder, so it opens
 // (in the user's browser) wherever the program folder was unpacked, even offline.
 #define KP_GUIDE_PAGE "\\部品\\使い方.html"
+
+// A run that was killed leaves half-saved settings and lines files (never counted as
+// pictures, but taking room) and its last conversion behind.
+static void SweepLeftovers()
+{
+    char folder[KP_PATH_BYTES];
+    if (ProgramPath(folder, sizeof folder, KP_SETTINGS_DIR))
+        SweepSaveLeftovers(folder);
+    for (int i = 0; i < CategoryCount(); i++) {
+        if (CategoryFolderPath(i, folder, sizeof folder))
+            SweepSaveLeftovers(folder);
+    }
+    DeleteConversionOutput();
+}
 
 // Everything is loaded here, once, in this order.
 void MainWnd_Create()
@@ -28,6 +43,9 @@ void MainWnd_Create()
         EdgeRemoveDirectory(KP_FILEMAP_DIR);
         ExitProcess(0);
     }
+    // Started first and not waited for: it gets ready while the window is built, and its
+    // window is looked for when the first picture needs it.
+    ConverterStart();
     char guide[KP_PATH_BYTES];
     if (ProgramPath(guide, sizeof(guide), KP_GUIDE_PAGE))
         EdgeShellOpen(wnd, guide);
@@ -38,6 +56,7 @@ void MainWnd_Create()
     CreateSurfaces();
 
     LoadCategoryList();
+    SweepLeftovers();
     BuildRecentMenu();
     BuildCategoryEntries();
     ComputeMenuRects();
@@ -45,5 +64,4 @@ void MainWnd_Create()
     LoadHeart();
 
     SetWindowPos(wnd, HWND_TOP, 10, 10, 0, 0, SWP_NOSIZE);
-    ConverterStart();
 }

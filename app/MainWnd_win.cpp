@@ -1,5 +1,7 @@
 #include "app/MainWnd.h"
 
+#include <string.h>
+
 #include "app/AppState.h"
 #include "base/CommandIds.h"
 #include "base/Limits.h"
@@ -28,44 +30,112 @@ static void MainWnd_MouseMove()
     SetCursor(App.hHandCursor);
 }
 
+// The window is gone when a nested loop (a message box, the colour dialog) let the user
+// close it: the shutdown has run, so nothing more is drawn.
+static bool WindowGone()
+{
+    return !IsWindow(MainWindow());
+}
+
 // A new line of the selected category typed into the bubble; the paint that follows
 // shows the composition whole.
 static void NewLine()
 {
-    DrawBubble(SerifuLoad());
+    const char* line = SerifuLoad();
+    if (WindowGone())
+        return;
+    DrawBubble(line);
     InvalidateRect(MainWindow(), nullptr, FALSE);
+}
+
+static void MainWnd_DropAndShow(HDROP drop);
+
+// While a picture is shown or a line typed, a message box of theirs runs its own loop (the
+// unreadable-picture box has no owner, so the window stays usable): a category, a click, a
+// colour change or a removal arriving then would start a second display inside the first.
+// They are ignored; drops wait and are taken when the display is over.
+static bool ShowingBegins()
+{
+    if (App.showing > 0)
+        return false;
+    App.showing++;
+    return true;
+}
+
+static void ShowingEnds()
+{
+    App.showing--;
+    while (App.showing == 0 && App.pendingDrops > 0) {
+        HDROP drop = App.pendingDrop[0];
+        App.pendingDrops--;
+        memmove(App.pendingDrop, App.pendingDrop + 1, App.pendingDrops * sizeof(HDROP));
+        if (WindowGone())
+            DragFinish(drop);
+        else
+            MainWnd_DropAndShow(drop);
+    }
 }
 
 // A category entry: it becomes the selection and one of its pictures is shown.
 static void SelectCategory(int i)
 {
+    if (!ShowingBegins())
+        return;
     TraceValues("III", i, 0, 0, 0, 0);
     SetNowMenuNum(i);
     char folder[KP_PATH_BYTES];
     bool hasFolder = CategoryFolderPath(i, folder, sizeof folder);
-    if (Hyouji(i, hasFolder ? folder : nullptr, CategoryName(i)))
+    if (Hyouji(i, hasFolder ? folder : nullptr, CategoryName(i)) && !WindowGone())
         NewLine();
+    ShowingEnds();
 }
 
 // A click anywhere types a new line over the picture already shown.
 static void MainWnd_LButtonDown(WPARAM keys, int x, int y)
 {
+    if (!ShowingBegins())
+        return;
     TraceValues("●●●　MainWnd_LButtonDown　●●●glNowMenuNum", NowMenuNum(), 0, 0, 0, 0);
     NewLine();
+    ShowingEnds();
 }
 
 static void MainWnd_DropAndShow(HDROP drop)
 {
-    if (MainWnd_DropFiles(drop))
+    if (App.showing > 0) {
+        if (App.pendingDrops < (int)(sizeof App.pendingDrop / sizeof App.pendingDrop[0]))
+            App.pendingDrop[App.pendingDrops++] = drop;
+        else
+            DragFinish(drop);
+        return;
+    }
+    ShowingBegins();
+    if (MainWnd_DropFiles(drop) && !WindowGone())
         NewLine();
+    ShowingEnds();
 }
 
 static void MainWnd_BackColour_MenuClick()
 {
+    if (!ShowingBegins())
+        return;
     char selected[KP_PATH_BYTES];
     CategoryFolderPath(NowMenuNum(), selected, sizeof selected);
-    if (ChangeBackgroundColour(selected))
+    if (ChangeBackgroundColour(selected) && !WindowGone())
         NewLine();
+    ShowingEnds();
+}
+
+static void MainWnd_RightClick(WPARAM keys, int x, int y)
+{
+    if (App.showing == 0)
+        PopUpMenu(keys, x, y);
+}
+
+static void MainWnd_RemovePicture()
+{
+    if (App.showing == 0)
+        MainWnd_RemovePicture_MenuClick();
 }
 
 static void MainWnd_EditCommand(UINT id)
@@ -73,7 +143,7 @@ static void MainWnd_EditCommand(UINT id)
     switch (id) {
     case CMD_ADD_PICTURE: MainWnd_AddPicture_MenuClick(); break;
     case CMD_PICTURE_NAME: MainWnd_PictureName_MenuClick(); break;
-    case CMD_REMOVE_PICTURE: MainWnd_RemovePicture_MenuClick(); break;
+    case CMD_REMOVE_PICTURE: MainWnd_RemovePicture(); break;
     case CMD_DELETE_PICTURE: MainWnd_DeletePicture_MenuClick(); break;
     case CMD_COPY_PICTURE: MainWnd_CopyPicture_MenuClick(); break;
     case CMD_ADD_LINES: MainWnd_AddLines_MenuClick(); break;
@@ -128,7 +198,7 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONUP:
         return 0;
     case WM_RBUTTONDOWN:
-        PopUpMenu(wParam, x, y);
+        MainWnd_RightClick(wParam, x, y);
         return 0;
     case WM_DROPFILES:
         MainWnd_DropAndShow((HDROP)wParam);

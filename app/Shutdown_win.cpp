@@ -19,11 +19,11 @@ void MainWnd_Destroy()
     ReleaseSurfaces();
     SaveRecentFolders();
 
-    char path[KP_PATH_BYTES];
-    ProgramPath(path, sizeof(path), KP_GAZOU_BMP);
-    EdgeDeleteFile(path);
-    RemoveFileMapFolder();
+    // The converter goes first: one still busy with a picture that timed out would otherwise
+    // write the conversion output (or its partial file) after it was deleted.
     ConverterStop();
+    DeleteConversionOutput();
+    RemoveFileMapFolder();
     SaveHeartFlag();
 
     // The menu bar takes the Edit and recent folders popups with it.

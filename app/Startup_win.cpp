@@ -66,7 +66,8 @@ static void RegisterMainClass(HINSTANCE inst)
 }
 
 // The order is the one every start has always had; each subsystem starts from a fresh
-// record (tests bring the window up more than once in one process).
+// record (tests bring the window up more than once in one process). Null when the program
+// ends without a window.
 HWND KotopaneStartup(HINSTANCE inst)
 {
     App = APP_STATE();
@@ -83,7 +84,10 @@ HWND KotopaneStartup(HINSTANCE inst)
     CategoriesStart(App.hMainMenu);
     RegisterDialogClass(App.hBackBrush);
 
-    StoreStart();
+    // A folder that can't be named in code page 932 ends the program before anything is
+    // created: every path would otherwise land somewhere else.
+    if (!StoreStart())
+        return nullptr;
     LinesStart();
     DisplayStart();
     App.hHandCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_HAND);
@@ -97,11 +101,19 @@ HWND KotopaneStartup(HINSTANCE inst)
                               CW_USEDEFAULT, CW_USEDEFAULT, 1002, 720, nullptr, nullptr, inst, nullptr);
 }
 
+// The program ends only through the main window's destruction, whose shutdown saves
+// everything and posts the one quit that ends this loop. A quit from anywhere else while
+// the window lives (passed on by a nested loop, or sent by another program) closes the
+// window first, as the user would.
 int KotopaneMessageLoop()
 {
     MSG msg;
     for (;;) {
         BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0 && MainWindow() && IsWindow(MainWindow())) {
+            DestroyWindow(MainWindow());
+            continue;
+        }
         if (r == 0 || r == -1)
             break;
         TranslateMessage(&msg);

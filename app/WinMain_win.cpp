@@ -22,7 +22,8 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int)
 {
     if (AnotherInstanceRunning())
         return 0;
-    KotopaneStartup(inst);
+    if (!KotopaneStartup(inst))
+        return 0;
     KotopaneMessageLoop();
     return 0;
 }

@@ -9,6 +9,9 @@
 // and at the end WM_DESTROY, which ends the converter.
 #define CONVERTER_CLASS L"QX5ConverterWindow"
 #define CONVERTER_TITLE L"圧縮ファイルBMP変換だぞ"
+// The converter writes the BMP under the destination's name followed by this, and renames it
+// when it is whole; a converter ended mid-write leaves that partial file behind.
+#define CONVERTER_PARTIAL_SUFFIX ".qx5tmp"
 
 enum {
     CONVERTER_DEST_BYTES = 260,

@@ -19,6 +19,8 @@ BOOL EdgeCopyFile(const char* from, const char* to, BOOL failIfExists);
 // Replaces `to` by `from` (same folder), writing through to disk.
 BOOL EdgeReplaceFile(const char* from, const char* to);
 BOOL EdgePathIsDirectory(const char* path);
+// Both paths name one existing file (the same volume and file index), whatever their spelling.
+BOOL EdgeSameFile(const char* a, const char* b);
 DWORD EdgeGetCurrentDirectory(char* out, int cap);
 
 struct EDGE_FIND_DATA {
@@ -34,6 +36,9 @@ int EdgeMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 int EdgeMessageBoxWide(HWND owner, const wchar_t* text, const char* caption, UINT type);
 // ShellExecute with the verb "open", no parameters, no directory, SW_SHOWNORMAL.
 HINSTANCE EdgeShellOpen(HWND owner, const char* file);
+// The same hand-off for a program, keeping the process it started (null when none):
+// the caller owns the handle. The shell shows no error box of its own.
+HANDLE EdgeShellOpenProcess(HWND owner, const char* file);
 
 HWND EdgeCreateWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style,
                         int x, int y, int w, int h, HWND parent, HMENU menu, HINSTANCE inst, void* param);

@@ -143,6 +143,29 @@ BOOL EdgePathIsDirectory(const char* path)
     return ok ? TRUE : FALSE;
 }
 
+static BOOL FileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* info)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    HANDLE h = CreateFileW(w.p, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    WideClose(&w);
+    if (h == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL ok = GetFileInformationByHandle(h, info);
+    CloseHandle(h);
+    return ok;
+}
+
+BOOL EdgeSameFile(const char* a, const char* b)
+{
+    BY_HANDLE_FILE_INFORMATION ia, ib;
+    if (!FileIdentity(a, &ia) || !FileIdentity(b, &ib))
+        return FALSE;
+    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh
+           && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
 DWORD EdgeGetCurrentDirectory(char* out, int cap)
 {
     wchar_t buf[MAX_PATH + 1];
@@ -213,6 +236,22 @@ HINSTANCE EdgeShellOpen(HWND owner, const char* file)
     HINSTANCE r = ShellExecuteW(owner, L"open", w.p, nullptr, nullptr, SW_SHOWNORMAL);
     WideClose(&w);
     return r;
+}
+
+HANDLE EdgeShellOpenProcess(HWND owner, const char* file)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, file);
+    SHELLEXECUTEINFOW sei = {};
+    sei.cbSize = sizeof sei;
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    sei.hwnd = owner;
+    sei.lpVerb = L"open";
+    sei.lpFile = w.p;
+    sei.nShow = SW_SHOWNORMAL;
+    BOOL ok = w.p && *w.p && ShellExecuteExW(&sei);
+    WideClose(&w);
+    return ok ? sei.hProcess : nullptr;
 }
 
 HWND EdgeCreateWindowEx(DWORD exStyle, const char* className, const char* title, DWORD style,

@@ -5,13 +5,22 @@
 #include "base/Limits.h"
 
 // The link to the converter QX5.exe, which turns every picture into a BMP file that the
-// surfaces load. Its bounds keep a converter that stops answering from freezing the program.
+// surfaces load. Kotopane talks only to the converter process it started itself, keeps at
+// most one, and holds it in a job that ends it whenever Kotopane ends, killed or not.
+// Its bounds keep a converter that stops answering from freezing the program.
 struct CONVERTER_LINK {
-    DWORD searchMs;        // how long the start keeps looking for the converter's window
-    DWORD answerMs;        // destination, window texts and the end request
+    DWORD searchMs;        // how long after its start the converter's window is waited for
+    DWORD answerMs;        // destination, the end request, the end itself
     DWORD convertMs;       // one conversion
     int restartPending;    // it stopped answering: replace it before the next request
-    HWND hConverterWnd;
+    HWND hConverterWnd;    // the window of our converter process, once found
+    HANDLE hProcess;       // the converter process we started
+    DWORD pid;
+    HANDLE hJob;           // kill-on-close: the converter never outlives Kotopane
+    ULONGLONG startTick;   // when it was started; the window search is bounded from here
+    int waited;            // the bounded wait for this process's window is used up
+    int givenUp;           // it could not be started: no more starts, no more waits
+    int reported;          // the user has been told once
     char converterPath[KP_PATH_BYTES];       // the program the link starts
     char convOutBlock[CONVERTER_DEST_BYTES];
     char convSrcPath[KP_PATH_BYTES];
@@ -22,7 +31,13 @@ extern CONVERTER_LINK ConvLink;
 void ConverterSetPath(const char* exePath);
 bool ConverterPresent();                       // the program file opens for reading
 void ConverterReportMissing();                 // the message box; the caller ends the process
-void ConverterStart();                         // ShellExecute, wait, window search
+// Starts the converter and returns at once: its window is found when it is first needed.
+void ConverterStart();
+// The window of the converter this program started; waits for it (bounded from the start)
+// only the first time. Null when there is none to talk to.
+HWND ConverterWindow();
 // Asks the converter for a BMP at dst from src. False when it did not answer in time.
 bool ConverterConvert(const char* dst, const char* src);
-void ConverterStop();                          // WM_DESTROY to the converter window
+// Ends the converter and waits (bounded) until its process is gone, so nothing it was
+// writing appears after this returns.
+void ConverterStop();

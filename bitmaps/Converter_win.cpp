@@ -9,15 +9,15 @@
 
 // A 48-megapixel photo takes the converter about two seconds under Wine on a slow machine;
 // ten seconds leaves room for a busy one and still gives the user the program back.
-CONVERTER_LINK ConvLink = {5000, 2000, 10000, 0, nullptr, {}, {}, {}};
+CONVERTER_LINK ConvLink = {5000, 2000, 10000, 0, nullptr, nullptr, 0, nullptr, 0, 0, 0, 0, {}, {}, {}};
 
-// A window that takes longer than SEARCH_TEXT_MS to tell its title is not our converter
-// (that one answers at once), and must not hold up the search.
-enum { SEARCH_STEPS = 1025, SEARCH_TEXT_MAX = 1256, SEARCH_POLL_MS = 20, SEARCH_TEXT_MS = 250 };
+enum { SEARCH_POLL_MS = 20, SEARCH_TEXT_MAX = 64 };
 
-// A path that does not fit is no converter's.
+// A path that does not fit is no converter's. A new path is a new start: it may be tried.
 void ConverterSetPath(const char* exePath)
 {
+    ConvLink.givenUp = 0;
+    ConvLink.reported = 0;
     ConvLink.converterPath[0] = 0;
     if (strlen(exePath) < sizeof(ConvLink.converterPath))
         strcpy(ConvLink.converterPath, exePath);
@@ -40,104 +40,169 @@ void ConverterReportMissing()
                    "（；‘ v‘）/部品がありません。", MB_OK);
 }
 
-// Asks a window for its text with a time limit: a hung program elsewhere must not stop the search.
-static bool ConverterHasTitle(HWND wnd, const wchar_t* title)
+// Said once per run: every later picture fails at once, without a wait of its own.
+static void ConverterReportNotStarting()
 {
-    DWORD_PTR len = 0;
-    if (!SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, SEARCH_TEXT_MS, &len) || len == 0)
-        return false;
-    wchar_t text[SEARCH_TEXT_MAX];
-    WPARAM count = len + 1 < (DWORD_PTR)SEARCH_TEXT_MAX ? len + 1 : (WPARAM)SEARCH_TEXT_MAX;
-    DWORD_PTR got = 0;
-    text[0] = 0;
-    if (!SendMessageTimeoutW(wnd, WM_GETTEXT, count, (LPARAM)text, SMTO_ABORTIFHUNG, SEARCH_TEXT_MS, &got))
-        return false;
-    text[SEARCH_TEXT_MAX - 1] = 0;
-    return wcscmp(text, title) == 0;
+    if (ConvLink.reported)
+        return;
+    ConvLink.reported = 1;
+    EdgeMessageBox(MainWindow(),
+                   "部品フォルダのQX5.exe（画像を変換するプログラム）が起動しないため、画像を表示できません。\r\n"
+                   "Kotopaneをいったん閉じて、もう一度起動してください。",
+                   "（；‘ v‘）/部品が動きません。", MB_OK | MB_TOPMOST);
 }
 
-static HWND ConverterSearchPass(UINT dir, const wchar_t* title)
+// A job that ends its processes when its last handle closes, which happens when Kotopane
+// ends in any way, a crash or a forced end included.
+static HANDLE KillOnCloseJob()
 {
-    HWND cur = MainWindow();
-    for (int i = 0; i < SEARCH_STEPS && cur; i++) {
-        cur = GetWindow(cur, dir);
-        if (cur && ConverterHasTitle(cur, title))
-            return cur;
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job)
+        return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION info = {};
+    info.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &info, sizeof info)) {
+        CloseHandle(job);
+        return nullptr;
     }
-    return nullptr;
+    return job;
 }
 
-// Passes alternate between the windows above and below the main window. Instead of one
-// fixed wait before a single search, passes repeat every 20 ms until the window appears or
-// ConvLink.searchMs (5 s) has gone by, so a quick start is found quickly and a slow one
-// still is.
-static HWND ConverterSearch()
+static bool ProcessRunning(HANDLE proc)
 {
-    const wchar_t* title = CONVERTER_TITLE;
-    ULONGLONG start = GetTickCount64();
-    for (;;) {
-        HWND found = ConverterSearchPass(GW_HWNDPREV, title);
-        if (!found)
-            found = ConverterSearchPass(GW_HWNDNEXT, title);
-        if (found)
-            return found;
-        if (GetTickCount64() - start >= ConvLink.searchMs)
-            return nullptr;
-        Sleep(SEARCH_POLL_MS);
-    }
+    return proc && WaitForSingleObject(proc, 0) == WAIT_TIMEOUT;
 }
 
-// Ends the process behind a converter window that stopped answering. Only a QX5.exe of
-// another process is ended: a stranger that took over the handle is left alone.
-static void ConverterTerminate(HWND wnd)
+struct OWN_WINDOW_SEARCH {
+    DWORD pid;
+    HWND found;
+};
+
+// Only the converter's window of the process this program started: a converter left over
+// from another run, or anybody else's window of that title, is never talked to.
+static BOOL CALLBACK OwnConverterWindow(HWND wnd, LPARAM lp)
 {
+    OWN_WINDOW_SEARCH* s = (OWN_WINDOW_SEARCH*)lp;
     DWORD pid = 0;
     GetWindowThreadProcessId(wnd, &pid);
-    if (!pid || pid == GetCurrentProcessId())
-        return;
-    HANDLE proc = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (!proc)
-        return;
-    wchar_t image[MAX_PATH * 2];
-    DWORD n = MAX_PATH * 2;
-    if (QueryFullProcessImageNameW(proc, 0, image, &n)) {
-        const wchar_t* name = image;
-        for (const wchar_t* p = image; *p; p++)
-            if (*p == L'\\' || *p == L'/')
-                name = p + 1;
-        if (_wcsicmp(name, L"QX5.exe") == 0) {
-            TerminateProcess(proc, 1);
-            WaitForSingleObject(proc, ConvLink.answerMs);
-        }
-    }
-    CloseHandle(proc);
+    if (pid != s->pid)
+        return TRUE;
+    wchar_t text[SEARCH_TEXT_MAX];
+    if (!GetClassNameW(wnd, text, SEARCH_TEXT_MAX) || wcscmp(text, CONVERTER_CLASS) != 0)
+        return TRUE;
+    // Another process's title is read from the system, without a message that could hang.
+    if (!GetWindowTextW(wnd, text, SEARCH_TEXT_MAX) || wcscmp(text, CONVERTER_TITLE) != 0)
+        return TRUE;
+    s->found = wnd;
+    return FALSE;
 }
 
+static void ConverterForget()
+{
+    if (ConvLink.hProcess)
+        CloseHandle(ConvLink.hProcess);
+    // Closing the job ends whatever might still be in it.
+    if (ConvLink.hJob)
+        CloseHandle(ConvLink.hJob);
+    ConvLink.hProcess = nullptr;
+    ConvLink.hJob = nullptr;
+    ConvLink.pid = 0;
+    ConvLink.hConverterWnd = nullptr;
+    ConvLink.restartPending = 0;
+    ConvLink.waited = 0;
+}
+
+// Started with the shell's "open" as ever, but the process is kept: it goes into the job
+// at once, and its window is looked for only when a picture needs it.
 void ConverterStart()
 {
     ConvLink.hConverterWnd = nullptr;
     ConvLink.restartPending = 0;
-    if (!ConvLink.converterPath[0])
+    ConvLink.waited = 0;
+    // At most one converter: the caller ends the old one first.
+    if (ConvLink.hProcess || ConvLink.givenUp || !ConvLink.converterPath[0])
         return;
-    EdgeShellOpen(MainWindow(), ConvLink.converterPath);
-    ConvLink.hConverterWnd = ConverterSearch();
+    HANDLE proc = EdgeShellOpenProcess(MainWindow(), ConvLink.converterPath);
+    if (!proc) {
+        ConvLink.givenUp = 1;
+        ConverterReportNotStarting();
+        return;
+    }
+    ConvLink.hJob = KillOnCloseJob();
+    if (ConvLink.hJob && !AssignProcessToJobObject(ConvLink.hJob, proc)) {
+        CloseHandle(ConvLink.hJob);
+        ConvLink.hJob = nullptr;
+    }
+    ConvLink.hProcess = proc;
+    ConvLink.pid = GetProcessId(proc);
+    ConvLink.startTick = GetTickCount64();
 }
 
-// A converter that timed out is ended and a new one started; one whose window is gone
-// (it ended or crashed) is simply started again.
-static void ConverterRestart()
+HWND ConverterWindow()
 {
-    HWND old = ConvLink.hConverterWnd;
-    if (old && IsWindow(old))
-        ConverterTerminate(old);
-    ConverterStart();
+    HWND wnd = ConvLink.hConverterWnd;
+    if (wnd && IsWindow(wnd) && (!ConvLink.hProcess || ProcessRunning(ConvLink.hProcess)))
+        return wnd;
+    ConvLink.hConverterWnd = nullptr;
+    if (!ConvLink.hProcess)
+        return nullptr;
+    ULONGLONG deadline = ConvLink.startTick + ConvLink.searchMs;
+    for (;;) {
+        OWN_WINDOW_SEARCH s = { ConvLink.pid, nullptr };
+        EnumWindows(OwnConverterWindow, (LPARAM)&s);
+        if (s.found) {
+            ConvLink.hConverterWnd = s.found;
+            return s.found;
+        }
+        if (!ProcessRunning(ConvLink.hProcess)) {
+            // It ended before it had a window: starting it again would end the same way.
+            ConverterForget();
+            ConvLink.givenUp = 1;
+            ConverterReportNotStarting();
+            return nullptr;
+        }
+        ULONGLONG now = GetTickCount64();
+        if (ConvLink.waited || now >= deadline)
+            break;
+        DWORD left = (DWORD)(deadline - now);
+        // Wakes at once when the process ends.
+        WaitForSingleObject(ConvLink.hProcess, left < SEARCH_POLL_MS ? left : (DWORD)SEARCH_POLL_MS);
+    }
+    // Still running without a window: later pictures look again, but never wait again,
+    // and no second converter is started beside it.
+    ConvLink.waited = 1;
+    ConverterReportNotStarting();
+    return nullptr;
+}
+
+// Asks our converter to end, then makes sure its process is gone; a converter that does
+// not answer, or a process without a window yet, is ended from outside.
+static void ConverterEnd()
+{
+    HWND conv = ConvLink.hConverterWnd;
+    HANDLE proc = ConvLink.hProcess;
+    DWORD_PTR result = 0;
+    bool running = proc ? ProcessRunning(proc) : true;
+    if (running && conv && IsWindow(conv) && !ConvLink.restartPending
+        && SendMessageTimeoutW(conv, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, ConvLink.answerMs, &result))
+        running = proc && WaitForSingleObject(proc, ConvLink.answerMs) != WAIT_OBJECT_0;
+    if (proc && running) {
+        TerminateProcess(proc, 1);
+        WaitForSingleObject(proc, ConvLink.answerMs);
+    }
+    ConverterForget();
 }
 
 bool ConverterConvert(const char* dst, const char* src)
 {
-    if (ConvLink.restartPending || !ConvLink.hConverterWnd || !IsWindow(ConvLink.hConverterWnd))
-        ConverterRestart();
-    HWND conv = ConvLink.hConverterWnd;
+    // One that stopped answering, or that had a window and went away, is replaced; one
+    // that never got going is not started again and again.
+    bool lost = ConvLink.hProcess && ConvLink.hConverterWnd && !ProcessRunning(ConvLink.hProcess);
+    if (ConvLink.restartPending || lost || (!ConvLink.hProcess && !ConverterWindow())) {
+        ConverterEnd();
+        ConverterStart();
+    }
+    HWND conv = ConverterWindow();
     if (!conv)
         return false;
 
@@ -170,13 +235,5 @@ bool ConverterConvert(const char* dst, const char* src)
 
 void ConverterStop()
 {
-    HWND conv = ConvLink.hConverterWnd;
-    DWORD_PTR result = 0;
-    if (conv && IsWindow(conv)) {
-        if (ConvLink.restartPending
-            || !SendMessageTimeoutW(conv, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, ConvLink.answerMs, &result))
-            ConverterTerminate(conv);
-    }
-    ConvLink.hConverterWnd = nullptr;
-    ConvLink.restartPending = 0;
+    ConverterEnd();
 }

@@ -15,6 +15,14 @@ struct WINDOW_SLOT {
 };
 enum { SLOT_MENUTSUIKA = 0, SLOT_MENUSAKUJO, SLOT_KINOU, DIALOG_SLOTS };
 
+// A dialog's loop while it runs: DialogClose marks it done.
+struct DIALOG_RUN {
+    HWND dlg;
+    int done;
+    int code;
+    DIALOG_RUN* outer;
+};
+
 struct CATEGORIES_STATE {
     HMENU hMainMenu;                    // the menu bar, given at start-up
     char glMenuName[CATEGORY_MAX][CATEGORY_NAME_BYTES];
@@ -22,6 +30,7 @@ struct CATEGORIES_STATE {
     int glNowMenuNum;
     RECT glMenuRect[CATEGORY_MAX];      // each entry on the bar, client coordinates
     WINDOW_SLOT slot[DIALOG_SLOTS];     // the three dialogs
+    DIALOG_RUN* dialogRun;              // the innermost dialog loop running, if any
     char glRecentFolder[RECENT_SLOTS][RECENT_SLOT_BYTES];
     HMENU hRecentPopup;                 // フォルダ(&O)
 };

@@ -31,7 +31,7 @@ int LoadCategoryNames(const CATEGORY_LIST_SOURCE* src, char names[][CATEGORY_NAM
             continue;
         }
         // A name that could reach outside the settings folder is never looked up.
-        if (!IsCategoryFolderName(line) || !src->folderExists(src->ctx, line)) {
+        if (!IsStoredCategoryName(line) || !src->folderExists(src->ctx, line)) {
             src->reportMissing(src->ctx, line);
             continue;
         }
@@ -56,13 +56,16 @@ static bool SameAsciiNoCase(const char* a, size_t len, const char* word)
     return true;
 }
 
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, with or without an extension.
+// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices, with or without an extension, and
+// with spaces after them (Windows drops those).
 static bool IsDeviceName(const char* name)
 {
     size_t stem = strlen(name);
     const char* dot = strchr(name, '.');
     if (dot)
         stem = (size_t)(dot - name);
+    while (stem > 0 && name[stem - 1] == ' ')
+        stem--;
     static const char* const kDevices[] = { "CON", "PRN", "AUX", "NUL" };
     for (const char* d : kDevices) {
         if (SameAsciiNoCase(name, stem, d))
@@ -84,6 +87,30 @@ bool IsCategoryFolderName(const char* name)
     if (last == ' ' || last == '.')
         return false;
     return !IsDeviceName(name);
+}
+
+// Neither byte can be the trail byte of a two-byte character.
+size_t CategoryFolderNameLength(const char* name)
+{
+    size_t n = strlen(name);
+    while (n > 0 && (name[n - 1] == ' ' || name[n - 1] == '.'))
+        n--;
+    return n;
+}
+
+bool IsStoredCategoryName(const char* name)
+{
+    if (!IsPlainFolderName(name))
+        return false;
+    size_t n = CategoryFolderNameLength(name);
+    if (n == 0)
+        return false;   // " " or "..." would be the settings folder itself
+    char folder[CATEGORY_LINE_BYTES];
+    if (n >= sizeof folder)
+        return false;
+    memcpy(folder, name, n);
+    folder[n] = 0;
+    return !IsDeviceName(folder);
 }
 
 int CategoryAtPointRule(const int (*rects)[4], int count, int x, int y)

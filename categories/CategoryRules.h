@@ -30,6 +30,14 @@ int LoadCategoryNames(const CATEGORY_LIST_SOURCE* src, char names[][CATEGORY_NAM
 // a plain folder name that Windows keeps as it is (no trailing space or dot, no device name).
 bool IsCategoryFolderName(const char* name);
 
+// A name of the menu list that is kept: one that names a folder inside the settings folder
+// and nothing else. A trailing space or dot is allowed here (the user may have written one;
+// Windows opens the folder without it), separators, "." and "..", device names and control
+// bytes are not.
+bool IsStoredCategoryName(const char* name);
+// Length of the folder name Windows opens for a category name: without trailing spaces and dots.
+size_t CategoryFolderNameLength(const char* name);
+
 // Index of the first rectangle (left, top, right, bottom) holding the point, edges
 // included; -1 when none. The coordinates are taken as signed 16-bit values.
 int CategoryAtPointRule(const int (*rects)[4], int count, int x, int y);

@@ -52,7 +52,9 @@ HWND DialogControl(HWND dlg, int slot, DWORD exStyle, const char* cls, const cha
     return c;
 }
 
-// Runs the dialog of the given kind in a loop of its own until DialogClose ends it.
+// Runs the dialog of the given kind in a loop of its own until DialogClose ends it, or
+// until the dialog's window is gone with its owner. The loop ends by its own flag, never by
+// a WM_QUIT: a quit that reaches it is the program's and is passed on to the main loop.
 int DialogOpen(HWND owner, const char* key)
 {
     const DIALOG_KIND* kind = nullptr;
@@ -69,29 +71,46 @@ int DialogOpen(HWND owner, const char* key)
     Categories.slot[kind->slot].hWnd = dlg;
     if (!dlg)
         return 0;
+    DIALOG_RUN run = { dlg, 0, 0, Categories.dialogRun };
+    Categories.dialogRun = &run;
     SetWindowLongPtrW(dlg, GWLP_WNDPROC, (LONG_PTR)kind->proc);
     SendMessageW(dlg, WM_INITDIALOG, 0, 0);
     ShowWindow(dlg, SW_SHOW);
     EnableWindow(owner, FALSE);
 
     MSG msg = {};
-    for (;;) {
+    while (!run.done && IsWindow(dlg)) {
         BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0 || got == -1)
+        if (got == 0 || got == -1) {
+            if (got == 0)
+                PostQuitMessage((int)msg.wParam);
             break;
+        }
         if (!IsDialogMessageW(dlg, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
     }
-    return (int)msg.wParam;
+    Categories.dialogRun = run.outer;
+    if (IsWindow(owner))
+        EnableWindow(owner, TRUE);
+    if (IsWindow(dlg))
+        DestroyWindow(dlg);
+    return run.code;
 }
 
+// Closing twice (a box of the dialog's own still open when the title-bar button closed
+// it) is harmless: the second call finds no window and no loop.
 void DialogClose(HWND dlg, int code)
 {
+    for (DIALOG_RUN* r = Categories.dialogRun; r; r = r->outer) {
+        if (r->dlg == dlg && !r->done) {
+            r->done = 1;
+            r->code = code;
+        }
+    }
+    if (!IsWindow(dlg))
+        return;
     EnableWindow(GetWindow(dlg, GW_OWNER), TRUE);
     DestroyWindow(dlg);
-    // A queued WM_QUIT, not the thread's quit flag: deleting a category then destroys the
-    // main window, whose own quit must still reach the main loop after this one.
-    PostMessageW(nullptr, WM_QUIT, (WPARAM)code, 0);
 }

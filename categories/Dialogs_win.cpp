@@ -132,6 +132,10 @@ static void MenuTsuika_Add(HWND dlg)
 
     EdgeMessageBox(MainWindow(), "セリフを書き込んでください。複数書くときは「enter」で改行してください。",
                    "（‘ v‘）/", MB_TOPMOST | MB_OK);
+    // The window was closed meanwhile: the shutdown has saved the new category, and the
+    // program is ending. (A dialog closed meanwhile still gets its lines file opened.)
+    if (!IsWindow(MainWindow()))
+        return;
     EdgeShellOpen(MainWindow(), linesFile);
     DialogClose(dlg, 0);
 }
@@ -180,7 +184,8 @@ static void MenuSakujo_Fill(HWND list)
 // shorter menu list. The category's folder stays on disk so it can come back.
 static void MenuSakujo_Delete(HWND dlg)
 {
-    if (EdgeMessageBox(dlg, "本当に削除しますか？", "本当にいいですか？", MB_YESNO) != IDYES)
+    // After each box: a dialog gone meanwhile (with the main window) ends the action there.
+    if (EdgeMessageBox(dlg, "本当に削除しますか？", "本当にいいですか？", MB_YESNO) != IDYES || !IsWindow(dlg))
         return;
     HWND list = GetDlgItem(dlg, ID_MENU_LIST);
     LRESULT sel = SendMessageW(list, LB_GETCURSEL, 0, 0);
@@ -195,10 +200,14 @@ static void MenuSakujo_Delete(HWND dlg)
                    "セリフと画像をまとめたフォルダは削除されません。（復活可能にするためです。）\r\n"
                    "完全に削除したいときは、手動で個人設定フォルダから削除してください。",
                    "お願い<(_ _)>", MB_TOPMOST | MB_OK);
-    EdgeMessageBox(dlg, "いったんKotopaneを閉じます。\r\nあとでKotopaneを再起動させてください。",
-                   "お願い２<(_ _)>", MB_TOPMOST | MB_OK);
+    // The list is shorter now, so the program ends however the boxes were closed: the
+    // entries on the bar no longer match it.
+    if (IsWindow(dlg))
+        EdgeMessageBox(dlg, "いったんKotopaneを閉じます。\r\nあとでKotopaneを再起動させてください。",
+                       "お願い２<(_ _)>", MB_TOPMOST | MB_OK);
     DialogClose(dlg, 0);
-    DestroyWindow(MainWindow());
+    if (IsWindow(MainWindow()))
+        DestroyWindow(MainWindow());
 }
 
 static LRESULT MenuSakujo_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)

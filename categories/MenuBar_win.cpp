@@ -42,10 +42,26 @@ static int MenuListReadLine(void* ctx, int n, char* out, size_t cap)
     return ReadLineTo(out, cap, (const char*)ctx, n);
 }
 
+// Settings folder + the folder name Windows opens for a category name; false when it
+// doesn't fit.
+static bool FolderOfName(const char* name, char* out, size_t cap)
+{
+    char folder[CATEGORY_NAME_BYTES];
+    size_t n = CategoryFolderNameLength(name);
+    if (n >= sizeof folder) {
+        if (cap > 0)
+            out[0] = 0;
+        return false;
+    }
+    memcpy(folder, name, n);
+    folder[n] = 0;
+    return ProgramPath(out, cap, KP_SETTINGS_PREFIX, folder);
+}
+
 static bool MenuListFolderExists(void* ctx, const char* name)
 {
     char path[KP_PATH_BYTES];
-    if (!ProgramPath(path, sizeof path, KP_SETTINGS_PREFIX, name))
+    if (!FolderOfName(name, path, sizeof path))
         return false;
     return EdgePathIsDirectory(path) != FALSE;
 }
@@ -181,7 +197,7 @@ bool CategoryFolderPath(int i, char* out, size_t cap)
         out[0] = 0;
     if (i < 0 || i >= Categories.glMenuSuu || i >= CATEGORY_MAX || Categories.glMenuName[i][0] == 0)
         return false;
-    return ProgramPath(out, cap, KP_SETTINGS_PREFIX, Categories.glMenuName[i]);
+    return FolderOfName(Categories.glMenuName[i], out, cap);
 }
 
 bool CategoryLinesPath(int i, char* out, size_t cap)

@@ -5,6 +5,7 @@
 
 #include "base/Cp932.h"
 #include "base/NumberText.h"
+#include "store/SaveTemp.h"
 
 // Products and quotients in double, each stored in single precision: a 953 x 611 picture in a
 // 952 x 610 box comes out 951 x 610, as it always has.
@@ -41,6 +42,9 @@ PICTURE_PLACE PlacePicture(int boxW, int boxH, int iw, int ih)
 bool IsPictureEntry(const char* name)
 {
     if (strlen(name) < 4)
+        return false;
+    // A save cut short by a killed run is no picture, whatever its target was.
+    if (IsSaveTempName(name))
         return false;
     return Cp932CompareNoCase(Cp932FindExtension(name), ".txt") != 0;
 }

@@ -15,7 +15,8 @@ struct PICTURE_PLACE {
 };
 PICTURE_PLACE PlacePicture(int boxW, int boxH, int iw, int ih);
 
-// A folder entry counts as a picture unless its name is shorter than 4 bytes or ends in .txt.
+// A folder entry counts as a picture unless its name is shorter than 4 bytes, ends in .txt
+// or is a temporary file of the settings writers.
 bool IsPictureEntry(const char* name);
 // Ordinal among count entries for a fraction 0 <= f < 1.
 int OrdinalFromFraction(double f, int count);

@@ -189,8 +189,9 @@ void CrossFade(HDC wndDC)
 }
 
 // Counts the picture entries of a folder listing; false when the folder can't be listed.
-// With stopAt >= 0 the listing stops at that ordinal and its name is kept instead.
-static bool ListPictures(const char* pattern, int stopAt, int* count)
+// The name of the last entry goes to name; with stopAt >= 0 the listing stops at that
+// ordinal instead, and name gets its name only when it is reached.
+static bool ListPictures(const char* pattern, int stopAt, int* count, char* name, size_t cap)
 {
     EDGE_FIND_DATA fd;
     HANDLE h = EdgeFindFirstFile(pattern, &fd);
@@ -201,12 +202,10 @@ static bool ListPictures(const char* pattern, int stopAt, int* count)
         // A name code page 932 can't spell can't be opened through it either.
         if (fd.lossy || !IsPictureEntry(fd.name))
             continue;
-        if (stopAt < 0) {
-            Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), fd.name);
-        } else if (n == stopAt) {
-            Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), fd.name);
+        if (stopAt < 0 || n == stopAt)
+            Cp932CopyCut(name, cap, fd.name);
+        if (n == stopAt)
             break;
-        }
         n++;
     } while (EdgeFindNextFile(h, &fd));
     FindClose(h);
@@ -226,17 +225,24 @@ static void ReportEmptyCategory(const char* name)
     EdgeMessageBox(MainWindow(), text, caption, MB_OK | MB_TOPMOST);
 }
 
-// Shows the picture at path: load into the next slot, fade to it on the window.
-static void ShowPicture(const char* path)
+// Shows the picture at path: load into the next slot, fade to it on the window. False
+// when the window was closed while the unreadable-picture box was open.
+static bool ShowPicture(const char* path)
 {
     RememberShownFolder(path);
     LoadPicture(Display.glMemDC.hDC, path, 0, 60, Display.clientW, Display.clientH - 110);
     Display.picShown = 1;
+    if (!IsWindow(MainWindow()))
+        return false;
     HDC wndDC = GetDC(MainWindow());
     CrossFade(wndDC);
     ReleaseDC(MainWindow(), wndDC);
+    return true;
 }
 
+// The choice is made in local buffers: the shown picture's ordinal, name and folder change
+// together when it is shown, and every earlier return leaves them as they were, so a later
+// removal never pairs one folder with another folder's file name.
 bool Hyouji(int i, const char* folder, const char* name)
 {
     TraceValues("●●●　Hyouji　●●●ButtonNum", i, 0, 0, 0, 0);
@@ -246,8 +252,9 @@ bool Hyouji(int i, const char* folder, const char* name)
     if (!PathJoin(pattern, sizeof(pattern), folder, "\\*.*"))
         return false;
 
+    char picName[sizeof(((EDGE_FIND_DATA*)nullptr)->name)] = {};
     int count = 0;
-    if (!ListPictures(pattern, -1, &count))
+    if (!ListPictures(pattern, -1, &count, picName, sizeof(picName)))
         return false;
     Display.glPicSuu[i] = count;
     if (count == 0) {
@@ -256,22 +263,27 @@ bool Hyouji(int i, const char* folder, const char* name)
     }
 
     int previous = Display.glNowPicNum;
+    int chosen = 0;
     do {
-        Display.glNowPicNum = OrdinalFromFraction(RandomFraction(), count);
-        TraceValues("glNowPicNum", Display.glNowPicNum, 0, 0, 0, 0);
+        chosen = OrdinalFromFraction(RandomFraction(), count);
+        TraceValues("glNowPicNum", chosen, 0, 0, 0, 0);
         int seen = 0;
-        if (!ListPictures(pattern, Display.glNowPicNum, &seen))
+        if (!ListPictures(pattern, chosen, &seen, picName, sizeof(picName)))
             return false;
-    } while (ChooseAgain(count, Display.glNowPicNum, previous));
+    } while (ChooseAgain(count, chosen, previous));
 
+    // A path too long for the converter and the commands is reported by name, untouched.
+    char path[KP_PATH_BYTES];
+    if (!PathJoin(path, sizeof(path), folder, "\\", picName)) {
+        FailedToLoad((std::string(folder) + "\\" + picName).c_str());
+        return false;
+    }
     FillRectColor(Display.glGazouDC[Display.glGazouNext].hDC, 0, 0, Display.clientW, Display.clientH,
                   Display.backColor);
-    char path[KP_PATH_BYTES];
-    if (!PathJoin(path, sizeof(path), folder, "\\", Display.currentPicName))
-        return false;
+    Display.glNowPicNum = chosen;
+    Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), picName);
     TraceText("Path", path);
-    ShowPicture(path);
-    return true;
+    return ShowPicture(path);
 }
 
 void Redraw(const char* path)
@@ -302,6 +314,9 @@ bool ChangeBackgroundColour(const char* selectedFolder)
     cc.lpCustColors = Display.customColors;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_SHOWHELP;
     ChooseColorW(&cc);
+    // The window closed while the dialog was open: the shutdown has run.
+    if (!IsWindow(MainWindow()))
+        return false;
     // Cancel leaves rgbResult at the colour it started with.
     SetBackColour(cc.rgbResult);
 

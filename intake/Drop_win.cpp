@@ -71,8 +71,10 @@ bool MainWnd_DropFiles(HDROP drop)
         const char* name = Cp932FindFileName(path);
         if (!PathJoin(dest, sizeof dest, folder, "\\", name))
             continue;
-        // A folder, a locked file or a full disk: nothing arrived, so nothing is counted.
-        if (!EdgeCopyFile(path, dest, FALSE))
+        // A picture dropped back onto its own category is there already: no copy onto
+        // itself, but it has arrived and is shown. A folder, a locked file or a full disk:
+        // nothing arrived, so nothing is counted.
+        if (!EdgeSameFile(path, dest) && !EdgeCopyFile(path, dest, FALSE))
             continue;
         PictureArrived(target, name);
         strcpy(lastDest, dest);

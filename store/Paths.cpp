@@ -39,5 +39,10 @@ void SetProgramFolder(const char* folder)
 
 bool ProgramPath(char* out, size_t cap, const char* a, const char* b, const char* c, const char* d)
 {
+    if (!glStore.programFolder[0]) {
+        if (cap > 0)
+            out[0] = 0;
+        return false;
+    }
     return PathJoin(out, cap, glStore.programFolder, a, b, c, d);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <string>
 
 #include "base/PathJoin.h"
 
@@ -17,14 +18,27 @@
 
 // Program folder from the working directory: everything before its last backslash.
 void ProgramFolderOf(const char* workDir, char* out, size_t cap);
+// The same from the working directory as the system gives it (UTF-16), in code page 932:
+// the long form when code page 932 spells it and it fits, else its short (8.3) form from
+// shortPath (which answers as GetShortPathNameW does). False when neither will do;
+// longFolder always receives the long form, for telling the user.
+typedef unsigned long (*SHORT_PATH_FN)(const wchar_t* longPath, wchar_t* out, unsigned long cap);
+bool ProgramFolderFromWide(const wchar_t* workDir, SHORT_PATH_FN shortPath, char* out, size_t cap,
+                           std::wstring* longFolder);
 
 // The program folder, found once at start-up (StoreStart); "" before that.
 const char* ProgramFolder();
 void SetProgramFolder(const char* folder);
 // The program folder followed by up to four texts (the literals above begin with a
-// backslash); false (and an empty out) when they don't fit.
+// backslash); false (and an empty out) when they don't fit, or when there is no program
+// folder (the path would start at the root of the drive).
 bool ProgramPath(char* out, size_t cap, const char* a, const char* b = nullptr, const char* c = nullptr,
                  const char* d = nullptr);
 
 // Start-up: the program folder from the working directory, and the settings folder in it.
-void StoreStart();
+// False (after telling the user) when the folder can't be written in code page 932: the
+// program then ends without creating anything.
+bool StoreStart();
+// The conversion output in the settings folder, and the partial file the converter keeps
+// while writing it.
+void DeleteConversionOutput();

@@ -10,3 +10,6 @@ int ReadLineTo(char* dest, size_t destCap, const char* path, int n);
 int ReadWholeFile(const char* path, std::vector<char>* out);
 int WriteTextWithZero(const char* path, const char* text);
 int FileWriteMy2(const char* path, const void* buffer, DWORD count);
+// Deletes the temporary files that saves interrupted by a killed run left in folder
+// (not its subfolders). Returns how many went.
+int SweepSaveLeftovers(const char* folder);

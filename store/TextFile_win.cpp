@@ -6,6 +6,7 @@
 #include "base/NumberText.h"
 #include "base/Window.h"
 #include "store/LineText.h"
+#include "store/SaveTemp.h"
 
 // Reads an open file whole into a zero-filled buffer with `extra` zero bytes after the
 // text. Returns 0 when the size can't be read or the file is too large to hold.
@@ -114,12 +115,7 @@ static int SaveReplacing(const char* path, const void* data, DWORD count, DWORD*
     std::string temp;
     HANDLE h = INVALID_HANDLE_VALUE;
     for (int k = 0; k < 100 && h == INVALID_HANDLE_VALUE; k++) {
-        temp = path;
-        temp += ".~";
-        temp += NumberToText(GetCurrentProcessId());
-        temp += "_";
-        temp += NumberToText(k);
-        temp += ".tmp";
+        temp = SaveTempName(path, GetCurrentProcessId(), k);
         h = EdgeCreateFile(temp.c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
         if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
             break;
@@ -165,4 +161,25 @@ int FileWriteMy2(const char* path, const void* buffer, DWORD count)
         return 0;
     }
     return (int)written;
+}
+
+int SweepSaveLeftovers(const char* folder)
+{
+    std::string pattern = folder;
+    pattern += "\\*";
+    EDGE_FIND_DATA fd;
+    HANDLE h = EdgeFindFirstFile(pattern.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    int removed = 0;
+    do {
+        if (fd.lossy || (fd.attributes & FILE_ATTRIBUTE_DIRECTORY) || !IsSaveTempName(fd.name))
+            continue;
+        std::string path = folder;
+        path += "\\";
+        path += fd.name;
+        removed += EdgeDeleteFile(path.c_str()) ? 1 : 0;
+    } while (EdgeFindNextFile(h, &fd));
+    FindClose(h);
+    return removed;
 }

@@ -319,7 +319,7 @@ int main()
     }
 
     DWORD pid = 0;
-    GetWindowThreadProcessId(ConvLink.hConverterWnd, &pid);
+    GetWindowThreadProcessId(ConverterWindow(), &pid);
     HANDLE conv = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     SIZE_T convPeak = conv ? PeakWorkingSet(conv) : 0;
     if (conv)

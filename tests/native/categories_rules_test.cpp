@@ -112,13 +112,28 @@ TEST(CategoryLoad, ListRules)
 TEST(CategoryLoad, NamesThatReachOutsideAreNeverLookedUp)
 {
     FakeList f;
-    f.lines = { "..", ".", "..\\..\\Windows", "a/b", "C:", "*", "A.", " ", "CON", "com1.txt", "A" };
+    f.lines = { "..", ".", "..\\..\\Windows", "a/b", "C:", "*", "...", " ", "CON", "com1.txt", "A" };
     // Even when such a "folder" exists, the name is treated as having none.
-    f.folders = { "..", ".", "..\\..\\Windows", "a/b", "C:", "*", "A.", " ", "CON", "com1.txt", "A" };
+    f.folders = { "..", ".", "..\\..\\Windows", "a/b", "C:", "*", "...", " ", "CON", "com1.txt", "A" };
     Loaded r = Load(&f);
     EXPECT_EQ(r.names, Names{});   // "A" is line 10: never read
-    EXPECT_EQ(f.missing, (Names{ "..", ".", "..\\..\\Windows", "a/b", "C:", "*", "A.", " ", "CON", "com1.txt" }));
+    EXPECT_EQ(f.missing, (Names{ "..", ".", "..\\..\\Windows", "a/b", "C:", "*", "...", " ", "CON", "com1.txt" }));
     EXPECT_TRUE(f.looked.empty());
+}
+
+// Windows opens the folder of "A." or "B " without the trailing dot or space: the user's
+// entry is kept as written. Device names stay refused with a space or dot after them.
+TEST(CategoryLoad, TrailingDotOrSpaceIsKept)
+{
+    FakeList f;
+    f.lines = { "A.", "B ", "猫.", "CON ", "nul.", "C" };
+    f.folders = { "A.", "B ", "猫.", "CON ", "nul.", "C" };
+    Loaded r = Load(&f);
+    EXPECT_EQ(r.names, (Names{ "A.", "B ", "猫.", "C" }));
+    EXPECT_EQ(f.missing, (Names{ "CON ", "nul." }));
+    EXPECT_EQ(CategoryFolderNameLength("A. ."), 1u);
+    EXPECT_EQ(CategoryFolderNameLength("猫"), 2u);
+    EXPECT_FALSE(IsCategoryFolderName("A."));   // a new name is still refused with them
 }
 
 TEST(CategoryLoad, OverlongLineIsSkippedWhole)

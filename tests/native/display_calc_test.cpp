@@ -6,6 +6,7 @@
 
 #include "base/Random.h"
 #include "display/DisplayCalc.h"
+#include "store/SaveTemp.h"
 
 namespace {
 
@@ -105,6 +106,12 @@ TEST(DisplayChoice, CountsPictureEntries)
     EXPECT_TRUE(IsPictureEntry("x.txt.jpg"));
     EXPECT_TRUE(IsPictureEntry("表.txtx"));
     EXPECT_TRUE(IsPictureEntry("notes.tx"));
+    // What a save cut short leaves is no picture; names merely like it still are.
+    EXPECT_FALSE(IsPictureEntry(SaveTempName("★ほめるセリフ.txt", 4242, 0).c_str()));
+    EXPECT_FALSE(IsPictureEntry("a.png.~1_99.tmp"));
+    for (const char* name : { "photo.tmp", "a.~_1.tmp", "a.~1_.tmp", ".~1_2.tmp", "a~1_2.tmp", "a.~1_2.tmpx",
+                              "a.~x1_2.tmp" })
+        EXPECT_TRUE(IsPictureEntry(name)) << name;
 }
 
 TEST(DisplayFade, WeightsAndBlendMatchTheTable)

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <wincodec.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -90,6 +91,9 @@ HWND StartKotopaneInProcess(const std::wstring& programFolder);
 // Destroys the main window (shutdown work runs) and eats the WM_QUIT it posts.
 void StopKotopaneInProcess();
 void PumpMessages(DWORD ms);
+// What the shell hands over on a drop: a DROPFILES block with wide names (for a window of
+// this process only); the receiver frees it.
+HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files);
 
 // --- The converter, asked as Kotopane asks it ---------------------------------------------
 // Destination by WM_COPYDATA (code page 932, the zero-padded block), source by WM_SETTEXT.

@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <shlobj.h>
 
 #include "app/MainWnd.h"
 #include "base/ConverterProtocol.h"
@@ -372,6 +373,27 @@ void PumpMessages(DWORD ms)
         }
         Sleep(5);
     } while (GetTickCount() - start < ms);
+}
+
+HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files)
+{
+    size_t chars = 1;
+    for (const std::wstring& f : files)
+        chars += f.size() + 1;
+    HGLOBAL h = GlobalAlloc(GHND | GMEM_SHARE, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    DROPFILES* df = (DROPFILES*)GlobalLock(h);
+    df->pFiles = sizeof(DROPFILES);
+    df->pt = pt;
+    df->fNC = FALSE;
+    df->fWide = TRUE;
+    wchar_t* p = (wchar_t*)(df + 1);
+    for (const std::wstring& f : files) {
+        memcpy(p, f.c_str(), f.size() * sizeof(wchar_t));
+        p += f.size() + 1;
+    }
+    *p = 0;
+    GlobalUnlock(h);
+    return (HDROP)h;
 }
 
 // ---------------------------------------------------------------- the converter

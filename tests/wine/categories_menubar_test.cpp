@@ -83,6 +83,8 @@ TEST_F(MenuBarTest, ListRulesOnRealFiles)
             L"メニュー「..\\App」はメニューリストにはありますが、フォルダがありません。",
             L"メニュー「.」はメニューリストにはありますが、フォルダがありません。" } },
         { "trail byte 0x5C in a name", "表ソ\r\n", { L"表ソ" }, { "表ソ" }, {} },
+        // Windows opens the folder without the trailing dot or space: the entries stay.
+        { "trailing dot and space", "A.\r\nB \r\n", { L"A", L"B" }, { "A.", "B " }, {} },
     };
     for (const auto& c : cases) {
         DeleteTree(settings);
@@ -164,6 +166,10 @@ TEST_F(MenuBarTest, CategoryPathsOnlyForCategoriesInUse)
     EXPECT_STREQ(out, "");
     EXPECT_FALSE(CategoryLinesPath(-1, out, sizeof out));
     EXPECT_FALSE(CategoryFolderPath(0, out, 5));   // does not fit
+
+    SetCategories({ "B " });
+    ASSERT_TRUE(CategoryLinesPath(0, out, sizeof out));
+    EXPECT_EQ(ToWide(out), settings + L"\\B\\B セリフ.txt");
 }
 
 TEST_F(MenuBarTest, RecentPopupFromTheFile)

@@ -57,6 +57,7 @@ protected:
 
     void TearDown() override
     {
+        BoxWatchStop();
         ConverterStop();
         ConvLink = savedLink;
         DestroyWindow(MainWindow());
@@ -118,14 +119,17 @@ TEST_F(ConverterLink, MissingConverterMessage)
 
 TEST_F(ConverterLink, StartConvertStop)
 {
-    DWORD t0 = GetTickCount();
+    // The start does not wait for the converter's window: that is looked for when needed.
     ConverterStart();
-    DWORD startMs = GetTickCount() - t0;
-    HWND conv = ConvLink.hConverterWnd;
+    EXPECT_EQ(nullptr, ConvLink.hConverterWnd);
+    ASSERT_TRUE(ConvLink.hProcess);
+    BOOL inJob = FALSE;
+    EXPECT_TRUE(IsProcessInJob(ConvLink.hProcess, ConvLink.hJob, &inJob) && inJob);
+    HWND conv = ConverterWindow();
     ASSERT_TRUE(conv);
-    EXPECT_LT(startMs, 4500u);   // found before the 5 s bound ran out
+    EXPECT_LT(GetTickCount64() - ConvLink.startTick, 4500u);   // found before the 5 s bound ran out
     EXPECT_EQ(CONVERTER_TITLE, WindowTitle(conv));
-    EXPECT_NE(GetCurrentProcessId(), WindowPid(conv));
+    EXPECT_EQ(ConvLink.pid, WindowPid(conv));
     HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(conv));
     ASSERT_TRUE(proc);
     wchar_t image[MAX_PATH * 2];
@@ -158,7 +162,7 @@ TEST_F(ConverterLink, StartConvertStop)
 TEST_F(ConverterLink, ConverterThatWentAwayIsStartedAgain)
 {
     ConverterStart();
-    HWND first = ConvLink.hConverterWnd;
+    HWND first = ConverterWindow();
     ASSERT_TRUE(first);
     HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, WindowPid(first));
     ASSERT_TRUE(proc);
@@ -174,19 +178,41 @@ TEST_F(ConverterLink, ConverterThatWentAwayIsStartedAgain)
     EXPECT_TRUE(ConvLink.hConverterWnd && ConvLink.hConverterWnd != first);
 }
 
-TEST_F(ConverterLink, NoConverterWindowGivesUpWithinItsBound)
+// A converter that cannot be started, that ends before it has a window, or that never
+// shows one: one message, no wait beyond the bound, then every request fails at once, and
+// never a second converter beside the first.
+TEST_F(ConverterLink, ConverterThatDoesNotStartCostsOneMessageAndNoFreeze)
 {
-    UsFolder(L"conv_link_none", false);
-    ConvLink.searchMs = 300;
-    DWORD t0 = GetTickCount();
-    ConverterStart();
-    DWORD ms = GetTickCount() - t0;
-    EXPECT_EQ(nullptr, ConvLink.hConverterWnd);
-    EXPECT_GE(ms, 250u);
-    EXPECT_LT(ms, 2000u);
-    bool answered = true;
-    EXPECT_FALSE(ConvertAndLoad(folder + L"\\x.png", &answered));
-    EXPECT_FALSE(answered);
+    struct { const wchar_t* folder; const wchar_t* program; } cases[] = {
+        { L"conv_link_none", nullptr }, { L"conv_link_quits", L"kp_handoff.exe" },
+        { L"conv_link_windowless", L"kp_keepalive.exe" } };
+    for (auto& c : cases) {
+        SCOPED_TRACE(ToCp932(c.folder));
+        UsFolder(c.folder, false);
+        if (c.program)
+            ASSERT_TRUE(CopyFileW((TestBuildDir() + L"\\tests\\" + c.program).c_str(),
+                                  (folder + L"\\部品\\QX5.exe").c_str(), FALSE));
+        ConvLink.searchMs = 600;
+        BoxWatchStart(IDOK);
+        ConverterStart();
+        DWORD pid = ConvLink.pid;
+        for (int k = 0; k < 3; k++) {
+            bool answered = true;
+            DWORD t0 = GetTickCount();
+            EXPECT_FALSE(ConvertAndLoad(folder + L"\\x.png", &answered) || answered);
+            EXPECT_LT(GetTickCount() - t0, k == 0 ? 3000u : 300u) << "request " << k;
+            EXPECT_TRUE(ConvLink.pid == pid || ConvLink.pid == 0) << "no second converter";
+        }
+        std::vector<SHOWN_BOX> boxes = BoxWatchStop();
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ(L"（；‘ v‘）/部品が動きません。", boxes[0].caption);
+        HANDLE proc = ConvLink.hProcess ? OpenProcess(SYNCHRONIZE, FALSE, ConvLink.pid) : nullptr;
+        ConverterStop();
+        EXPECT_TRUE(!proc || WaitForSingleObject(proc, 0) == WAIT_OBJECT_0) << "ended with the link";
+        if (proc)
+            CloseHandle(proc);
+        ConvLink = savedLink;
+    }
 }
 
 // A stand-in converter on another thread of this process: records what arrives and
@@ -297,7 +323,7 @@ TEST_F(ConverterLink, SlowConverterIsEnded)
 
     for (int atShutdown = 0; atShutdown < 2; atShutdown++) {
         ConverterStart();
-        ASSERT_TRUE(ConvLink.hConverterWnd);
+        ASSERT_TRUE(ConverterWindow());
         HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(ConvLink.hConverterWnd));
         ASSERT_TRUE(proc);
         ConvLink.convertMs = 1;

@@ -182,9 +182,9 @@ TEST_F(DamagedPictures, EachIsShownAsDecodedOrReportedWhileBothProgramsLive)
                              [](int x, int y) { return (DWORD)((x * 7) << 16 | (y * 11) << 8 | 0x5A) & 0xFFFFFF; }));
     wnd = StartKotopaneInProcess(prog);
     ASSERT_TRUE(wnd != nullptr);
-    ASSERT_TRUE(ConvLink.hConverterWnd != nullptr);
+    ASSERT_TRUE(ConverterWindow() != nullptr);
     DWORD convPid = 0;
-    GetWindowThreadProcessId(ConvLink.hConverterWnd, &convPid);
+    GetWindowThreadProcessId(ConverterWindow(), &convPid);
     kotopaneQx5 = OpenProcess(SYNCHRONIZE, FALSE, convPid);
     ASSERT_TRUE(kotopaneQx5 != nullptr);
 

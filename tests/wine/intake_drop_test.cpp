@@ -24,28 +24,6 @@ std::string Bmp(unsigned char red, unsigned char green, unsigned char blue)
     return TestBmpBytes(2, 2, [=](int, int) { return (DWORD)red << 16 | (DWORD)green << 8 | blue; });
 }
 
-// What the shell hands over: a DROPFILES block with wide names; the receiver frees it.
-HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files)
-{
-    size_t chars = 1;
-    for (const std::wstring& f : files)
-        chars += f.size() + 1;
-    HGLOBAL h = GlobalAlloc(GHND | GMEM_SHARE, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-    DROPFILES* df = (DROPFILES*)GlobalLock(h);
-    df->pFiles = sizeof(DROPFILES);
-    df->pt = pt;
-    df->fNC = FALSE;
-    df->fWide = TRUE;
-    wchar_t* p = (wchar_t*)(df + 1);
-    for (const std::wstring& f : files) {
-        memcpy(p, f.c_str(), f.size() * sizeof(wchar_t));
-        p += f.size() + 1;
-    }
-    *p = 0;
-    GlobalUnlock(h);
-    return (HDROP)h;
-}
-
 POINT Center(const RECT& r)
 {
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
@@ -192,11 +170,15 @@ TEST_F(DropTest, SameNameReplacesTheCategoryFile)
     EXPECT_EQ(Bmp(0, 0, 255), Read(src + L"\\same.bmp"));   // the dropped file stays
 }
 
-TEST_F(DropTest, FileDroppedBackIntoItsOwnCategoryKeepsItsBytes)
+// The file is already where it would be copied to: that counts as arrived, and it is shown.
+TEST_F(DropTest, FileDroppedBackIntoItsOwnCategoryKeepsItsBytesAndIsShown)
 {
     ASSERT_TRUE(WriteBytes(cat0 + L"\\own.bmp", Bmp(7, 8, 9)));
     Drop(POINT{200, 300}, {cat0 + L"\\own.bmp"});
     EXPECT_EQ(Bmp(7, 8, 9), Read(cat0 + L"\\own.bmp"));
+    EXPECT_STREQ("own.bmp", Display.currentPicName);
+    EXPECT_EQ(1, Display.picShown);
+    EXPECT_TRUE(BoxWatchSeen().empty());
 }
 
 TEST_F(DropTest, FolderIsNotCountedNorShown)

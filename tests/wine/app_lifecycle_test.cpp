@@ -1,0 +1,169 @@
+// Kotopane in this process: what a killed run leaves behind, the order of the shutdown,
+// the shown picture's name and folder, displays that must not start inside each other,
+// and a program folder code page 932 cannot name.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/MainWnd.h"
+#include "base/CommandIds.h"
+#include "base/Window.h"
+#include "bitmaps/Converter.h"
+#include "categories/CategoriesState.h"
+#include "display/DisplayState.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+class AppLifecycle : public ::testing::Test {
+protected:
+    std::wstring prog, settings;
+    CONVERTER_LINK savedLink = ConvLink;
+
+    // Categories with their lines files; Start() brings the program up over them.
+    void Prepare(const std::vector<std::wstring>& names)
+    {
+        prog = MakeScratchProgramFolder(L"life");
+        settings = SettingsFolder(prog);
+        CreateDirectoryW(settings.c_str(), nullptr);
+        std::string list;
+        for (const std::wstring& n : names) {
+            CreateDirectoryW(Folder(n).c_str(), nullptr);
+            WriteBytes(Folder(n) + L"\\" + n + L"セリフ.txt", "line\r\n");
+            list += ToCp932(n) + "\r\n";
+        }
+        WriteBytes(settings + L"\\メニューリスト.txt", list);
+        HandoffLogStart(L"life");
+    }
+    void Start()
+    {
+        BoxWatchStart();
+        ASSERT_TRUE(StartKotopaneInProcess(prog));
+        BoxWatchStart();
+    }
+    void TearDown() override
+    {
+        StopKotopaneInProcess();
+        BoxWatchStop();
+        ConvLink = savedLink;
+    }
+    std::wstring Folder(const std::wstring& name) { return settings + L"\\" + name; }
+    void Show(int i) { SendMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST + i, 0); }
+};
+
+}  // namespace
+
+TEST_F(AppLifecycle, LeftoversOfAKilledRunAreSweptAndNeverCountAsPictures)
+{
+    Prepare({ L"A" });
+    std::wstring lines = Folder(L"A") + L"\\Aセリフ.txt";
+    std::vector<std::wstring> left = { settings + L"\\メニューリスト.txt.~4242_0.tmp", lines + L".~4242_0.tmp",
+                                       settings + L"\\Gazou.bmp", settings + L"\\Gazou.bmp.qx5tmp" };
+    for (const std::wstring& f : left)
+        ASSERT_TRUE(WriteBytes(f, "half"));
+    Start();
+    for (const std::wstring& f : left)
+        EXPECT_FALSE(FileExists(f)) << ToCp932(f);
+    EXPECT_TRUE(FileExists(lines));
+
+    // One that appears while running is no picture either: the category is empty.
+    ASSERT_TRUE(WriteBytes(left[1], "half"));
+    Show(0);
+    ASSERT_EQ(1u, BoxWatchSeen().size());
+    EXPECT_EQ(L"このメニュー（A）に画像は登録されていません。", BoxWatchSeen()[0].caption);
+}
+
+// A conversion that timed out leaves the converter writing; the shutdown ends it before it
+// deletes the output, so neither the output nor its partial file stays behind.
+TEST_F(AppLifecycle, ShutdownEndsTheBusyConverterBeforeDeletingItsOutput)
+{
+    Prepare({ L"A" });
+    ASSERT_TRUE(EncodePicture(Folder(L"A") + L"\\big.jpg", GUID_ContainerFormatJpeg, 4000, 3000,
+                              { [](int x, int y) { return 0xFF000000u | (DWORD)(x * 31 ^ y * 17); } }));
+    Start();
+    ConvLink.convertMs = 50;   // taken up, then given up while the converter decodes
+    std::wstring partial = settings + L"\\Gazou.bmp.qx5tmp";
+    EXPECT_FALSE(ConverterConvert(ToCp932(settings + L"\\Gazou.bmp").c_str(),
+                                  ToCp932(Folder(L"A") + L"\\big.jpg").c_str()));
+    DWORD t0 = GetTickCount();
+    while (!FileExists(partial) && GetTickCount() - t0 < 20000)
+        ;
+    ASSERT_TRUE(FileExists(partial)) << "the converter never started writing";
+    StopKotopaneInProcess();
+    for (int later = 0; later < 2; later++, Sleep(300)) {
+        EXPECT_FALSE(FileExists(partial)) << later;
+        EXPECT_FALSE(FileExists(settings + L"\\Gazou.bmp")) << later;
+    }
+}
+
+// A picture whose path is too long is reported by name and changes nothing, so removing
+// the shown picture afterwards takes the shown one, not a namesake in the shown folder.
+TEST_F(AppLifecycle, ShownPictureNameAndFolderChangeTogether)
+{
+    std::wstring longCat = L"BBBBBBBBBBBBBBBBBBBB";
+    Prepare({ L"A", longCat });
+    ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 8, 8, [](int, int) { return 0x00FF00u; }));
+    Start();
+    Show(0);
+    int nowPic = Display.glNowPicNum;
+    // Fits in A (258 bytes), not in the longer folder (277).
+    std::wstring name = std::wstring(263 - ToCp932(Folder(L"A")).size() - 10, L'n') + L".png";
+    ASSERT_TRUE(WriteBytes(Folder(L"A") + L"\\" + name, "namesake"));
+    ASSERT_TRUE(WriteBytes(Folder(longCat) + L"\\" + name, "too long"));
+    Show(1);
+    ASSERT_EQ(1u, BoxWatchSeen().size());
+    EXPECT_EQ(Folder(longCat) + L"\\" + name, BoxWatchSeen()[0].text);
+    EXPECT_STREQ("x.bmp", Display.currentPicName);
+    EXPECT_EQ(nowPic, Display.glNowPicNum);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_REMOVE_PICTURE, 0);
+    EXPECT_TRUE(FileExists(Folder(L"A") + L"\\" + name)) << "a namesake was deleted";
+    EXPECT_FALSE(FileExists(Folder(L"A") + L"\\x.bmp"));
+}
+
+// While the unreadable-picture box (no owner) is open, a category command or a click that
+// arrives is ignored, not run inside the first display; a drop waits for it to end.
+TEST_F(AppLifecycle, NothingStartsInsideADisplayInProgress)
+{
+    Prepare({ L"A", L"B" });
+    ASSERT_TRUE(WriteBytes(Folder(L"A") + L"\\broken.png", "no picture"));
+    ASSERT_TRUE(WriteBytes(Folder(L"B") + L"\\broken2.png", "no picture"));
+    ASSERT_TRUE(WriteTestBmp(prog + L"\\dropped.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
+    Start();
+    // Queued now, taken by the first loop that runs: the box's, inside the display of A.
+    PostMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST + 1, 0);
+    PostMessageW(MainWindow(), WM_LBUTTONDOWN, 0, MAKELPARAM(400, 400));
+    PostMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(POINT{ 400, 400 }, { prog + L"\\dropped.bmp" }), 0);
+    TraceCaptureStart();
+    Show(0);
+    int displays = 0, clicks = 0;
+    for (const std::string& t : TraceCaptureStop()) {
+        displays += t.rfind("●●●　Hyouji　", 0) == 0;
+        clicks += t.rfind("●●●　MainWnd_LButtonDown", 0) == 0;
+    }
+    EXPECT_EQ(1, displays);
+    EXPECT_EQ(0, clicks);
+    ASSERT_EQ(1u, BoxWatchSeen().size());
+    EXPECT_EQ(0, Categories.glNowMenuNum);
+    EXPECT_STREQ("dropped.bmp", Display.currentPicName);   // the drop, taken afterwards
+}
+
+// A program folder that neither its long nor its short (8.3) form can spell in code page 932
+// (here: renamed under the running start, so it has no short form either) is told by name,
+// and nothing is created anywhere.
+TEST(ProgramFolder, UnnamableFolderIsToldAndNothingIsCreated)
+{
+    std::wstring prog = MakeScratchProgramFolder(L"life_Jos\u00e9_gone"), moved = prog + L"_moved";
+    DeleteTree(moved);
+    ASSERT_TRUE(SetCurrentDirectoryW((prog + L"\\App").c_str()) && MoveFileW(prog.c_str(), moved.c_str()));
+    BoxWatchStart(IDOK);
+    EXPECT_EQ(nullptr, KotopaneStartup(GetModuleHandleW(nullptr)));
+    std::vector<SHOWN_BOX> boxes = BoxWatchStop();
+    SetCurrentDirectoryW(TestBuildDir().c_str());
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::wstring::npos, boxes[0].text.find(prog)) << "the folder is named";
+    std::vector<std::wstring> left = ListFolder(moved);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ((std::vector<std::wstring>{ L"App", L"部品" }), left);
+    EXPECT_TRUE(ListFolder(moved + L"\\App").empty());
+    DeleteTree(moved);
+}
