@@ -12,6 +12,7 @@
 #include "base/Trace.h"
 #include "base/Window.h"
 #include "bitmaps/Converter.h"
+#include "bitmaps/MappedBmp.h"
 #include "bitmaps/MappedBuffer.h"
 #include "display/DisplayCalc.h"
 #include "display/DisplayState.h"
@@ -121,6 +122,8 @@ static void FailedToLoad(const char* path)
     EdgeMessageBox(nullptr, path, "画像ファイルの読み込みに失敗", MB_OK);
 }
 
+// The converter's BMP is drawn straight from a read-only mapping of the file: a 48-megapixel
+// photo then costs file pages while it is stretched, not a bitmap and its copies.
 void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
 {
     char bmpPath[KP_PATH_BYTES];
@@ -134,29 +137,21 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
         FailedToLoad(path);
         return;
     }
-    HBITMAP bmp = (HBITMAP)EdgeLoadBitmapFile(ModuleInstance(), bmpPath);
-    if (!bmp) {
+    MAPPED_BMP bmp;
+    if (!MappedBmpOpen(&bmp, bmpPath)) {
         FailedToLoad(path);
         return;
     }
-    BITMAP bm;
-    memset(&bm, 0, sizeof(bm));
-    GetObjectW(bmp, sizeof(bm), &bm);
-
-    HDC memDC = CreateCompatibleDC(dc);
-    HGDIOBJ oldBmp = SelectObject(memDC, bmp);
     SetStretchBltMode(dc, HALFTONE);
-
-    PICTURE_PLACE p = PlacePicture(w, h, bm.bmWidth, bm.bmHeight);
+    const BMP_LAYOUT* l = &bmp.layout;
+    int rows = l->height < 0 ? -l->height : l->height;
+    PICTURE_PLACE p = PlacePicture(w, h, l->width, rows);
     FSFM_DC* slot = &Display.glGazouDC[Display.glGazouNext];
     FillRectColor(slot->hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
     SetStretchBltMode(slot->hDC, HALFTONE);
     SetBrushOrgEx(slot->hDC, 0, 0, nullptr);
-    StretchBlt(slot->hDC, x + p.x, y, p.width, p.height, memDC, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-
-    SelectObject(memDC, oldBmp);
-    DeleteObject(bmp);
-    DeleteDC(memDC);
+    MappedBmpDraw(&bmp, slot->hDC, x + p.x, y, p.width, p.height);
+    MappedBmpClose(&bmp);
     Display.glGazouNext = Display.glGazouNext == 0 ? 1 : 0;
 }
 
