@@ -110,9 +110,10 @@ static unsigned Qx5IndexBits(const WICPixelFormatGUID& fmt)
 // Reads the source in bands that fill whole output rows and writes each band's pixel data
 // to its place in the file: bands of rows when the orientation keeps rows rows, bands of
 // columns when it turns them. With idx the source gives palette indices, expanded here;
-// otherwise BGRA pixels.
-static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_INDEXED* idx, const QX5_GEOMETRY* g, HANDLE f)
+// otherwise BGR pixels (bgr) or BGRA ones.
+static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, const QX5_GEOMETRY* g, HANDLE f)
 {
+    size_t srcBytes = bgr ? 3 : 4;
     bool turned = Qx5Transposed(g->orient);
     // A band is `lines` source rows (or columns) of `length` pixels each.
     unsigned length = turned ? g->srcH : g->srcW;
@@ -124,20 +125,22 @@ static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_INDEXED* idx, const 
         lines = total;
     size_t bandPixels = (size_t)length * lines;
     unsigned maxRowPixels = turned ? lines : g->srcW;
-    size_t maxReadStride = idx ? ((size_t)maxRowPixels * idx->bits + 7) / 8 : (size_t)maxRowPixels * 4;
+    size_t maxReadStride = idx ? ((size_t)maxRowPixels * idx->bits + 7) / 8 : (size_t)maxRowPixels * srcBytes;
     size_t maxRows = turned ? g->srcH : lines;
-    unsigned char* in = (unsigned char*)VirtualAlloc(nullptr, bandPixels * 4, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    unsigned char* raw = idx ? (unsigned char*)VirtualAlloc(nullptr, maxReadStride * maxRows,
-                                                            MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
-                             : in;
+    unsigned char* in = bgr ? nullptr
+                            : (unsigned char*)VirtualAlloc(nullptr, bandPixels * 4, MEM_COMMIT | MEM_RESERVE,
+                                                           PAGE_READWRITE);
+    unsigned char* raw = idx || bgr ? (unsigned char*)VirtualAlloc(nullptr, maxReadStride * maxRows,
+                                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                                    : in;
     unsigned char* out = (unsigned char*)VirtualAlloc(nullptr, (size_t)lines * g->stride, MEM_COMMIT | MEM_RESERVE,
                                                       PAGE_READWRITE);
-    bool ok = in && raw && out;
+    bool ok = (in || bgr) && raw && out;
     for (unsigned k0 = 0; ok && k0 < total; k0 += lines) {
         unsigned n = total - k0 < lines ? total - k0 : lines;
         WICRect rc = turned ? WICRect{(INT)k0, 0, (INT)n, (INT)g->srcH} : WICRect{0, (INT)k0, (INT)g->srcW, (INT)n};
         unsigned rowPixels = (unsigned)rc.Width, rows = (unsigned)rc.Height;
-        size_t readStride = idx ? ((size_t)rowPixels * idx->bits + 7) / 8 : (size_t)rowPixels * 4;
+        size_t readStride = idx ? ((size_t)rowPixels * idx->bits + 7) / 8 : (size_t)rowPixels * srcBytes;
         if (FAILED(src->CopyPixels(&rc, (UINT)readStride, (UINT)(readStride * rows), raw))) {
             ok = false;
             break;
@@ -153,8 +156,11 @@ static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_INDEXED* idx, const 
         for (unsigned i = 0; i < rows; i++) {
             long long base, step;
             Qx5RowPlacement(g, (unsigned)rc.Y + i, &base, &step);
-            Qx5CompositeRow(in + (size_t)rowPixels * 4 * i, rowPixels, out, base + step * rc.X - (long long)start,
-                            step);
+            base += step * rc.X - (long long)start;
+            if (bgr)
+                Qx5PlaceBgrRow(raw + readStride * i, rowPixels, out, base, step);
+            else
+                Qx5CompositeRow(in + (size_t)rowPixels * 4 * i, rowPixels, out, base, step);
         }
         ok = Qx5WriteAt(f, QX5_BMP_HEADER + (unsigned long long)start, out, bytes);
     }
@@ -167,14 +173,15 @@ static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_INDEXED* idx, const 
     return ok;
 }
 
-static bool Qx5WriteBmp(IWICBitmapSource* src, const QX5_INDEXED* idx, const QX5_GEOMETRY* g, const wchar_t* path)
+static bool Qx5WriteBmp(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, const QX5_GEOMETRY* g,
+                        const wchar_t* path)
 {
     HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE)
         return false;
     unsigned char header[QX5_BMP_HEADER];
     Qx5BmpHeader(g, header);
-    bool ok = Qx5WriteAt(f, 0, header, sizeof(header)) && Qx5WritePixels(src, idx, g, f);
+    bool ok = Qx5WriteAt(f, 0, header, sizeof(header)) && Qx5WritePixels(src, idx, bgr, g, f);
     if (!CloseHandle(f))
         ok = false;
     if (!ok)
@@ -194,6 +201,7 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
     IWICBitmapSource* pixels = nullptr;
     WICPixelFormatGUID format = GUID_WICPixelFormatUndefined;
     QX5_INDEXED idx;
+    bool bgr = false;
     bool ok = false;
     GUID container = GUID_NULL;
     UINT w = 0, h = 0;
@@ -222,6 +230,10 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
         if (!Qx5ReadPalette(factory, dec, frame, &idx))
             goto done;
         pixels = frame;
+    } else if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+        // Colour JPEGs decode to this; placed as they come, it saves a conversion pass.
+        bgr = true;
+        pixels = frame;
     } else {
         if (FAILED(factory->CreateFormatConverter(&conv))
             || FAILED(conv->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
@@ -236,7 +248,7 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
         wcscat(tmp, L".qx5tmp");
         target = tmp;
     }
-    ok = Qx5WriteBmp(pixels, idx.bits ? &idx : nullptr, &g, target);
+    ok = Qx5WriteBmp(pixels, idx.bits ? &idx : nullptr, bgr, &g, target);
     if (ok && target != dst && !MoveFileExW(target, dst, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(target);
         ok = false;

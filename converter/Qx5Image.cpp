@@ -123,3 +123,15 @@ void Qx5CompositeRow(const unsigned char* bgra, unsigned n, unsigned char* dst, 
         p[3] = 255;
     }
 }
+
+void Qx5PlaceBgrRow(const unsigned char* bgr, unsigned n, unsigned char* dst, long long base, long long step)
+{
+    long long at = base;
+    for (unsigned i = 0; i < n; i++, bgr += 3, at += step) {
+        unsigned char* p = dst + at;
+        p[0] = bgr[0];
+        p[1] = bgr[1];
+        p[2] = bgr[2];
+        p[3] = 255;
+    }
+}

@@ -32,3 +32,5 @@ bool Qx5BandBlock(const QX5_GEOMETRY* g, unsigned x0, unsigned y0, unsigned x1, 
 void Qx5BmpHeader(const QX5_GEOMETRY* g, unsigned char out[QX5_BMP_HEADER]);
 // n straight-alpha BGRA pixels over white into opaque 32-bit pixels at dst + base + i * step.
 void Qx5CompositeRow(const unsigned char* bgra, unsigned n, unsigned char* dst, long long base, long long step);
+// n BGR pixels (24 bits each, as JPEG photos decode) likewise, without a conversion pass.
+void Qx5PlaceBgrRow(const unsigned char* bgr, unsigned n, unsigned char* dst, long long base, long long step);

@@ -168,6 +168,13 @@ TEST(ConverterImage, TransparencyGoesOverWhite)
     const unsigned char want[] = {10, 20, 30, 255, 255, 255, 255, 255, 127, 127, 127, 255, 191, 191, 255, 255};
     for (int i = 0; i < 16; i++)
         EXPECT_EQ(want[i], out[i]) << i;
+
+    // A JPEG's BGR pixels are placed as they are, right to left here.
+    const unsigned char bgr[] = {1, 2, 3, 4, 5, 6};
+    Qx5PlaceBgrRow(bgr, 2, out, 4, -4);
+    const unsigned char placed[] = {4, 5, 6, 255, 1, 2, 3, 255};
+    for (int i = 0; i < 8; i++)
+        EXPECT_EQ(placed[i], out[i]) << i;
 }
 
 TEST(ConverterMessage, PathBlockChecks)
