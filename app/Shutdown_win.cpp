@@ -22,6 +22,7 @@ void MainWnd_Destroy()
     char path[KP_PATH_BYTES];
     ProgramPath(path, sizeof(path), KP_GAZOU_BMP);
     EdgeDeleteFile(path);
+    DiscardPreviousBmp();
     RemoveFileMapFolder();
     ConverterStop();
     SaveHeartFlag();

@@ -131,8 +131,12 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
         FailedToLoad(path);
         return;
     }
-    // A stale file from the previous picture must never be shown for this one.
-    EdgeDeleteFile(bmpPath);
+    // A stale file from the previous picture must never be shown for this one. It is moved
+    // aside rather than deleted: dropping a large file takes tens of milliseconds, spent
+    // once the new picture is on the screen (DiscardPreviousBmp).
+    char oldPath[KP_PATH_BYTES];
+    if (!ProgramPath(oldPath, sizeof(oldPath), KP_GAZOU_OLD_BMP) || !EdgeReplaceFile(bmpPath, oldPath))
+        EdgeDeleteFile(bmpPath);
     if (!ConverterConvert(bmpPath, path)) {
         FailedToLoad(path);
         return;
@@ -147,12 +151,26 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
     int rows = l->height < 0 ? -l->height : l->height;
     PICTURE_PLACE p = PlacePicture(w, h, l->width, rows);
     FSFM_DC* slot = &Display.glGazouDC[Display.glGazouNext];
-    FillRectColor(slot->hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
+    // The stretch covers its rectangle, so only the field around it is filled.
+    int left = x + p.x, right = left + p.width, bottom = y + p.height;
+    int W = Display.clientW, H = Display.clientH;
+    COLORREF back = Display.backColor;
+    FillRectColor(slot->hDC, 0, 0, W, y, back);
+    FillRectColor(slot->hDC, 0, bottom, W, H, back);
+    FillRectColor(slot->hDC, 0, y, left, bottom, back);
+    FillRectColor(slot->hDC, right, y, W, bottom, back);
     SetStretchBltMode(slot->hDC, HALFTONE);
     SetBrushOrgEx(slot->hDC, 0, 0, nullptr);
-    MappedBmpDraw(&bmp, slot->hDC, x + p.x, y, p.width, p.height);
+    MappedBmpDraw(&bmp, slot->hDC, left, y, p.width, p.height);
     MappedBmpClose(&bmp);
     Display.glGazouNext = Display.glGazouNext == 0 ? 1 : 0;
+}
+
+void DiscardPreviousBmp()
+{
+    char oldPath[KP_PATH_BYTES];
+    if (ProgramPath(oldPath, sizeof(oldPath), KP_GAZOU_OLD_BMP))
+        EdgeDeleteFile(oldPath);
 }
 
 // Five blended frames, each held on the screen for the same time, then the new picture.
@@ -230,6 +248,7 @@ static void ShowPicture(const char* path)
     HDC wndDC = GetDC(MainWindow());
     CrossFade(wndDC);
     ReleaseDC(MainWindow(), wndDC);
+    DiscardPreviousBmp();
 }
 
 bool Hyouji(int i, const char* folder, const char* name)

@@ -11,6 +11,7 @@
 #define KP_RECENT_FILE       "\\個人設定\\最近フォルダパス.txt"
 #define KP_HEART_FILE        "\\個人設定\\ハート.txt"
 #define KP_GAZOU_BMP         "\\個人設定\\Gazou.bmp"
+#define KP_GAZOU_OLD_BMP     "\\個人設定\\Gazou.old.bmp"   // the one before, until it is deleted
 #define KP_CONVERTER_EXE     "\\部品\\QX5.exe"
 #define KP_HEART_BMP         "\\部品\\★ハート.bmp"
 #define KP_LINES_SUFFIX      "セリフ.txt"
