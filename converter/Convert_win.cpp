@@ -6,9 +6,9 @@
 #include <string.h>
 #include <wchar.h>
 
-// Source pixels are read in strips of about this many bytes, so a 48-megapixel photo
-// never needs a second full-size copy besides what the decoder keeps.
-enum { QX5_STRIP_BYTES = 4 << 20, QX5_WRITE_CHUNK = 16 << 20 };
+// Source pixels are read in bands of about this many bytes, so a 48-megapixel photo,
+// upright or turned, never needs a second full-size copy besides what the decoder keeps.
+enum { QX5_BAND_BYTES = 4 << 20, QX5_WRITE_CHUNK = 16 << 20 };
 // The metadata segments of a JPEG precede the image data; 256 KB covers an EXIF block
 // (at most 64 KB) behind a JFIF header and a thumbnail-heavy APP0.
 enum { QX5_JPEG_HEAD = 256 << 10 };
@@ -107,50 +107,63 @@ static unsigned Qx5IndexBits(const WICPixelFormatGUID& fmt)
     return 0;
 }
 
-// Reads the source in strips and writes the BMP pixel data. Orientations that keep rows
-// as rows write each strip straight to its place in the file; the turned ones gather
-// the picture in one buffer first, because a source strip becomes columns of the output.
-// With idx the source gives palette indices, expanded here; otherwise BGRA pixels.
-static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_INDEXED* idx, const QX5_GEOMETRY* g, HANDLE f)
+// Reads the source in bands that fill whole output rows and writes each band's pixel data
+// to its place in the file: bands of rows when the orientation keeps rows rows, bands of
+// columns when it turns them. With idx the source gives palette indices, expanded here;
+// otherwise BGR pixels (bgr) or BGRA ones.
+static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, const QX5_GEOMETRY* g, HANDLE f)
 {
-    size_t rowBytes = (size_t)g->srcW * 4;
-    size_t readBytes = idx ? ((size_t)g->srcW * idx->bits + 7) / 8 : rowBytes;
-    unsigned rows = (unsigned)(QX5_STRIP_BYTES / rowBytes);
-    if (rows == 0)
-        rows = 1;
-    if (rows > g->srcH)
-        rows = g->srcH;
+    size_t srcBytes = bgr ? 3 : 4;
     bool turned = Qx5Transposed(g->orient);
-    size_t outBytes = turned ? g->imageBytes : (size_t)rows * g->stride;
-    unsigned char* in = (unsigned char*)VirtualAlloc(nullptr, rowBytes * rows, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    unsigned char* raw = idx ? (unsigned char*)VirtualAlloc(nullptr, readBytes * rows, MEM_COMMIT | MEM_RESERVE,
-                                                            PAGE_READWRITE)
-                             : in;
-    // Fresh pages are zero, which is what the row padding must be.
-    unsigned char* out = (unsigned char*)VirtualAlloc(nullptr, outBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    bool ok = in && raw && out;
-    for (unsigned y0 = 0; ok && y0 < g->srcH; y0 += rows) {
-        unsigned n = g->srcH - y0 < rows ? g->srcH - y0 : rows;
-        WICRect rc = {0, (INT)y0, (INT)g->srcW, (INT)n};
-        if (FAILED(src->CopyPixels(&rc, (UINT)readBytes, (UINT)(readBytes * n), raw))) {
+    // A band is `lines` source rows (or columns) of `length` pixels each.
+    unsigned length = turned ? g->srcH : g->srcW;
+    unsigned total = turned ? g->srcW : g->srcH;
+    unsigned lines = (unsigned)(QX5_BAND_BYTES / ((size_t)length * 4));
+    if (lines == 0)
+        lines = 1;
+    if (lines > total)
+        lines = total;
+    size_t bandPixels = (size_t)length * lines;
+    unsigned maxRowPixels = turned ? lines : g->srcW;
+    size_t maxReadStride = idx ? ((size_t)maxRowPixels * idx->bits + 7) / 8 : (size_t)maxRowPixels * srcBytes;
+    size_t maxRows = turned ? g->srcH : lines;
+    unsigned char* in = bgr ? nullptr
+                            : (unsigned char*)VirtualAlloc(nullptr, bandPixels * 4, MEM_COMMIT | MEM_RESERVE,
+                                                           PAGE_READWRITE);
+    unsigned char* raw = idx || bgr ? (unsigned char*)VirtualAlloc(nullptr, maxReadStride * maxRows,
+                                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                                    : in;
+    unsigned char* out = (unsigned char*)VirtualAlloc(nullptr, (size_t)lines * g->stride, MEM_COMMIT | MEM_RESERVE,
+                                                      PAGE_READWRITE);
+    bool ok = (in || bgr) && raw && out;
+    for (unsigned k0 = 0; ok && k0 < total; k0 += lines) {
+        unsigned n = total - k0 < lines ? total - k0 : lines;
+        WICRect rc = turned ? WICRect{(INT)k0, 0, (INT)n, (INT)g->srcH} : WICRect{0, (INT)k0, (INT)g->srcW, (INT)n};
+        unsigned rowPixels = (unsigned)rc.Width, rows = (unsigned)rc.Height;
+        size_t readStride = idx ? ((size_t)rowPixels * idx->bits + 7) / 8 : (size_t)rowPixels * srcBytes;
+        if (FAILED(src->CopyPixels(&rc, (UINT)readStride, (UINT)(readStride * rows), raw))) {
             ok = false;
             break;
         }
-        for (unsigned i = 0; idx && i < n; i++)
-            Qx5ExpandIndices(idx, raw + readBytes * i, g->srcW, in + rowBytes * i);
+        for (unsigned i = 0; idx && i < rows; i++)
+            Qx5ExpandIndices(idx, raw + readStride * i, rowPixels, in + (size_t)rowPixels * 4 * i);
         size_t start = 0, bytes = 0;
-        if (!turned)
-            Qx5StripBlock(g, y0, y0 + n, &start, &bytes);
-        for (unsigned i = 0; i < n; i++) {
-            long long base, step;
-            Qx5RowPlacement(g, y0 + i, &base, &step);
-            Qx5CompositeRow(in + rowBytes * i, g->srcW, out, base - (long long)start, step);
+        if (!Qx5BandBlock(g, (unsigned)rc.X, (unsigned)rc.Y, (unsigned)(rc.X + rc.Width), (unsigned)(rc.Y + rc.Height),
+                          &start, &bytes)) {
+            ok = false;
+            break;
         }
-        if (!turned)
-            ok = Qx5WriteAt(f, QX5_BMP_HEADER + (unsigned long long)start, out, bytes);
+        for (unsigned i = 0; i < rows; i++) {
+            long long base, step;
+            Qx5RowPlacement(g, (unsigned)rc.Y + i, &base, &step);
+            base += step * rc.X - (long long)start;
+            if (bgr)
+                Qx5PlaceBgrRow(raw + readStride * i, rowPixels, out, base, step);
+            else
+                Qx5CompositeRow(in + (size_t)rowPixels * 4 * i, rowPixels, out, base, step);
+        }
+        ok = Qx5WriteAt(f, QX5_BMP_HEADER + (unsigned long long)start, out, bytes);
     }
-    if (ok && turned)
-        ok = Qx5WriteAt(f, QX5_BMP_HEADER, out, g->imageBytes);
     if (out)
         VirtualFree(out, 0, MEM_RELEASE);
     if (raw && raw != in)
@@ -160,14 +173,15 @@ static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_INDEXED* idx, const 
     return ok;
 }
 
-static bool Qx5WriteBmp(IWICBitmapSource* src, const QX5_INDEXED* idx, const QX5_GEOMETRY* g, const wchar_t* path)
+static bool Qx5WriteBmp(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, const QX5_GEOMETRY* g,
+                        const wchar_t* path)
 {
     HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE)
         return false;
     unsigned char header[QX5_BMP_HEADER];
     Qx5BmpHeader(g, header);
-    bool ok = Qx5WriteAt(f, 0, header, sizeof(header)) && Qx5WritePixels(src, idx, g, f);
+    bool ok = Qx5WriteAt(f, 0, header, sizeof(header)) && Qx5WritePixels(src, idx, bgr, g, f);
     if (!CloseHandle(f))
         ok = false;
     if (!ok)
@@ -187,6 +201,7 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
     IWICBitmapSource* pixels = nullptr;
     WICPixelFormatGUID format = GUID_WICPixelFormatUndefined;
     QX5_INDEXED idx;
+    bool bgr = false;
     bool ok = false;
     GUID container = GUID_NULL;
     UINT w = 0, h = 0;
@@ -215,6 +230,10 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
         if (!Qx5ReadPalette(factory, dec, frame, &idx))
             goto done;
         pixels = frame;
+    } else if (IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+        // Colour JPEGs decode to this; placed as they come, it saves a conversion pass.
+        bgr = true;
+        pixels = frame;
     } else {
         if (FAILED(factory->CreateFormatConverter(&conv))
             || FAILED(conv->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
@@ -229,7 +248,7 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
         wcscat(tmp, L".qx5tmp");
         target = tmp;
     }
-    ok = Qx5WriteBmp(pixels, idx.bits ? &idx : nullptr, &g, target);
+    ok = Qx5WriteBmp(pixels, idx.bits ? &idx : nullptr, bgr, &g, target);
     if (ok && target != dst && !MoveFileExW(target, dst, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(target);
         ok = false;

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 // Decodes the picture at src (first frame; the largest of an icon) and writes it upright
-// as a 24-bit BMP at dst, transparency over white. False, and no file at dst, when the
+// as a 32-bit BMP at dst, transparency over white. False, and no file at dst, when the
 // picture can't be read or written. The calling thread has COM initialised.
 bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst);
 // The orientation tag of a JPEG file, 1 when it has none.

@@ -17,7 +17,7 @@ bool Qx5PlanGeometry(QX5_GEOMETRY* g, unsigned w, unsigned h, int orient)
     g->srcH = h;
     g->outW = Qx5Transposed(orient) ? h : w;
     g->outH = Qx5Transposed(orient) ? w : h;
-    g->stride = ((size_t)g->outW * 3 + 3) & ~(size_t)3;
+    g->stride = (size_t)g->outW * QX5_PIXEL_BYTES;
     unsigned long long bytes = (unsigned long long)g->stride * g->outH;
     // The BMP header holds the file size in 32 bits.
     if (bytes > 0xFFFFFFFFull - QX5_BMP_HEADER)
@@ -50,20 +50,26 @@ void Qx5RowPlacement(const QX5_GEOMETRY* g, unsigned sy, long long* base, long l
     Qx5OrientPoint(g, 0, sy, &dx, &dy);
     long long stride = (long long)g->stride;
     // Bottom-up rows: shown row dy is stored as row outH - 1 - dy.
-    *base = (long long)(g->outH - 1 - dy) * stride + (long long)dx * 3;
-    *step = (long long)kStepX[g->orient] * 3 - (long long)kStepY[g->orient] * stride;
+    *base = (long long)(g->outH - 1 - dy) * stride + (long long)dx * QX5_PIXEL_BYTES;
+    *step = (long long)kStepX[g->orient] * QX5_PIXEL_BYTES - (long long)kStepY[g->orient] * stride;
 }
 
-bool Qx5StripBlock(const QX5_GEOMETRY* g, unsigned y0, unsigned y1, size_t* start, size_t* bytes)
+bool Qx5BandBlock(const QX5_GEOMETRY* g, unsigned x0, unsigned y0, unsigned x1, unsigned y1, size_t* start,
+                  size_t* bytes)
 {
-    if (Qx5Transposed(g->orient) || y0 >= y1 || y1 > g->srcH)
+    if (x0 >= x1 || y0 >= y1 || x1 > g->srcW || y1 > g->srcH)
         return false;
-    unsigned dx, dyFirst, dyLast;
-    Qx5OrientPoint(g, 0, y0, &dx, &dyFirst);
-    Qx5OrientPoint(g, 0, y1 - 1, &dx, &dyLast);
-    unsigned dyMax = dyFirst > dyLast ? dyFirst : dyLast;
+    bool turned = Qx5Transposed(g->orient);
+    if (turned ? (y0 != 0 || y1 != g->srcH) : (x0 != 0 || x1 != g->srcW))
+        return false;
+    // The band's shown rows run between those of two opposite corners.
+    unsigned dx, dyA, dyB;
+    Qx5OrientPoint(g, x0, y0, &dx, &dyA);
+    Qx5OrientPoint(g, x1 - 1, y1 - 1, &dx, &dyB);
+    unsigned dyMax = dyA > dyB ? dyA : dyB;
+    unsigned rows = turned ? x1 - x0 : y1 - y0;
     *start = (size_t)(g->outH - 1 - dyMax) * g->stride;
-    *bytes = (size_t)(y1 - y0) * g->stride;
+    *bytes = (size_t)rows * g->stride;
     return true;
 }
 
@@ -91,7 +97,7 @@ void Qx5BmpHeader(const QX5_GEOMETRY* g, unsigned char out[QX5_BMP_HEADER])
     Qx5Put32(out + 18, g->outW);
     Qx5Put32(out + 22, g->outH);            // positive: bottom-up
     Qx5Put16(out + 26, 1);
-    Qx5Put16(out + 28, 24);
+    Qx5Put16(out + 28, 8 * QX5_PIXEL_BYTES);
     Qx5Put32(out + 34, (unsigned long)g->imageBytes);
     Qx5Put32(out + 38, 2835);               // 72 dpi
     Qx5Put32(out + 42, 2835);
@@ -113,5 +119,19 @@ void Qx5CompositeRow(const unsigned char* bgra, unsigned n, unsigned char* dst, 
             p[1] = (unsigned char)((bgra[1] * a + white) / 255);
             p[2] = (unsigned char)((bgra[2] * a + white) / 255);
         }
+        // The fourth byte is unused in this format; readers that take it for alpha see opaque.
+        p[3] = 255;
+    }
+}
+
+void Qx5PlaceBgrRow(const unsigned char* bgr, unsigned n, unsigned char* dst, long long base, long long step)
+{
+    long long at = base;
+    for (unsigned i = 0; i < n; i++, bgr += 3, at += step) {
+        unsigned char* p = dst + at;
+        p[0] = bgr[0];
+        p[1] = bgr[1];
+        p[2] = bgr[2];
+        p[3] = 255;
     }
 }

@@ -25,6 +25,7 @@ void PaintComposition(HDC dc);                 // the composition surface to the
 // caller then has a line typed into the bubble.
 bool Hyouji(int i, const char* folder, const char* name);
 void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h);
+void DiscardPreviousBmp();                     // the previous conversion's file, moved aside
 void CrossFade(HDC wndDC);
 // Shows the picture at path again (after a drop or a colour change), without the bubble.
 void Redraw(const char* path);

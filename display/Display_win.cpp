@@ -12,6 +12,7 @@
 #include "base/Trace.h"
 #include "base/Window.h"
 #include "bitmaps/Converter.h"
+#include "bitmaps/MappedBmp.h"
 #include "bitmaps/MappedBuffer.h"
 #include "display/DisplayCalc.h"
 #include "display/DisplayState.h"
@@ -121,6 +122,8 @@ static void FailedToLoad(const char* path)
     EdgeMessageBox(nullptr, path, "画像ファイルの読み込みに失敗", MB_OK);
 }
 
+// The converter's BMP is drawn straight from a read-only mapping of the file: a 48-megapixel
+// photo then costs file pages while it is stretched, not a bitmap and its copies.
 void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
 {
     char bmpPath[KP_PATH_BYTES];
@@ -128,36 +131,46 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
         FailedToLoad(path);
         return;
     }
-    // A stale file from the previous picture must never be shown for this one.
-    EdgeDeleteFile(bmpPath);
+    // A stale file from the previous picture must never be shown for this one. It is moved
+    // aside rather than deleted: dropping a large file takes tens of milliseconds, spent
+    // once the new picture is on the screen (DiscardPreviousBmp).
+    char oldPath[KP_PATH_BYTES];
+    if (!ProgramPath(oldPath, sizeof(oldPath), KP_GAZOU_OLD_BMP) || !EdgeReplaceFile(bmpPath, oldPath))
+        EdgeDeleteFile(bmpPath);
     if (!ConverterConvert(bmpPath, path)) {
         FailedToLoad(path);
         return;
     }
-    HBITMAP bmp = (HBITMAP)EdgeLoadBitmapFile(ModuleInstance(), bmpPath);
-    if (!bmp) {
+    MAPPED_BMP bmp;
+    if (!MappedBmpOpen(&bmp, bmpPath)) {
         FailedToLoad(path);
         return;
     }
-    BITMAP bm;
-    memset(&bm, 0, sizeof(bm));
-    GetObjectW(bmp, sizeof(bm), &bm);
-
-    HDC memDC = CreateCompatibleDC(dc);
-    HGDIOBJ oldBmp = SelectObject(memDC, bmp);
     SetStretchBltMode(dc, HALFTONE);
-
-    PICTURE_PLACE p = PlacePicture(w, h, bm.bmWidth, bm.bmHeight);
+    const BMP_LAYOUT* l = &bmp.layout;
+    int rows = l->height < 0 ? -l->height : l->height;
+    PICTURE_PLACE p = PlacePicture(w, h, l->width, rows);
     FSFM_DC* slot = &Display.glGazouDC[Display.glGazouNext];
-    FillRectColor(slot->hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
+    // The stretch covers its rectangle, so only the field around it is filled.
+    int left = x + p.x, right = left + p.width, bottom = y + p.height;
+    int W = Display.clientW, H = Display.clientH;
+    COLORREF back = Display.backColor;
+    FillRectColor(slot->hDC, 0, 0, W, y, back);
+    FillRectColor(slot->hDC, 0, bottom, W, H, back);
+    FillRectColor(slot->hDC, 0, y, left, bottom, back);
+    FillRectColor(slot->hDC, right, y, W, bottom, back);
     SetStretchBltMode(slot->hDC, HALFTONE);
     SetBrushOrgEx(slot->hDC, 0, 0, nullptr);
-    StretchBlt(slot->hDC, x + p.x, y, p.width, p.height, memDC, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-
-    SelectObject(memDC, oldBmp);
-    DeleteObject(bmp);
-    DeleteDC(memDC);
+    MappedBmpDraw(&bmp, slot->hDC, left, y, p.width, p.height);
+    MappedBmpClose(&bmp);
     Display.glGazouNext = Display.glGazouNext == 0 ? 1 : 0;
+}
+
+void DiscardPreviousBmp()
+{
+    char oldPath[KP_PATH_BYTES];
+    if (ProgramPath(oldPath, sizeof(oldPath), KP_GAZOU_OLD_BMP))
+        EdgeDeleteFile(oldPath);
 }
 
 // Five blended frames, each held on the screen for the same time, then the new picture.
@@ -237,6 +250,7 @@ static bool ShowPicture(const char* path)
     HDC wndDC = GetDC(MainWindow());
     CrossFade(wndDC);
     ReleaseDC(MainWindow(), wndDC);
+    DiscardPreviousBmp();
     return true;
 }
 

@@ -12,6 +12,7 @@
 #define KP_RECENT_FILE       "\\個人設定\\最近フォルダパス.txt"
 #define KP_HEART_FILE        "\\個人設定\\ハート.txt"
 #define KP_GAZOU_BMP         "\\個人設定\\Gazou.bmp"
+#define KP_GAZOU_OLD_BMP     "\\個人設定\\Gazou.old.bmp"   // the one before, until it is deleted
 #define KP_CONVERTER_EXE     "\\部品\\QX5.exe"
 #define KP_HEART_BMP         "\\部品\\★ハート.bmp"
 #define KP_LINES_SUFFIX      "セリフ.txt"
@@ -39,6 +40,6 @@ bool ProgramPath(char* out, size_t cap, const char* a, const char* b = nullptr, 
 // False (after telling the user) when the folder can't be written in code page 932: the
 // program then ends without creating anything.
 bool StoreStart();
-// The conversion output in the settings folder, and the partial file the converter keeps
-// while writing it.
+// The conversion output in the settings folder, the partial file the converter keeps while
+// writing it, and the previous output moved aside until its successor is on the screen.
 void DeleteConversionOutput();

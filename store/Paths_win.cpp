@@ -73,4 +73,6 @@ void DeleteConversionOutput()
         EdgeDeleteFile(path);
     if (ProgramPath(path, sizeof path, KP_GAZOU_BMP, CONVERTER_PARTIAL_SUFFIX))
         EdgeDeleteFile(path);
+    if (ProgramPath(path, sizeof path, KP_GAZOU_OLD_BMP))
+        EdgeDeleteFile(path);
 }

@@ -4,6 +4,7 @@
 #include <psapi.h>
 #include <shellapi.h>
 #include <wincodec.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include "lines/Lines.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
+#include "tests/wine/e2e_kotopane.h"
 
 static double Now()
 {
@@ -77,7 +79,8 @@ static double BareWindowMs()
     return t;
 }
 
-// Bare WIC decode of the file and scale to the fitted size: what any viewer must pay.
+// Bare WIC decode of the file and a HALFTONE fit of it into the picture box: what any viewer
+// of the photo must pay.
 static double WicDecodeScaleMs(const std::wstring& path, int boxW, int boxH)
 {
     double t0 = Now();
@@ -85,22 +88,38 @@ static double WicDecodeScaleMs(const std::wstring& path, int boxW, int boxH)
     IWICImagingFactory* f = nullptr;
     IWICBitmapDecoder* dec = nullptr;
     IWICBitmapFrameDecode* frame = nullptr;
-    IWICBitmapScaler* scaler = nullptr;
     IWICFormatConverter* conv = nullptr;
     CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory, (void**)&f);
     f->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &dec);
     dec->GetFrame(0, &frame);
     UINT iw = 0, ih = 0;
     frame->GetSize(&iw, &ih);
-    PICTURE_PLACE p = PlacePicture(boxW, boxH, (int)iw, (int)ih);
     f->CreateFormatConverter(&conv);
     conv->Initialize(frame, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
                      WICBitmapPaletteTypeCustom);
-    f->CreateBitmapScaler(&scaler);
-    scaler->Initialize(conv, (UINT)p.width, (UINT)p.height, WICBitmapInterpolationModeFant);
-    std::vector<BYTE> out((size_t)p.width * p.height * 4);
-    scaler->CopyPixels(nullptr, (UINT)p.width * 4, (UINT)out.size(), out.data());
-    scaler->Release();
+    BYTE* px = (BYTE*)VirtualAlloc(nullptr, (size_t)iw * ih * 4, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    conv->CopyPixels(nullptr, iw * 4, iw * ih * 4, px);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = boxW;
+    bi.bmiHeader.biHeight = boxH + 110;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    PICTURE_PLACE p = PlacePicture(boxW, boxH, (int)iw, (int)ih);
+    bi.bmiHeader.biWidth = (LONG)iw;
+    bi.bmiHeader.biHeight = -(LONG)ih;
+    StretchDIBits(dc, p.x, 60, p.width, p.height, 0, 0, iw, ih, px, &bi, DIB_RGB_COLORS, SRCCOPY);
+    GdiFlush();
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    VirtualFree(px, 0, MEM_RELEASE);
     conv->Release();
     frame->Release();
     dec->Release();
@@ -139,12 +158,397 @@ static int MakePictures(const std::wstring& settings)
     return 0;
 }
 
+// ------------------------------------------------------------------------------------------
+// The real Kotopane.exe, measured from outside as a user would see it: start-up to a ready
+// window on the screen, command to first fade frame on the screen, the memory of both
+// processes sampled while they work, and what 300 category switches leave behind.
+
+struct REAL_PIC {
+    const char* category;
+    const wchar_t* file;
+    const GUID* container;
+    int w, h;
+    const char* label;
+};
+static const REAL_PIC realPics[] = {
+    {"二百万", L"p2mp.png", &GUID_ContainerFormatPng, 1920, 1080, "2 MP PNG"},
+    {"千二百万", L"p12mp.jpg", &GUID_ContainerFormatJpeg, 4000, 3000, "12 MP JPEG"},
+    {"二千四百万", L"p24mp.jpg", &GUID_ContainerFormatJpeg, 6000, 4000, "24 MP JPEG"},
+    {"四千八百万", L"p48mp.jpg", &GUID_ContainerFormatJpeg, 8000, 6000, "48 MP JPEG"},
+    {"小さい", L"small.png", &GUID_ContainerFormatPng, 640, 480, "small PNG"},
+};
+enum { REAL_PICS = 5, SMALL_PIC = 4 };
+static const COLORREF kBackColour = RGB(0, 90, 0);   // Kotopane's colour when none is stored
+
+// One-character lines: the typing after the fade is not what is measured here.
+static int MakeRealPictures(const std::wstring& settings)
+{
+    std::string list;
+    for (const REAL_PIC& p : realPics) {
+        list += std::string(p.category) + "\r\n";
+        std::wstring folder = settings + L"\\" + ToWide(p.category);
+        CreateDirectoryW(folder.c_str(), nullptr);
+        WriteBytes(folder + L"\\" + ToWide((std::string(p.category) + "セリフ.txt").c_str()), "あ\r\n");
+        if (!WriteWicPicture(folder + L"\\" + p.file, *p.container, p.w, p.h)) {
+            printf("could not write %ls\n", p.file);
+            return 1;
+        }
+    }
+    WriteBytes(settings + L"\\" + ToWide("メニューリスト.txt"), list);
+    // A colour of its own, so that the window's start is seen on the screen.
+    WriteBytes(settings + L"\\" + ToWide("背景色.txt"), std::to_string(kBackColour) + "\r\n");
+    return 0;
+}
+
+static bool RunSelf(const std::wstring& args, DWORD timeoutMs)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring cmd = L"\"" + std::wstring(self) + L"\" " + args;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    WaitForSingleObject(pi.hProcess, timeoutMs);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code == 0;
+}
+
+static LRESULT CALLBACK BareProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+    if (m == WM_DESTROY)
+        PostQuitMessage(0);
+    return DefWindowProcW(w, m, wp, lp);
+}
+
+// The start-up baseline: a bare program with one window where Kotopane's goes, painted in
+// Kotopane's colour.
+static int BareWindowProgram()
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = BareProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"kp_bench_bare";
+    wc.hbrBackground = CreateSolidBrush(kBackColour);
+    RegisterClassW(&wc);
+    CreateWindowExW(0, wc.lpszClassName, L"bare", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 1870, 1080, nullptr,
+                    nullptr, wc.hInstance, nullptr);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageW(&msg);
+    return 0;
+}
+
+// Private memory: Wine reports a process's anonymous resident pages as its page-file use and
+// leaves PrivateUsage 0; Windows gives both as the commit charge.
+static void MemoryOf(HANDLE process, SIZE_T* privateBytes, SIZE_T* resident, SIZE_T* peakResident)
+{
+    PROCESS_MEMORY_COUNTERS_EX c = {};
+    c.cb = sizeof(c);
+    K32GetProcessMemoryInfo(process, (PROCESS_MEMORY_COUNTERS*)&c, sizeof(c));
+    if (privateBytes)
+        *privateBytes = std::max(c.PagefileUsage, c.PrivateUsage);
+    if (resident)
+        *resident = c.WorkingSetSize;
+    if (peakResident)
+        *peakResident = c.PeakWorkingSetSize;
+}
+
+// Samples two processes every 2 ms on a thread of its own and keeps the highest figures.
+struct MEM_SAMPLER {
+    HANDLE process[2];
+    SIZE_T maxPrivate[2], maxResident[2];
+    volatile LONG stop;
+    HANDLE thread;
+};
+
+static DWORD WINAPI SamplerThread(void* arg)
+{
+    MEM_SAMPLER* m = (MEM_SAMPLER*)arg;
+    while (!m->stop) {
+        for (int i = 0; i < 2; i++) {
+            if (!m->process[i])
+                continue;
+            SIZE_T priv = 0, res = 0;
+            MemoryOf(m->process[i], &priv, &res, nullptr);
+            m->maxPrivate[i] = std::max(m->maxPrivate[i], priv);
+            m->maxResident[i] = std::max(m->maxResident[i], res);
+        }
+        Sleep(2);
+    }
+    return 0;
+}
+
+static void SamplerStart(MEM_SAMPLER* m, HANDLE a, HANDLE b)
+{
+    memset(m, 0, sizeof(*m));
+    m->process[0] = a;
+    m->process[1] = b;
+    m->thread = CreateThread(nullptr, 0, SamplerThread, m, 0, nullptr);
+}
+
+static void SamplerStop(MEM_SAMPLER* m)
+{
+    InterlockedExchange(&m->stop, 1);
+    WaitForSingleObject(m->thread, 5000);
+    CloseHandle(m->thread);
+}
+
+// GDI objects of another process. Windows counts them (GetGuiResources); Wine answers 0
+// there, so its per-process handle table, which the process's PEB points to, is read instead.
+static int GdiObjectsOf(HANDLE process)
+{
+    DWORD n = GetGuiResources(process, GR_GDIOBJECTS);
+    if (n)
+        return (int)n;
+    typedef LONG(WINAPI * QUERY)(HANDLE, int, void*, ULONG, ULONG*);
+    QUERY query = (QUERY)(void*)GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess");
+    PROCESS_BASIC_INFORMATION pbi = {};
+    BYTE* table = nullptr;
+    if (!query || query(process, 0, &pbi, sizeof(pbi), nullptr) != 0 ||
+        !ReadProcessMemory(process, (BYTE*)pbi.PebBaseAddress + 0xF8, &table, sizeof(table), nullptr) || !table)
+        return -1;
+    const size_t entries = 0x10000, entryBytes = 24;
+    std::vector<BYTE> t(entries * entryBytes);
+    if (!ReadProcessMemory(process, table, t.data(), t.size(), nullptr))
+        return -1;
+    int count = 0;
+    for (size_t i = 0; i < entries; i++)
+        count += t[i * entryBytes + 14] != 0;      // the object type; 0 for a free entry
+    return count;
+}
+
+// Handles of another process: Wine's GetProcessHandleCount answers 0, so every handle value
+// is tried by duplicating it.
+static int HandlesOf(HANDLE process)
+{
+    DWORD n = 0;
+    if (GetProcessHandleCount(process, &n) && n)
+        return (int)n;
+    int count = 0;
+    for (ULONG_PTR h = 4; h < 0x4000; h += 4) {
+        HANDLE dup = nullptr;
+        if (DuplicateHandle(process, (HANDLE)h, GetCurrentProcess(), &dup, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+            CloseHandle(dup);
+            count++;
+        }
+    }
+    return count;
+}
+
+// The first view between the picture before and the one after: a fade frame.
+static double FirstFadeFrame(const std::vector<SCREEN_CHANGE>& seen, double since)
+{
+    for (size_t k = 1; k + 1 < seen.size(); k++)
+        if (seen[k].ms >= since && seen[k].hash != seen.back().hash)
+            return seen[k].ms - since;
+    return -1;
+}
+
+// Time from starting the program to its window's colour on the screen at probe.
+static double StartToColourMs(const std::wstring& exe, const std::wstring& workDir, const std::wstring& args,
+                              POINT probe, STARTED_PROGRAM* prog)
+{
+    SCREEN_WATCH watch;
+    RECT spot = {probe.x, probe.y, probe.x + 4, probe.y + 4};
+    if (!ScreenWatchStart(&watch, L"display_bench_start", spot, probe, 20000))
+        return -1;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    double t0 = UnixMsNow();
+    if (!CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &pi)) {
+        ScreenWatchStop(&watch);
+        return -1;
+    }
+    CloseHandle(pi.hThread);
+    prog->process = pi.hProcess;
+    prog->pid = pi.dwProcessId;
+    double at = -1;
+    DWORD start = GetTickCount();
+    while (at < 0 && GetTickCount() - start < 15000) {
+        Sleep(20);
+        for (const SCREEN_CHANGE& c : ScreenWatchSeen(&watch))
+            if (at < 0 && c.ms >= t0 && c.probe == kBackColour)
+                at = c.ms - t0;
+    }
+    ScreenWatchStop(&watch);
+    return at;
+}
+
+static void CloseProgramWindow(STARTED_PROGRAM* prog, const wchar_t* cls)
+{
+    HWND wnd = FindProcessWindow(prog->pid, cls, 5000);
+    if (wnd)
+        PostMessageW(wnd, WM_CLOSE, 0, 0);
+    if (!WaitProcessExit(prog->process, 10000, nullptr))
+        TerminateProcess(prog->process, 1);
+    CloseHandle(prog->process);
+    prog->process = nullptr;
+}
+
+static void StartUpFigures(const std::wstring& prog)
+{
+    std::wstring app = prog + L"\\App";
+    std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
+    CopyFileW(exe.c_str(), (app + L"\\Kotopane.exe").c_str(), FALSE);
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    POINT probe = {600, 600};
+    std::vector<double> kp, bare;
+    for (int r = 0; r < 6; r++) {
+        STARTED_PROGRAM p = {};
+        double ms = StartToColourMs(self, app, L"--bare", probe, &p);
+        if (p.process)
+            CloseProgramWindow(&p, L"kp_bench_bare");
+        if (ms > 0 && r > 0)        // the first start of each warms the prefix's caches
+            bare.push_back(ms);
+        p = {};
+        ms = StartToColourMs(app + L"\\Kotopane.exe", app, L"", probe, &p);
+        if (p.process)
+            CloseProgramWindow(&p, L"NORMAL0");
+        if (ms > 0 && r > 0)
+            kp.push_back(ms);
+    }
+    printf("\nThe real Kotopane.exe, from outside (screen and memory read by another process)\n");
+    if (!kp.empty() && !bare.empty())
+        Row("start-up to ready window on screen", Median(kp), "bare window program, painted", Median(bare));
+    else
+        printf("start-up: the window never showed its colour at (%ld, %ld)\n", probe.x, probe.y);
+}
+
+static void PrintMemory(const char* what, SIZE_T bytes, const char* base, SIZE_T baseBytes)
+{
+    printf("%-44s %9.1f MB   baseline %-34s %9.1f MB   ratio %6.2f\n", what, bytes / 1048576.0, base,
+           baseBytes / 1048576.0, baseBytes ? bytes / (double)baseBytes : 0.0);
+}
+
+static void RealProgramFigures(int switches)
+{
+    std::wstring prog = MakeScratchProgramFolder(L"display_bench_real");
+    std::wstring settings = SettingsFolder(prog);
+    CreateDirectoryW(settings.c_str(), nullptr);
+    if (!RunSelf(L"--make-real \"" + settings + L"\"", 300000)) {
+        printf("could not make the pictures\n");
+        return;
+    }
+    StartUpFigures(prog);
+
+    KOTOPANE_RUN run;
+    if (!E2eStart(prog, &run) || !run.converter) {
+        printf("Kotopane or its converter did not start\n");
+        E2eCleanUp(&run);
+        return;
+    }
+    HANDLE kp = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_DUP_HANDLE, FALSE, run.app.pid);
+    DWORD convPid = 0;
+    GetWindowThreadProcessId(run.converterWnd, &convPid);
+    HANDLE conv = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, convPid);
+    PumpMessages(300);
+    SIZE_T startPrivate = 0, startResident = 0, convStartResident = 0, convStartPrivate = 0;
+    MemoryOf(kp, &startPrivate, &startResident, nullptr);
+    MemoryOf(conv, &convStartPrivate, &convStartResident, nullptr);
+
+    RECT rc;
+    GetClientRect(run.main, &rc);
+    POINT probe = {rc.right / 2, 300};
+    ClientToScreen(run.main, &probe);
+    RECT spot = {probe.x - 32, probe.y, probe.x + 32, probe.y + 64};
+    auto show = [&](int k) { SendMessageW(run.main, WM_COMMAND, CMD_CATEGORY_FIRST + k, 0); };
+    printf("client area on screen %ld x %ld\n", rc.right, rc.bottom);
+
+    SIZE_T convPeakPrivate = 0;
+    for (int k = 0; k < SMALL_PIC; k++) {
+        const REAL_PIC& p = realPics[k];
+        std::wstring path = settings + L"\\" + ToWide(p.category) + L"\\" + p.file;
+        std::vector<double> first;
+        MEM_SAMPLER mem;
+        SamplerStart(&mem, kp, conv);
+        int repeats = k == 3 ? 2 : 4;
+        for (int r = 0; r < repeats; r++) {
+            show(SMALL_PIC);
+            SCREEN_WATCH watch;
+            if (!ScreenWatchStart(&watch, L"display_bench_real", spot, probe, 30000))
+                break;
+            double t0 = UnixMsNow();
+            show(k);
+            double ms = FirstFadeFrame(ScreenWatchStop(&watch), t0);
+            if (ms > 0)
+                first.push_back(ms);
+        }
+        SamplerStop(&mem);
+        convPeakPrivate = std::max(convPeakPrivate, mem.maxPrivate[1]);
+        std::vector<double> base;
+        for (int r = 0; r < 3; r++)
+            base.push_back(WicDecodeScaleMs(path, rc.right, 970));
+        printf("\n%s (%d x %d)\n", p.label, p.w, p.h);
+        if (!first.empty())
+            Row("  command to first fade frame on screen", Median(first), "WIC decode + HALFTONE fit", Median(base));
+        PrintMemory("  Kotopane peak private memory", mem.maxPrivate[0], "after start-up", startPrivate);
+        PrintMemory("  Kotopane peak resident (mapped files too)", mem.maxResident[0], "after start-up", startResident);
+    }
+    SIZE_T convPeakResident = 0;
+    MemoryOf(conv, nullptr, nullptr, &convPeakResident);
+    printf("\n");
+    PrintMemory("converter peak resident (48 MP included)", convPeakResident, "converter after start-up",
+                convStartResident);
+    PrintMemory("converter peak private (sampled)", convPeakPrivate, "converter after start-up", convStartPrivate);
+
+    // Switching between a 24 MP photo and a small picture, again and again.
+    printf("\n%d switches between the 24 MP photo and a small picture\n", switches);
+    printf("%-12s %14s %14s %12s %10s\n", "switches", "private MB", "resident MB", "GDI objects", "handles");
+    int marks[] = {4, 10, 50, 100, 200, 300, 500, 1000};
+    SIZE_T privateAt4 = 0;
+    int gdiAt4 = 0, handlesAt4 = 0;
+    for (int i = 1; i <= switches; i++) {
+        show(i % 2 ? 2 : SMALL_PIC);
+        bool mark = i == switches;
+        for (int m : marks)
+            mark = mark || i == m;
+        if (!mark)
+            continue;
+        SIZE_T priv = 0, res = 0;
+        MemoryOf(kp, &priv, &res, nullptr);
+        int gdi = GdiObjectsOf(kp), handles = HandlesOf(kp);
+        printf("%-12d %14.1f %14.1f %12d %10d\n", i, priv / 1048576.0, res / 1048576.0, gdi, handles);
+        if (i == 4) {
+            privateAt4 = priv;
+            gdiAt4 = gdi;
+            handlesAt4 = handles;
+        } else if (i == switches && privateAt4) {
+            PrintMemory("private memory after the last switch", priv, "after 4 switches", privateAt4);
+            printf("%-44s %+9d      %+d handles (after the last switch against after 4)\n", "GDI objects", gdi - gdiAt4,
+                   handles - handlesAt4);
+        }
+    }
+    CloseHandle(kp);
+    CloseHandle(conv);
+    DWORD code = 0;
+    if (!E2eClose(&run, &code))
+        printf("Kotopane did not end in time\n");
+    E2eCleanUp(&run);
+}
+
 int main()
 {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc == 3 && wcscmp(argv[1], L"--make") == 0)
         return MakePictures(argv[2]);
+    if (argc == 3 && wcscmp(argv[1], L"--make-real") == 0)
+        return MakeRealPictures(argv[2]);
+    if (argc == 2 && wcscmp(argv[1], L"--bare") == 0)
+        return BareWindowProgram();
+    // --real [switches]: only the real program's figures (start-up, latency, memory, switches).
+    if (argc >= 2 && wcscmp(argv[1], L"--real") == 0) {
+        RealProgramFigures(argc >= 3 ? _wtoi(argv[2]) : 300);
+        return 0;
+    }
     std::wstring prog = MakeScratchProgramFolder(L"display_bench");
     std::wstring settings = SettingsFolder(prog);
     CreateDirectoryW(settings.c_str(), nullptr);
@@ -218,9 +622,9 @@ int main()
         FIGURES& g = fig[k];
         g.base = Median(base);
         printf("\n%ls (%d x %d)\n", p.file, p.w, p.h);
-        Row("  converter alone (BMP written)", g.conv, "WIC decode + scale", g.base);
-        Row("  choose to end of fade", g.load + g.fade, "WIC decode + scale", g.base);
-        Row("  whole category display (20-char line)", g.whole, "WIC decode + scale", g.base);
+        Row("  converter alone (BMP written)", g.conv, "WIC decode + HALFTONE fit", g.base);
+        Row("  choose to end of fade", g.load + g.fade, "WIC decode + HALFTONE fit", g.base);
+        Row("  whole category display (20-char line)", g.whole, "WIC decode + HALFTONE fit", g.base);
     }
 
     // One frame of the fade on the real surfaces.
@@ -282,7 +686,7 @@ int main()
         if (toFrame[k].empty())
             continue;
         std::string what = std::string("command to first fade frame on screen (") + (k ? "12" : "2") + " MP)";
-        Row(what.c_str(), Median(toFrame[k]), "WIC decode + scale", fig[k].base);
+        Row(what.c_str(), Median(toFrame[k]), "WIC decode + HALFTONE fit", fig[k].base);
     }
     if (!frames.empty()) {
         printf("%-44s %9.0f      of %d drawn (median of %d switches)\n", "fade frames seen on screen", Median(frames),
@@ -329,5 +733,6 @@ int main()
     printf("%-44s %9.1f MB\n", "peak working set (converter process)", convPeak / 1048576.0);
 
     StopKotopaneInProcess();
+    RealProgramFigures(300);
     return 0;
 }

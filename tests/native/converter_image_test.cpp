@@ -15,18 +15,19 @@ TEST(ConverterImage, GeometrySizesAndLimits)
     ASSERT_TRUE(Qx5PlanGeometry(&g, 5, 3, 1));
     EXPECT_EQ(5u, g.outW);
     EXPECT_EQ(3u, g.outH);
-    EXPECT_EQ(16u, g.stride);          // 15 bytes padded to 16
-    EXPECT_EQ(48u, g.imageBytes);
+    EXPECT_EQ(20u, g.stride);          // four bytes a pixel, never padding
+    EXPECT_EQ(60u, g.imageBytes);
     ASSERT_TRUE(Qx5PlanGeometry(&g, 5, 3, 6));
     EXPECT_EQ(3u, g.outW);
     EXPECT_EQ(5u, g.outH);
     EXPECT_EQ(12u, g.stride);
+    EXPECT_EQ(60u, g.imageBytes);
     ASSERT_TRUE(Qx5PlanGeometry(&g, 4, 4, 42));   // nonsense orientation: upright
     EXPECT_EQ(1, g.orient);
 
     ASSERT_TRUE(Qx5PlanGeometry(&g, 8000, 6000, 8));
     EXPECT_EQ(6000u, g.outW);
-    EXPECT_EQ(144000000u, g.imageBytes);
+    EXPECT_EQ(192000000u, g.imageBytes);
 
     EXPECT_FALSE(Qx5PlanGeometry(&g, 0, 10, 1));
     EXPECT_FALSE(Qx5PlanGeometry(&g, 10, 0, 1));
@@ -36,7 +37,7 @@ TEST(ConverterImage, GeometrySizesAndLimits)
     EXPECT_FALSE(Qx5PlanGeometry(&g, 0xFFFFFFFFu, 0xFFFFFFFFu, 1));
 }
 
-TEST(ConverterImage, HeaderIsA24BitBottomUpBmp)
+TEST(ConverterImage, HeaderIsA32BitBottomUpBmp)
 {
     QX5_GEOMETRY g;
     ASSERT_TRUE(Qx5PlanGeometry(&g, 7, 2, 1));
@@ -45,16 +46,16 @@ TEST(ConverterImage, HeaderIsA24BitBottomUpBmp)
     Qx5BmpHeader(&g, h);
     EXPECT_EQ('B', h[0]);
     EXPECT_EQ('M', h[1]);
-    EXPECT_EQ(54u + 24u * 2, Get32(h + 2));
+    EXPECT_EQ(54u + 28u * 2, Get32(h + 2));
     EXPECT_EQ(0u, Get32(h + 6));
     EXPECT_EQ(54u, Get32(h + 10));
     EXPECT_EQ(40u, Get32(h + 14));
     EXPECT_EQ(7u, Get32(h + 18));
     EXPECT_EQ(2u, Get32(h + 22));
     EXPECT_EQ(1, h[26] | h[27] << 8);
-    EXPECT_EQ(24, h[28] | h[29] << 8);
+    EXPECT_EQ(32, h[28] | h[29] << 8);
     EXPECT_EQ(0u, Get32(h + 30));      // BI_RGB
-    EXPECT_EQ(48u, Get32(h + 34));
+    EXPECT_EQ(56u, Get32(h + 34));
     EXPECT_EQ(0u, Get32(h + 46));
     EXPECT_EQ(0u, Get32(h + 50));
 }
@@ -86,15 +87,12 @@ TEST(ConverterImage, RowPlacementMatchesEveryOrientation)
                 Qx5OrientPoint(&g, sx, sy, &dx, &dy);
                 ASSERT_LT(dx, g.outW);
                 ASSERT_LT(dy, g.outH);
-                const unsigned char* p = out.data() + (g.outH - 1 - dy) * g.stride + dx * 3;
+                const unsigned char* p = out.data() + (g.outH - 1 - dy) * g.stride + dx * 4;
                 EXPECT_EQ(sx, p[0]) << "o=" << o;
                 EXPECT_EQ(sy, p[1]) << "o=" << o;
                 EXPECT_EQ(200, p[2]);
+                EXPECT_EQ(255, p[3]);
             }
-        // Padding bytes were never written.
-        for (unsigned r = 0; r < g.outH; r++)
-            for (size_t b = g.outW * 3; b < g.stride; b++)
-                EXPECT_EQ(0, out[r * g.stride + b]);
     }
     // Orientation 6 (turned right): the source's top-left pixel is shown top-right,
     // the source's bottom-left pixel top-left.
@@ -115,36 +113,46 @@ TEST(ConverterImage, RowPlacementMatchesEveryOrientation)
     EXPECT_EQ(W - 1, dy);
 }
 
-// Strips of an orientation that keeps rows fill one contiguous span each, and the spans
-// of all strips tile the pixel data exactly once.
-TEST(ConverterImage, StripBlocksTileThePixelData)
+// Bands of rows (orientations that keep rows) or of columns (turned ones) fill one
+// contiguous span each, every source pixel of a band lands inside its span, and the spans
+// of all bands tile the pixel data exactly once. Other rectangles are refused.
+TEST(ConverterImage, BandBlocksTileThePixelData)
 {
-    for (int o : {1, 2, 3, 4}) {
+    const unsigned W = 3, H = 10;
+    for (int o = 1; o <= 8; o++) {
         QX5_GEOMETRY g;
-        ASSERT_TRUE(Qx5PlanGeometry(&g, 3, 10, o));
+        ASSERT_TRUE(Qx5PlanGeometry(&g, W, H, o));
+        bool turned = Qx5Transposed(o);
+        unsigned total = turned ? W : H;
         std::vector<int> hits(g.imageBytes, 0);
-        for (unsigned y0 = 0; y0 < 10; y0 += 4) {
-            unsigned y1 = y0 + 4 < 10 ? y0 + 4 : 10;
+        for (unsigned k0 = 0; k0 < total; k0 += 2) {
+            unsigned k1 = k0 + 2 < total ? k0 + 2 : total;
+            unsigned x0 = turned ? k0 : 0, x1 = turned ? k1 : W, y0 = turned ? 0 : k0, y1 = turned ? H : k1;
             size_t start, bytes;
-            ASSERT_TRUE(Qx5StripBlock(&g, y0, y1, &start, &bytes));
+            ASSERT_TRUE(Qx5BandBlock(&g, x0, y0, x1, y1, &start, &bytes)) << "o=" << o;
             ASSERT_LE(start + bytes, g.imageBytes);
             for (size_t b = start; b < start + bytes; b++)
                 hits[b]++;
             for (unsigned y = y0; y < y1; y++) {
                 long long base, step;
                 Qx5RowPlacement(&g, y, &base, &step);
-                EXPECT_GE(base, (long long)start);
-                EXPECT_LT(base + step * 2, (long long)(start + bytes));
-                EXPECT_GE(base + step * 2, (long long)start);
+                for (unsigned x = x0; x < x1; x++) {
+                    long long at = base + step * x;
+                    EXPECT_GE(at, (long long)start) << "o=" << o;
+                    EXPECT_LE(at + 4, (long long)(start + bytes)) << "o=" << o;
+                }
             }
         }
         for (int h : hits)
-            EXPECT_EQ(1, h);
+            ASSERT_EQ(1, h) << "o=" << o;
     }
     QX5_GEOMETRY g;
-    Qx5PlanGeometry(&g, 3, 10, 6);
     size_t s, b;
-    EXPECT_FALSE(Qx5StripBlock(&g, 0, 4, &s, &b));
+    Qx5PlanGeometry(&g, W, H, 6);
+    EXPECT_FALSE(Qx5BandBlock(&g, 0, 0, W, 4, &s, &b));     // rows of a turned picture
+    Qx5PlanGeometry(&g, W, H, 1);
+    EXPECT_FALSE(Qx5BandBlock(&g, 0, 0, 2, H, &s, &b));     // columns of an upright one
+    EXPECT_FALSE(Qx5BandBlock(&g, 0, 8, W, 11, &s, &b));    // past the end
 }
 
 TEST(ConverterImage, TransparencyGoesOverWhite)
@@ -155,11 +163,18 @@ TEST(ConverterImage, TransparencyGoesOverWhite)
         0, 0, 0, 128,         // half black: mid grey
         0, 0, 255, 64,        // a quarter red
     };
-    unsigned char out[12];
-    Qx5CompositeRow(px, 4, out, 0, 3);
-    const unsigned char want[] = {10, 20, 30, 255, 255, 255, 127, 127, 127, 191, 191, 255};
-    for (int i = 0; i < 12; i++)
+    unsigned char out[16];
+    Qx5CompositeRow(px, 4, out, 0, 4);
+    const unsigned char want[] = {10, 20, 30, 255, 255, 255, 255, 255, 127, 127, 127, 255, 191, 191, 255, 255};
+    for (int i = 0; i < 16; i++)
         EXPECT_EQ(want[i], out[i]) << i;
+
+    // A JPEG's BGR pixels are placed as they are, right to left here.
+    const unsigned char bgr[] = {1, 2, 3, 4, 5, 6};
+    Qx5PlaceBgrRow(bgr, 2, out, 4, -4);
+    const unsigned char placed[] = {4, 5, 6, 255, 1, 2, 3, 255};
+    for (int i = 0; i < 8; i++)
+        EXPECT_EQ(placed[i], out[i]) << i;
 }
 
 TEST(ConverterMessage, PathBlockChecks)

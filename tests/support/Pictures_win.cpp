@@ -237,16 +237,19 @@ bool ReadConvertedBmp(const std::wstring& path, READ_BMP* out)
     out->w = ih->biWidth;
     out->h = ih->biHeight;
     out->bits = ih->biBitCount;
-    if (out->bits != 24 || out->w <= 0 || out->h <= 0 || fh->bfSize != data.size())
+    if (out->bits != 32 || ih->biCompression != BI_RGB || out->w <= 0 || out->h <= 0 || fh->bfSize != data.size())
         return false;
-    size_t stride = ((size_t)out->w * 3 + 3) & ~(size_t)3;
+    size_t stride = (size_t)out->w * 4;
     if (fh->bfOffBits + stride * out->h > data.size())
         return false;
     out->px.resize((size_t)out->w * out->h);
     for (int y = 0; y < out->h; y++) {
         const unsigned char* row = (const unsigned char*)data.data() + fh->bfOffBits + (size_t)(out->h - 1 - y) * stride;
-        for (int x = 0; x < out->w; x++)
-            out->px[(size_t)y * out->w + x] = row[x * 3] | row[x * 3 + 1] << 8 | row[x * 3 + 2] << 16;
+        for (int x = 0; x < out->w; x++) {
+            if (row[x * 4 + 3] != 255)      // the unused byte is written opaque
+                return false;
+            out->px[(size_t)y * out->w + x] = row[x * 4] | row[x * 4 + 1] << 8 | row[x * 4 + 2] << 16;
+        }
     }
     return true;
 }

@@ -45,7 +45,7 @@ COLORREF WicPicturePixel(int x, int y, int w, int h);
 bool WriteIcon(const std::wstring& path, const std::vector<std::pair<int, DWORD>>& images);
 // An APP1 EXIF segment whose IFD0 holds the orientation, put right after a JPEG's start marker.
 bool SpliceExif(const std::wstring& path, unsigned orient, bool bigEndian);
-// A BMP as the converter writes it (24-bit), read back: size and pixels (0x00RRGGBB) from
+// A BMP as the converter writes it (32-bit, fourth byte 255), read back: size and pixels (0x00RRGGBB) from
 // the top left.
 struct READ_BMP {
     int w = 0, h = 0, bits = 0;

@@ -58,7 +58,8 @@ TEST_F(AppLifecycle, LeftoversOfAKilledRunAreSweptAndNeverCountAsPictures)
     Prepare({ L"A" });
     std::wstring lines = Folder(L"A") + L"\\Aセリフ.txt";
     std::vector<std::wstring> left = { settings + L"\\メニューリスト.txt.~4242_0.tmp", lines + L".~4242_0.tmp",
-                                       settings + L"\\Gazou.bmp", settings + L"\\Gazou.bmp.qx5tmp" };
+                                       settings + L"\\Gazou.bmp", settings + L"\\Gazou.bmp.qx5tmp",
+                                       settings + L"\\Gazou.old.bmp" };
     for (const std::wstring& f : left)
         ASSERT_TRUE(WriteBytes(f, "half"));
     Start();

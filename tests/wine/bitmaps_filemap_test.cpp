@@ -4,7 +4,9 @@
 
 #include "base/Window.h"
 #include "bitmaps/FileMapDC.h"
+#include "bitmaps/MappedBmp.h"
 #include "bitmaps/MappedBuffer.h"
+#include "display/DisplayCalc.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
 
@@ -296,4 +298,119 @@ TEST_F(BitmapsTest, AlphaTableBuiltAndReleased)
         if (withFolder)
             EXPECT_TRUE(DeleteFileW(file.c_str()));
     }
+}
+
+// A 32-bit BMP as the converter writes it now, from the 24-bit one of TestBmpBytes.
+static std::string Bmp32From24(const std::string& b24, int w, int h)
+{
+    std::string b = b24.substr(0, 54);
+    size_t stride24 = ((size_t)w * 3 + 3) & ~(size_t)3;
+    *(DWORD*)&b[2] = (DWORD)(54 + (size_t)w * h * 4);
+    *(WORD*)&b[28] = 32;
+    *(DWORD*)&b[34] = (DWORD)((size_t)w * h * 4);
+    for (int row = 0; row < h; row++)
+        for (int x = 0; x < w; x++) {
+            b.append(b24, 54 + row * stride24 + x * 3, 3);
+            b += '\xFF';
+        }
+    return b;
+}
+
+// The picture area's pixels (0x00RRGGBB) after one picture is fitted into a 1870 x 970 box
+// at y 60, either the way the display always did (LoadImage, then a HALFTONE StretchBlt)
+// or from the mapped file.
+static std::vector<DWORD> FitIntoBox(const std::wstring& path, bool mapped)
+{
+    const int W = 1870, H = 1080;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = W;
+    bi.bmiHeader.biHeight = H;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    if (mapped) {
+        MAPPED_BMP bmp;
+        if (MappedBmpOpen(&bmp, ToCp932(path).c_str())) {
+            PICTURE_PLACE p = PlacePicture(W, 970, bmp.layout.width, abs(bmp.layout.height));
+            MappedBmpDraw(&bmp, dc, p.x, 60, p.width, p.height);
+            MappedBmpClose(&bmp);
+        }
+    } else {
+        HBITMAP src = (HBITMAP)LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE);
+        BITMAP bm = {};
+        GetObjectW(src, sizeof(bm), &bm);
+        HDC mem = CreateCompatibleDC(dc);
+        HGDIOBJ o = SelectObject(mem, src);
+        PICTURE_PLACE p = PlacePicture(W, 970, bm.bmWidth, bm.bmHeight);
+        StretchBlt(dc, p.x, 60, p.width, p.height, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+        SelectObject(mem, o);
+        DeleteDC(mem);
+        DeleteObject(src);
+    }
+    GdiFlush();
+    std::vector<DWORD> px((DWORD*)bits, (DWORD*)bits + (size_t)W * H);
+    for (DWORD& c : px)
+        c &= 0xFFFFFF;      // the fourth byte is unused
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    return px;
+}
+
+// Shrunk, a pixel short of the box, and at its own size: the 32-bit file the converter
+// writes now, drawn from its mapping, gives the very pixels that the 24-bit one gave
+// through LoadImage; so does a 24-bit file from any other converter.
+TEST_F(BitmapsTest, MappedPictureIsFittedExactlyAsBefore)
+{
+    const int sizes[][2] = {{2400, 1500}, {900, 1600}, {1871, 971}, {300, 200}};
+    for (auto& sz : sizes) {
+        int w = sz[0], h = sz[1];
+        std::string b24 = TestBmpBytes(w, h, [](int x, int y) {
+            return (DWORD)(((x * 7 + y) & 0xFF) << 16 | ((x ^ y) & 0xFF) << 8 | ((x * y >> 3) & 0xFF));
+        });
+        std::wstring p24 = dir + L"\\p24.bmp", p32 = dir + L"\\p32.bmp";
+        ASSERT_TRUE(WriteBytes(p24, b24));
+        ASSERT_TRUE(WriteBytes(p32, Bmp32From24(b24, w, h)));
+        std::vector<DWORD> before = FitIntoBox(p24, false);
+        std::vector<DWORD> now = FitIntoBox(p32, true);
+        std::vector<DWORD> other = FitIntoBox(p24, true);
+        size_t differ = 0, differOther = 0;
+        for (size_t i = 0; i < before.size(); i++) {
+            differ += before[i] != now[i];
+            differOther += before[i] != other[i];
+        }
+        EXPECT_EQ(0u, differ) << w << " x " << h;
+        EXPECT_EQ(0u, differOther) << w << " x " << h;
+        EXPECT_NE(before[(size_t)(1080 - 61) * 1870 + 935], 0u) << "the picture is there";
+    }
+}
+
+// Missing, empty, cut short or lying about its size: refused, and the file is left free
+// (the next conversion must be able to replace it).
+TEST_F(BitmapsTest, MappedPictureRefusesWhatIsNoWholeBmp)
+{
+    std::string good = Bmp32From24(TestBmpBytes(40, 30, [](int, int) { return 0x123456u; }), 40, 30);
+    std::string tall = good;
+    *(DWORD*)&tall[22] = 31;
+    const std::string files[] = {std::string(), good.substr(0, 53), good.substr(0, good.size() - 1), tall};
+    std::wstring path = dir + L"\\bad.bmp";
+    MAPPED_BMP bmp;
+    EXPECT_FALSE(MappedBmpOpen(&bmp, ToCp932(path).c_str())) << "missing";
+    for (const std::string& f : files) {
+        ASSERT_TRUE(WriteBytes(path, f));
+        EXPECT_FALSE(MappedBmpOpen(&bmp, ToCp932(path).c_str())) << f.size() << " bytes";
+        EXPECT_EQ(nullptr, bmp.pView);
+        EXPECT_TRUE(DeleteFileW(path.c_str())) << "left open";
+    }
+    ASSERT_TRUE(WriteBytes(path, good));
+    ASSERT_TRUE(MappedBmpOpen(&bmp, ToCp932(path).c_str()));
+    EXPECT_EQ(40, bmp.layout.width);
+    MappedBmpClose(&bmp);
+    EXPECT_TRUE(DeleteFileW(path.c_str()));
 }

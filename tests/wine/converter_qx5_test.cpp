@@ -415,7 +415,7 @@ static void ConvertBigPhoto(unsigned orient)
 
     bool turned = orient >= 5;
     int ow = turned ? H : W, oh = turned ? W : H;
-    // The header and a few pixels, read without loading the 144 MB file whole.
+    // The header and a few pixels, read without loading the 192 MB file whole.
     HANDLE f = CreateFileW(dst.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, f);
     LARGE_INTEGER size;
@@ -426,12 +426,12 @@ static void ConvertBigPhoto(unsigned orient)
     const BITMAPINFOHEADER* ih = (const BITMAPINFOHEADER*)(head + 14);
     EXPECT_EQ(ow, ih->biWidth);
     EXPECT_EQ(oh, ih->biHeight);
-    EXPECT_EQ(24, ih->biBitCount);
-    size_t stride = ((size_t)ow * 3 + 3) & ~(size_t)3;
+    EXPECT_EQ(32, ih->biBitCount);
+    size_t stride = (size_t)ow * 4;
     EXPECT_EQ((LONGLONG)(54 + stride * oh), size.QuadPart);
     auto pixel = [&](int x, int y) {
         LARGE_INTEGER at;
-        at.QuadPart = 54 + (LONGLONG)(oh - 1 - y) * stride + x * 3;
+        at.QuadPart = 54 + (LONGLONG)(oh - 1 - y) * stride + x * 4;
         unsigned char p[3] = {};
         SetFilePointerEx(f, at, nullptr, FILE_BEGIN);
         ReadFile(f, p, 3, &got, nullptr);
