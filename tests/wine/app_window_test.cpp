@@ -51,7 +51,9 @@ TEST(MainWindow, MenuBarAndEditMenuInTheirOrder)
     for (UINT i = 0; i < 12; i++) {
         EXPECT_EQ(MenuText(edit, i), items[i]) << i;
         EXPECT_EQ(GetMenuItemID(edit, i), 1007 + i);
-        MENUITEMINFOW mii = { sizeof(mii), MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU };
+        MENUITEMINFOW mii = {};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU;
         GetMenuItemInfoW(edit, i, TRUE, &mii);
         EXPECT_EQ(mii.fType, (UINT)MFT_STRING);
         EXPECT_EQ(mii.fState & (MFS_CHECKED | MFS_DISABLED), 0u);
