@@ -68,7 +68,8 @@ TEST(MainWindow, ClassStylesPlacementAndFolders)
     HandoffLogStart(L"win_class");
     HWND wnd = StartKotopaneInProcess(folder);
     ASSERT_NE(wnd, nullptr);
-    WNDCLASSEXW wc = { sizeof(wc) };
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
     ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), L"NORMAL0", &wc));
     EXPECT_EQ(wc.style, 0x000Bu);
     ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), L"NORMALDLG", &wc));
