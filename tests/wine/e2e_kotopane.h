@@ -55,7 +55,11 @@ inline bool E2eLaunch(const std::wstring& programFolder, KOTOPANE_RUN* r)
 inline bool E2eAttach(KOTOPANE_RUN* r)
 {
     r->main = FindProcessWindow(r->app.pid, L"NORMAL0", 15000);
+    // The window is found while it is still being built; it shows once start-up is done.
     DWORD start = GetTickCount();
+    while (r->main && !IsWindowVisible(r->main) && GetTickCount() - start < 15000)
+        Sleep(10);
+    start = GetTickCount();
     while (!r->converter && GetTickCount() - start < 10000) {
         for (HWND w : E2eConverterList()) {
             bool old = false;
