@@ -12,5 +12,6 @@ struct APP_STATE {
     int showing;                // a picture is being shown or a line typed (boxes may be open)
     HDROP pendingDrop[4];       // drops that arrived meanwhile, taken in turn afterwards
     int pendingDrops;
+    int startFinished;          // the work put off until the window was first on the screen
 };
 extern APP_STATE App;

@@ -1,5 +1,6 @@
 #include "app/MainWnd.h"
 
+#include "app/AppState.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/Random.h"
@@ -43,14 +44,9 @@ void MainWnd_Create()
         EdgeRemoveDirectory(KP_FILEMAP_DIR);
         ExitProcess(0);
     }
-    // Started first and not waited for: it gets ready while the window is built, and its
-    // window is looked for when the first picture needs it.
-    ConverterStart();
-    char guide[KP_PATH_BYTES];
-    if (ProgramPath(guide, sizeof(guide), KP_GUIDE_PAGE))
-        EdgeShellOpen(wnd, guide);
     RandomSeed(GetTickCount());
-    SetWindowPos(wnd, nullptr, 0, 0, ClientWidth(), ClientHeight(), SWP_NOZORDER);
+    // The window was created at its size and place: a move to (0, 0) and back would cost
+    // two X window moves for nothing the user sees.
 
     LoadBackColour();
     CreateSurfaces();
@@ -64,4 +60,23 @@ void MainWnd_Create()
     LoadHeart();
 
     SetWindowPos(wnd, HWND_TOP, 10, 10, 0, 0, SWP_NOSIZE);
+    // The first paint brings this forward; a window that is never painted (started
+    // minimised) still finishes its start.
+    SetTimer(wnd, TIMER_FINISH_START, 500, nullptr);
+}
+
+// Starting the converter and the browser, the blend table and the picture slots' colour
+// are not needed to show the window; done before it, they kept it off the screen for
+// tens of milliseconds. Each is also made ready on demand should a picture come first.
+void MainWnd_FinishStart()
+{
+    if (App.startFinished || !MainWindow())
+        return;
+    App.startFinished = 1;
+    ConverterStart();
+    char guide[KP_PATH_BYTES];
+    if (ProgramPath(guide, sizeof(guide), KP_GUIDE_PAGE))
+        EdgeShellOpen(MainWindow(), guide);
+    BuildAlphaBlendTable();
+    PreparePictureSlots();
 }

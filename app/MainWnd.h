@@ -8,4 +8,8 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Work of WM_CREATE and WM_DESTROY.
 void MainWnd_Create();
+// The rest of start-up, once the window is on the screen (the first paint sets it off);
+// runs once, whenever it is called first.
+void MainWnd_FinishStart();
+enum { TIMER_FINISH_START = 1 };
 void MainWnd_Destroy();

@@ -22,6 +22,18 @@ static void MainWnd_Paint(HWND wnd)
     HDC dc = BeginPaint(wnd, &ps);
     PaintComposition(dc);
     EndPaint(wnd, &ps);
+    // A timer comes only when the queue is empty, that is once the thread has waited and
+    // this first picture of the window has reached the screen.
+    if (!App.startFinished)
+        SetTimer(wnd, TIMER_FINISH_START, USER_TIMER_MINIMUM, nullptr);
+}
+
+static void MainWnd_Timer(HWND wnd, UINT_PTR id)
+{
+    if (id != TIMER_FINISH_START)
+        return;
+    KillTimer(wnd, TIMER_FINISH_START);
+    MainWnd_FinishStart();
 }
 
 static void MainWnd_MouseMove()
@@ -182,6 +194,9 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_PAINT:
         MainWnd_Paint(wnd);
+        return 0;
+    case WM_TIMER:
+        MainWnd_Timer(wnd, wParam);
         return 0;
     case WM_CLOSE:
         DestroyWindow(wnd);

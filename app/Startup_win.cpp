@@ -92,13 +92,14 @@ HWND KotopaneStartup(HINSTANCE inst)
     DisplayStart();
     App.hHandCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_HAND);
 
-    BuildAlphaBlendTable();
     CreateFileMapFolder();
 
     RegisterMainClass(inst);
+    // Created at its final size and place: resizing and moving it during creation cost an
+    // X window change each.
     return EdgeCreateWindowEx(WS_EX_ACCEPTFILES, "NORMAL0", KP_MAIN_TITLE,
-                              WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 1002, 720, nullptr, nullptr, inst, nullptr);
+                              WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10, ClientWidth(),
+                              ClientHeight(), nullptr, nullptr, inst, nullptr);
 }
 
 // The program ends only through the main window's destruction, whose shutdown saves

@@ -20,7 +20,7 @@ struct BITMAPS_STATE {
 extern BITMAPS_STATE Bitmaps;
 
 BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD size, DWORD mapBytes);
-void BuildAlphaBlendTable();
+void BuildAlphaBlendTable();                  // once; again after its release
 void ReleaseAlphaBlendTable();
 const BYTE* AlphaBlendTable();
 

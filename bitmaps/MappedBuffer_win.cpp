@@ -10,25 +10,32 @@
 
 BITMAPS_STATE Bitmaps;
 
-BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD size, DWORD mapBytes)
+static BYTE* MapBuffer(MAPPED_BUFFER* buf, HANDLE file, const char* name, int index, DWORD size, DWORD mapBytes)
 {
-    std::string number = NumberToText(index);
-    std::string filePath = std::string(KP_FILEMAP_DIR "\\") + name + number + ".txt";
-    std::string mapName = std::string(name) + number;
+    std::string mapName = std::string(name) + NumberToText(index);
     buf->size = size;
-    HANDLE file = EdgeCreateFile(filePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL);
-    // No file-map folder yet (the normal start): the paging file backs the mapping.
     buf->hFile = file == INVALID_HANDLE_VALUE ? 0 : file;
     buf->hMap = EdgeCreateFileMapping(file, PAGE_READWRITE, 0, size, mapName.c_str());
     buf->pView = buf->hMap ? (BYTE*)MapViewOfFile(buf->hMap, FILE_MAP_ALL_ACCESS, 0, 0, mapBytes) : nullptr;
     return buf->pView;
 }
 
+BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD size, DWORD mapBytes)
+{
+    std::string filePath = std::string(KP_FILEMAP_DIR "\\") + name + NumberToText(index) + ".txt";
+    HANDLE file = EdgeCreateFile(filePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL);
+    // No file-map folder: the paging file backs the mapping.
+    return MapBuffer(buf, file, name, index, size, mapBytes);
+}
+
 void BuildAlphaBlendTable()
 {
+    if (Bitmaps.AlphaBlendBBTableC)
+        return;
+    // Backed by the paging file: it is made again at every start, no file need hold it.
     Bitmaps.AlphaBlendBBTableC =
-        CreateMappedBuffer(&Bitmaps.alphaBuffer, "AlphaBlendBBTableC", 0, BLEND_TABLE_BYTES, 0);
+        MapBuffer(&Bitmaps.alphaBuffer, INVALID_HANDLE_VALUE, "AlphaBlendBBTableC", 0, BLEND_TABLE_BYTES, 0);
     if (Bitmaps.AlphaBlendBBTableC)
         FillBlendTable(Bitmaps.AlphaBlendBBTableC);
 }

@@ -91,9 +91,17 @@ void CreateSurfaces()
         DCCreateByFSFM(&Display.glGazouDC[i], "glGazouDC", i, w, h, 32);
         SetStretchBltMode(Display.glGazouDC[i].hDC, HALFTONE);
     }
-    for (int i = 0; i < 2; i++)
-        FillRectColor(Display.glGazouDC[i].hDC, 0, 0, w, h, Display.backColor);
     SetRect(&Display.bubbleBand, 0, 0, w, 50);
+}
+
+// The slots are read only by the fade; their colour waits until the window is up.
+void PreparePictureSlots()
+{
+    if (Display.slotsPrepared)
+        return;
+    Display.slotsPrepared = 1;
+    for (int i = 0; i < 2; i++)
+        FillRectColor(Display.glGazouDC[i].hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
 }
 
 void ReleaseSurfaces()
@@ -182,6 +190,7 @@ void CrossFade(HDC wndDC)
     int W = Display.clientW, H = Display.clientH;
     // The blend reads and writes the pixels directly, so it needs both views, equal sizes
     // and the table; without them the fade is a plain cut.
+    BuildAlphaBlendTable();
     bool canBlend = older->pView && mem->pView && AlphaBlendTable() &&
                     older->width == mem->width && older->height == mem->height;
     int weights[FADE_FRAMES];
@@ -242,6 +251,7 @@ static void ReportEmptyCategory(const char* name)
 // when the window was closed while the unreadable-picture box was open.
 static bool ShowPicture(const char* path)
 {
+    PreparePictureSlots();
     RememberShownFolder(path);
     LoadPicture(Display.glMemDC.hDC, path, 0, 60, Display.clientW, Display.clientH - 110);
     Display.picShown = 1;

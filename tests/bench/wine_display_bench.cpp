@@ -544,6 +544,23 @@ int main()
         return MakeRealPictures(argv[2]);
     if (argc == 2 && wcscmp(argv[1], L"--bare") == 0)
         return BareWindowProgram();
+    // --startup: only the start-up row, with the categories and colour but no pictures.
+    if (argc == 2 && wcscmp(argv[1], L"--startup") == 0) {
+        std::wstring prog = MakeScratchProgramFolder(L"display_bench_startup");
+        std::wstring settings = SettingsFolder(prog);
+        CreateDirectoryW(settings.c_str(), nullptr);
+        std::string list;
+        for (const REAL_PIC& p : realPics) {
+            list += std::string(p.category) + "\r\n";
+            std::wstring folder = settings + L"\\" + ToWide(p.category);
+            CreateDirectoryW(folder.c_str(), nullptr);
+            WriteBytes(folder + L"\\" + ToWide((std::string(p.category) + "セリフ.txt").c_str()), "あ\r\n");
+        }
+        WriteBytes(settings + L"\\" + ToWide("メニューリスト.txt"), list);
+        WriteBytes(settings + L"\\" + ToWide("背景色.txt"), std::to_string(kBackColour) + "\r\n");
+        StartUpFigures(prog);
+        return 0;
+    }
     // --real [switches]: only the real program's figures (start-up, latency, memory, switches).
     if (argc >= 2 && wcscmp(argv[1], L"--real") == 0) {
         RealProgramFigures(argc >= 3 ? _wtoi(argv[2]) : 300);

@@ -336,7 +336,11 @@ std::vector<std::wstring> HandoffLogLines(size_t count, DWORD timeoutMs)
 HWND StartKotopaneInProcess(const std::wstring& programFolder)
 {
     SetCurrentDirectoryW((programFolder + L"\\App").c_str());
-    return KotopaneStartup(GetModuleHandleW(nullptr));
+    // Handlers are tested on a window whose start-up is complete, as a user meets it.
+    HWND wnd = KotopaneStartup(GetModuleHandleW(nullptr));
+    if (wnd)
+        MainWnd_FinishStart();
+    return wnd;
 }
 
 void StopKotopaneInProcess()

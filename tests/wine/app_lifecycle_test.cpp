@@ -148,6 +148,28 @@ TEST_F(AppLifecycle, NothingStartsInsideADisplayInProgress)
     EXPECT_STREQ("dropped.bmp", Display.currentPicName);   // the drop, taken afterwards
 }
 
+// The converter, the browser, the blend table and the slots' colour wait until the window is
+// on the screen; a picture asked for before that is still shown, faded from the background,
+// and the late start adds no second converter.
+TEST_F(AppLifecycle, PictureAskedForBeforeTheStartIsFinishedIsShown)
+{
+    Prepare({ L"A" });
+    ASSERT_TRUE(WriteBytes(settings + L"\\背景色.txt", "16711680\r\n"));   // blue
+    ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 8, 8, [](int, int) { return 0x00FF00u; }));
+    SetCurrentDirectoryW((prog + L"\\App").c_str());
+    ASSERT_TRUE(KotopaneStartup(GetModuleHandleW(nullptr)));
+    EXPECT_EQ(nullptr, ConvLink.hProcess);
+    Show(0);
+    EXPECT_STREQ("x.bmp", Display.currentPicName);
+    EXPECT_EQ(RGB(0, 255, 0), GetPixel(Display.glMemDC.hDC, Display.clientW / 2, 62));
+    EXPECT_EQ(RGB(0, 0, 255), GetPixel(Display.glGazouDC[Display.glGazouNext].hDC, 5, 5)) << "faded from black";
+    HANDLE converter = ConvLink.hProcess;
+    ASSERT_NE(nullptr, converter);
+    PumpMessages(800);
+    EXPECT_EQ(converter, ConvLink.hProcess);
+    EXPECT_EQ(1u, HandoffLogLines(1, 3000).size());
+}
+
 // A program folder that neither its long nor its short (8.3) form can spell in code page 932
 // (here: renamed under the running start, so it has no short form either) is told by name,
 // and nothing is created anywhere.
