@@ -495,8 +495,17 @@ static void RealProgramFigures(int switches)
         for (int r = 0; r < 3; r++)
             base.push_back(WicDecodeScaleMs(path, rc.right, 970));
         printf("\n%s (%d x %d)\n", p.label, p.w, p.h);
-        if (!first.empty())
+        if (!first.empty()) {
             Row("  command to first fade frame on screen", Median(first), "WIC decode + HALFTONE fit", Median(base));
+            // The spread shows how much one figure can be trusted on a shared machine.
+            printf("    each (ms):");
+            for (double ms : first)
+                printf(" %.0f", ms);
+            printf("   baseline:");
+            for (double ms : base)
+                printf(" %.0f", ms);
+            printf("\n");
+        }
         PrintMemory("  Kotopane peak private memory", mem.maxPrivate[0], "after start-up", startPrivate);
         PrintMemory("  Kotopane peak resident (mapped files too)", mem.maxResident[0], "after start-up", startResident);
     }
