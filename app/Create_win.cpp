@@ -65,8 +65,8 @@ void MainWnd_Create()
     SetTimer(wnd, TIMER_FINISH_START, 500, nullptr);
 }
 
-// Starting the converter and the browser, the blend table and the picture slots' colour
-// are not needed to show the window; done before it, they kept it off the screen for
+// Starting the converter and the browser, the blend table and the surfaces' colour are
+// not needed to show the window; done before it, they kept it off the screen for
 // tens of milliseconds. Each is also made ready on demand should a picture come first.
 void MainWnd_FinishStart()
 {
@@ -78,5 +78,5 @@ void MainWnd_FinishStart()
     if (ProgramPath(guide, sizeof(guide), KP_GUIDE_PAGE))
         EdgeShellOpen(MainWindow(), guide);
     BuildAlphaBlendTable();
-    PreparePictureSlots();
+    PrepareSurfaces();
 }

@@ -28,6 +28,18 @@ static void MainWnd_Paint(HWND wnd)
         SetTimer(wnd, TIMER_FINISH_START, USER_TIMER_MINIMUM, nullptr);
 }
 
+// The paint covers the composition's rectangle, so only what lies beyond it (a window
+// enlarged past the surfaces) takes the class brush: no fill that the paint overwrites.
+static void MainWnd_EraseBackground(HWND wnd, HDC dc)
+{
+    RECT rc;
+    GetClientRect(wnd, &rc);
+    int saved = SaveDC(dc);
+    ExcludeClipRect(dc, 0, 0, ClientWidth(), ClientHeight());
+    FillRect(dc, &rc, App.hBackBrush);
+    RestoreDC(dc, saved);
+}
+
 static void MainWnd_Timer(HWND wnd, UINT_PTR id)
 {
     if (id != TIMER_FINISH_START)
@@ -195,6 +207,9 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         MainWnd_Paint(wnd);
         return 0;
+    case WM_ERASEBKGND:
+        MainWnd_EraseBackground(wnd, (HDC)wParam);
+        return 1;
     case WM_TIMER:
         MainWnd_Timer(wnd, wParam);
         return 0;

@@ -95,6 +95,7 @@ static int PrefixWidth(HDC dc, const char* line, size_t n, char* buf)
 
 void DrawBubble(const char* line)
 {
+    PrepareSurfaces();
     HDC wndDC = GetDC(MainWindow());
     FSFM_DC* mem = &Display.glMemDC;
     HDC dc = mem->hDC;

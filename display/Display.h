@@ -5,11 +5,11 @@
 // Start-up: a fresh record, the client size from the work area, the colour before the
 // stored one is read, the bubble font.
 void DisplayStart();
-// Window creation, in this order: the stored colour, the surfaces (the composition filled
-// with the colour), and the heart (its stored flag and its picture).
+// Window creation, in this order: the stored colour, the surfaces, and the heart (its
+// stored flag and its picture). The surfaces take the colour once the window is up.
 void LoadBackColour();
 void CreateSurfaces();
-void PreparePictureSlots();                   // their background colour, once
+void PrepareSurfaces();
 void LoadHeart();
 // Shutdown, in the shell's order.
 void SaveBackColour();

@@ -19,7 +19,7 @@ struct DISPLAY_STATE {
     FSFM_DC glGazouDC[2];               // picture slots; the next picture goes to glGazouNext
     FSFM_DC glHartDC;                   // the heart at its own size
     int glGazouNext;
-    int slotsPrepared;                  // both slots hold the background colour
+    int surfacesPrepared;               // the composition and both slots hold the colour
 
     int glNowPicNum;                    // ordinal of the shown picture in its folder
     int glPicSuu[CATEGORY_MAX];         // picture count per category

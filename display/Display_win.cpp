@@ -51,7 +51,11 @@ int ClientHeight()
 
 void PaintComposition(HDC dc)
 {
-    BitBlt(dc, 0, 0, Display.clientW, Display.clientH, Display.glMemDC.hDC, 0, 0, SRCCOPY);
+    // Until the surfaces hold the colour, the composition is the colour alone.
+    if (!Display.surfacesPrepared)
+        FillRectColor(dc, 0, 0, Display.clientW, Display.clientH, Display.backColor);
+    else
+        BitBlt(dc, 0, 0, Display.clientW, Display.clientH, Display.glMemDC.hDC, 0, 0, SRCCOPY);
 }
 
 void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF color)
@@ -86,7 +90,6 @@ void CreateSurfaces()
 {
     int w = Display.clientW, h = Display.clientH;
     DCCreateByFSFM(&Display.glMemDC, "glMemDC", 0, w, h, 32);
-    FillRectColor(Display.glMemDC.hDC, 0, 0, w, h, Display.backColor);
     for (int i = 0; i < 2; i++) {
         DCCreateByFSFM(&Display.glGazouDC[i], "glGazouDC", i, w, h, 32);
         SetStretchBltMode(Display.glGazouDC[i].hDC, HALFTONE);
@@ -94,12 +97,14 @@ void CreateSurfaces()
     SetRect(&Display.bubbleBand, 0, 0, w, 50);
 }
 
-// The slots are read only by the fade; their colour waits until the window is up.
-void PreparePictureSlots()
+// Filling the file-backed surfaces touches every page of their files: that waits until the
+// window is on the screen, and is done before anything draws on them.
+void PrepareSurfaces()
 {
-    if (Display.slotsPrepared)
+    if (Display.surfacesPrepared)
         return;
-    Display.slotsPrepared = 1;
+    Display.surfacesPrepared = 1;
+    FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
     for (int i = 0; i < 2; i++)
         FillRectColor(Display.glGazouDC[i].hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
 }
@@ -251,7 +256,7 @@ static void ReportEmptyCategory(const char* name)
 // when the window was closed while the unreadable-picture box was open.
 static bool ShowPicture(const char* path)
 {
-    PreparePictureSlots();
+    PrepareSurfaces();
     RememberShownFolder(path);
     LoadPicture(Display.glMemDC.hDC, path, 0, 60, Display.clientW, Display.clientH - 110);
     Display.picShown = 1;
@@ -399,5 +404,6 @@ const char* CurrentPictureName()
 
 void ClearToBackground()
 {
+    PrepareSurfaces();
     FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
 }

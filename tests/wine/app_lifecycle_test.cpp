@@ -157,8 +157,20 @@ TEST_F(AppLifecycle, PictureAskedForBeforeTheStartIsFinishedIsShown)
     ASSERT_TRUE(WriteBytes(settings + L"\\背景色.txt", "16711680\r\n"));   // blue
     ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 8, 8, [](int, int) { return 0x00FF00u; }));
     SetCurrentDirectoryW((prog + L"\\App").c_str());
-    ASSERT_TRUE(KotopaneStartup(GetModuleHandleW(nullptr)));
+    HWND wnd = KotopaneStartup(GetModuleHandleW(nullptr));
+    ASSERT_TRUE(wnd);
     EXPECT_EQ(nullptr, ConvLink.hProcess);
+    // The window shows its colour before the surfaces have it; enlarged past them, the
+    // rest takes the class brush.
+    RECT outer;
+    GetWindowRect(wnd, &outer);
+    SetWindowPos(wnd, nullptr, 0, 0, outer.right - outer.left + 40, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(wnd);
+    EXPECT_EQ(RGB(0, 0, 255), GetPixel(dc, Display.clientW - 10, 300));
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), GetPixel(dc, Display.clientW + 10, 300));
+    ReleaseDC(wnd, dc);
     Show(0);
     EXPECT_STREQ("x.bmp", Display.currentPicName);
     EXPECT_EQ(RGB(0, 255, 0), GetPixel(Display.glMemDC.hDC, Display.clientW / 2, 62));
