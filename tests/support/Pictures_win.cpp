@@ -266,3 +266,29 @@ bool LoadImageSize(const std::wstring& path, int* w, int* h)
     *h = bm.bmHeight;
     return true;
 }
+
+bool CanvasOpen(HALFTONE_CANVAS* c, int w, int h)
+{
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    c->dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    c->bits = (DWORD*)bits;
+    c->dc = CreateCompatibleDC(nullptr);
+    c->old = SelectObject(c->dc, c->dib);
+    SetStretchBltMode(c->dc, HALFTONE);
+    SetBrushOrgEx(c->dc, 0, 0, nullptr);
+    return c->dib && c->dc;
+}
+
+void CanvasClose(HALFTONE_CANVAS* c)
+{
+    SelectObject(c->dc, c->old);
+    DeleteDC(c->dc);
+    DeleteObject(c->dib);
+    *c = HALFTONE_CANVAS();
+}

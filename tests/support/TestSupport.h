@@ -43,6 +43,16 @@ bool WriteWicPicture(const std::wstring& path, const GUID& container, int w, int
 COLORREF WicPicturePixel(int x, int y, int w, int h);
 // An icon file with one 32-bit image per size, each filled with its colour (0xAARRGGBB).
 bool WriteIcon(const std::wstring& path, const std::vector<std::pair<int, DWORD>>& images);
+// A w x h 32-bit bottom-up DIB selected into a memory DC set for HALFTONE stretches, as the
+// picture slots are; its pixels readable at bits once GdiFlush has run.
+struct HALFTONE_CANVAS {
+    HDC dc;
+    HBITMAP dib;
+    HGDIOBJ old;
+    DWORD* bits;
+};
+bool CanvasOpen(HALFTONE_CANVAS* c, int w, int h);
+void CanvasClose(HALFTONE_CANVAS* c);
 // An APP1 EXIF segment whose IFD0 holds the orientation, put right after a JPEG's start marker.
 bool SpliceExif(const std::wstring& path, unsigned orient, bool bigEndian);
 // A BMP as the converter writes it (32-bit, fourth byte 255), read back: size and pixels (0x00RRGGBB) from

@@ -316,18 +316,9 @@ static std::string Bmp32From24(const std::string& b24, int w, int h)
 static std::vector<DWORD> FitIntoBox(const std::wstring& path, bool mapped)
 {
     const int W = 1870, H = 1080;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = W;
-    bi.bmiHeader.biHeight = H;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, dib);
-    SetStretchBltMode(dc, HALFTONE);
-    SetBrushOrgEx(dc, 0, 0, nullptr);
+    HALFTONE_CANVAS canvas;
+    CanvasOpen(&canvas, W, H);
+    HDC dc = canvas.dc;
     if (mapped) {
         MAPPED_BMP bmp;
         if (MappedBmpOpen(&bmp, ToCp932(path).c_str())) {
@@ -348,12 +339,10 @@ static std::vector<DWORD> FitIntoBox(const std::wstring& path, bool mapped)
         DeleteObject(src);
     }
     GdiFlush();
-    std::vector<DWORD> px((DWORD*)bits, (DWORD*)bits + (size_t)W * H);
+    std::vector<DWORD> px(canvas.bits, canvas.bits + (size_t)W * H);
     for (DWORD& c : px)
         c &= 0xFFFFFF;      // the fourth byte is unused
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(dib);
+    CanvasClose(&canvas);
     return px;
 }
 

@@ -189,9 +189,10 @@ TEST_F(ConverterLink, ConverterThatDoesNotStartCostsOneMessageAndNoFreeze)
     for (auto& c : cases) {
         SCOPED_TRACE(ToCp932(c.folder));
         UsFolder(c.folder, false);
-        if (c.program)
+        if (c.program) {
             ASSERT_TRUE(CopyFileW((TestBuildDir() + L"\\tests\\" + c.program).c_str(),
                                   (folder + L"\\部品\\QX5.exe").c_str(), FALSE));
+        }
         ConvLink.searchMs = 600;
         BoxWatchStart(IDOK);
         ConverterStart();

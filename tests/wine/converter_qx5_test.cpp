@@ -331,8 +331,9 @@ TEST_F(Qx5Test, MutatedFilesNeverCrashOrHang)
     for (const GUID& g : formats) {
         std::wstring path = dir + L"\\seed";
         ASSERT_TRUE(EncodePicture(path, g, 24, 16, {[](int x, int y) { return Quadrants(x, y, 24, 16); }}));
-        if (IsEqualGUID(g, GUID_ContainerFormatJpeg))
+        if (IsEqualGUID(g, GUID_ContainerFormatJpeg)) {
             ASSERT_TRUE(SpliceExif(path, 6, true));
+        }
         std::string bytes;
         ASSERT_TRUE(ReadBytes(path, &bytes));
         seeds.push_back(bytes);
@@ -369,8 +370,9 @@ TEST_F(Qx5Test, MutatedFilesNeverCrashOrHang)
         READ_BMP bmp;
         bool read = ReadConvertedBmp(dst, &bmp);
         EXPECT_EQ(r == TRUE, read) << "run " << runs;
-        if (!r)
+        if (!r) {
             EXPECT_FALSE(FileExists(dst)) << "run " << runs;
+        }
         written += read;
     }
     printf("%d damaged files, %d still gave a picture\n", runs, written);
@@ -390,8 +392,9 @@ static void ConvertBigPhoto(unsigned orient)
     CreateDirectoryW((TestBuildDir() + L"\\scratch").c_str(), nullptr);
     CreateDirectoryW(dir.c_str(), nullptr);
     std::wstring src = dir + L"\\48MP.jpg";
-    if (!FileExists(src))
+    if (!FileExists(src)) {
         ASSERT_TRUE(EncodePicture(src, GUID_ContainerFormatJpeg, W, H, {[](int x, int y) { return Gradient(x, y, W, H); }}));
+    }
     std::wstring rotated = dir + L"\\48MP_" + std::to_wstring(orient) + L".jpg";
     ASSERT_TRUE(CopyFileW(src.c_str(), rotated.c_str(), FALSE));
     ASSERT_TRUE(SpliceExif(rotated, orient, false));

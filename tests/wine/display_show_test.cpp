@@ -238,8 +238,9 @@ TEST_F(DisplayShow, TwoPicturesAlternateAndTheFirstChoiceSkipsOrdinalZero)
         EXPECT_TRUE(c == RGB(0, 255, 0) || c == RGB(255, 0, 0)) << Hex(c);
         EXPECT_NE(Hex(previous), Hex(c));
         previous = c;
-        if (k == 0)
+        if (k == 0) {
             EXPECT_EQ(1, Display.glNowPicNum);
+        }
     }
 }
 

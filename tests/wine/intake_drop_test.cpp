@@ -382,8 +382,9 @@ TEST_F(DropTest, RightClickWithoutPicturesSaysSo)
     EXPECT_EQ(MainWindow(), b[0].owner);
     EXPECT_EQ(0, gMenuSeen.items);
     EXPECT_EQ(0, Intake.popupItemCount);
-    if (gMenuSeen.menu)
+    if (gMenuSeen.menu) {
         EXPECT_FALSE(IsMenu(gMenuSeen.menu));
+    }
 }
 
 TEST_F(DropTest, RightClickOffersRemovalAndChoosingItDeletesTheShownPicture)

@@ -138,8 +138,9 @@ TEST_F(LinesTest, MissingEmptyAndOneByteFilesGiveTheNotice)
     for (int c = 0; c < 4; c++) {
         BoxWatchStart();
         DeleteFileW(homeru.c_str());
-        if (c > 0)
+        if (c > 0) {
             ASSERT_TRUE(WriteBytes(homeru, contents[c]));
+        }
         SetCurrentLine("kept");
         TraceCaptureStart();
         SerifuLoad();
