@@ -336,13 +336,27 @@ static int HandlesOf(HANDLE process)
     return count;
 }
 
-// The first view between the picture before and the one after: a fade frame.
+// The views between the picture before and the one after (every distinct one is a fade
+// frame) and when the first of them reached the screen, in ms after since (-1: none).
+static int FadeFramesSeen(const std::vector<SCREEN_CHANGE>& seen, double since, double* first)
+{
+    int n = 0;
+    *first = -1;
+    for (size_t k = 1; k + 1 < seen.size(); k++) {
+        if (seen[k].ms < since || seen[k].hash == seen.back().hash)
+            continue;
+        if (*first < 0)
+            *first = seen[k].ms - since;
+        n++;
+    }
+    return n;
+}
+
 static double FirstFadeFrame(const std::vector<SCREEN_CHANGE>& seen, double since)
 {
-    for (size_t k = 1; k + 1 < seen.size(); k++)
-        if (seen[k].ms >= since && seen[k].hash != seen.back().hash)
-            return seen[k].ms - since;
-    return -1;
+    double first;
+    FadeFramesSeen(seen, since, &first);
+    return first;
 }
 
 // Time from starting the program to its window's colour on the screen at probe.
@@ -672,13 +686,12 @@ int main()
     Row("one fade frame: blend + copy to window", Median(blendCopy), "memcpy of one surface", Median(copy));
 
     // From the screen, as the user sees it: switching between the first two categories
-    // (different pictures), the time from the command to the first fade frame on the
-    // screen and the fade frames that appeared; then the typing steps of the 20-character
-    // line and their pace.
+    // (different pictures), the fade frames that appeared (the time to the first of them is
+    // measured on the real program below); then the typing steps of the 20-character line
+    // and their pace.
     POINT probe = {W / 2, 300};
     ClientToScreen(wnd, &probe);
     RECT spot = {probe.x - 32, probe.y, probe.x + 32, probe.y + 64};
-    std::vector<double> toFrame[2];
     std::vector<double> frames;
     for (int r = 0; r < 6; r++) {
         SCREEN_WATCH watch;
@@ -688,28 +701,12 @@ int main()
         }
         double a = UnixMsNow();
         SendMessageW(wnd, WM_COMMAND, CMD_CATEGORY_FIRST + (r % 2), 0);
-        std::vector<SCREEN_CHANGE> seen = ScreenWatchStop(&watch);
-        // Between the picture before and the one after: every distinct view is a fade frame.
-        int n = 0;
-        double first = 0;
-        for (size_t k = 1; k + 1 < seen.size(); k++) {
-            if (seen[k].ms < a || seen[k].hash == seen.back().hash)
-                continue;
-            first = first ? first : seen[k].ms;
-            n++;
-        }
-        if (first) {
-            toFrame[r % 2].push_back(first - a);
+        double first;
+        int n = FadeFramesSeen(ScreenWatchStop(&watch), a, &first);
+        if (first >= 0)
             frames.push_back(n);
-        }
     }
     printf("\n");
-    for (int k = 0; k < 2; k++) {
-        if (toFrame[k].empty())
-            continue;
-        std::string what = std::string("command to first fade frame on screen (") + (k ? "12" : "2") + " MP)";
-        Row(what.c_str(), Median(toFrame[k]), "WIC decode + HALFTONE fit", fig[k].base);
-    }
     if (!frames.empty()) {
         printf("%-44s %9.0f      of %d drawn (median of %d switches)\n", "fade frames seen on screen", Median(frames),
                (int)FADE_FRAMES, (int)frames.size());

@@ -128,6 +128,9 @@ bool WaitProcessExit(HANDLE process, DWORD timeoutMs, DWORD* exitCode);
 
 // --- The screen, read from outside (the X11 screen watcher) -------------------------------
 std::string UnixPath(const std::wstring& windowsPath);  // Wine's Linux name of a path
+// Starts a Linux program of the test build (Wine gives back no process handle for one) and
+// waits up to 10 s for the first line it writes to its report file; false when none came.
+bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line);
 double UnixMsNow();                                       // the wall clock the watcher logs in
 struct SCREEN_CHANGE {
     double ms;          // when the grab was taken (UnixMsNow's clock)

@@ -569,8 +569,13 @@ bool ScreenWatchStart(SCREEN_WATCH* w, const wchar_t* name, const RECT& screen, 
               (int)(screen.bottom - screen.top), (int)probe.x, (int)probe.y);
     std::wstring cmd = L"\"" + tool + L"\" -o \"" + Utf8ToWide(UnixPath(w->log)) + L"\" -s \"" +
                        Utf8ToWide(UnixPath(w->stop)) + L"\" -t " + std::to_wstring(maxMs) + nums;
-    // Wine starts a Linux program without a process handle to wait on: it reports through
-    // its log, and ends by itself at the stop file or after maxMs.
+    // It ends by itself at the stop file or after maxMs.
+    std::string first;
+    return HostToolFirstLine(tool, cmd, w->log, &first);
+}
+
+bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line)
+{
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
@@ -583,8 +588,10 @@ bool ScreenWatchStart(SCREEN_WATCH* w, const wchar_t* name, const RECT& screen, 
     std::string text;
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 10000) {
-        if (ReadBytes(w->log, &text) && text.find('\n') != std::string::npos)
+        if (ReadBytes(report, &text) && text.find('\n') != std::string::npos) {
+            *line = text.substr(0, text.find('\n'));
             return true;
+        }
         Sleep(10);
     }
     return false;

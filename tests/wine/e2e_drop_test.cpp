@@ -111,23 +111,8 @@ std::string XdndDrop(POINT screen, const std::vector<std::wstring>& files, const
                        std::to_wstring(screen.x) + L" " + std::to_wstring(screen.y);
     for (const std::wstring& f : files)
         cmd += L" \"" + Utf8ToWide(UnixPath(f)) + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(tool.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return "xdnd_drop did not start";
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
     std::string result;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 10000) {
-        if (ReadBytes(resultFile, &result) && result.find('\n') != std::string::npos)
-            return result.substr(0, result.find('\n'));
-        Sleep(20);
-    }
-    return "xdnd_drop gave no result";
+    return HostToolFirstLine(tool, cmd, resultFile, &result) ? result : "xdnd_drop gave no result";
 }
 
 // ---------------------------------------------------------------- the test
