@@ -342,12 +342,14 @@ bool ChangeBackgroundColour(const char* selectedFolder)
     cc.rgbResult = Display.backColor;
     cc.lpCustColors = Display.customColors;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_SHOWHELP;
-    ChooseColorW(&cc);
+    // Only OK takes the colour: some dialogs (Wine's) write the colour being picked into
+    // the record as the user goes, so after Cancel it may hold a colour never confirmed.
+    BOOL picked = ChooseColorW(&cc);
     // The window closed while the dialog was open: the shutdown has run.
     if (!IsWindow(MainWindow()))
         return false;
-    // Cancel leaves rgbResult at the colour it started with.
-    SetBackColour(cc.rgbResult);
+    if (picked)
+        SetBackColour(cc.rgbResult);
 
     int W = Display.clientW, H = Display.clientH;
     FillRectColor(Display.glMemDC.hDC, 0, 0, W, H, Display.backColor);

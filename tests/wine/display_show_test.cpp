@@ -322,21 +322,69 @@ TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStay
     EXPECT_EQ(next, Display.glGazouNext);
 }
 
-// The colour dialog, driven like a user: the colour typed into its edits, then a button.
+// The colour dialog, driven like a user: the colour typed into its edits, then OK, or
+// Cancel by a message, by a real click on its button or by a real Esc key.
+enum { CLOSE_BY_MESSAGE, CLOSE_BY_CLICK, CLOSE_BY_ESCAPE };
 struct COLOUR_PLAN {
     COLORREF pick;
     bool ok;
     bool addCustom;
+    int close;
     int seen;
     COLORREF initial;
     bool helpVisible;
     bool expanded;
+    HWND dlg;
+    bool inputSent;
 };
 COLOUR_PLAN gPlan;
+
+void SendKeyOrClick(HWND dlg)
+{
+    INPUT in[3] = {};
+    if (gPlan.close == CLOSE_BY_ESCAPE) {
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[1].ki.wVk = VK_ESCAPE;
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof(INPUT));
+        return;
+    }
+    RECT rc;
+    GetWindowRect(GetDlgItem(dlg, IDCANCEL), &rc);
+    in[0].type = in[1].type = in[2].type = INPUT_MOUSE;
+    in[0].mi.dx = ((rc.left + rc.right) / 2) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+    in[0].mi.dy = ((rc.top + rc.bottom) / 2) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+    in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, in, sizeof(INPUT));
+}
+
+// Real input reaches the dialog once it is on the screen; one that is still open after
+// three seconds is cancelled by a message and the test fails.
+void CALLBACK ColourInputTick(HWND, UINT, UINT_PTR id, DWORD)
+{
+    static DWORD since;
+    if (!gPlan.dlg || !IsWindow(gPlan.dlg)) {
+        KillTimer(nullptr, id);
+        return;
+    }
+    if (!gPlan.inputSent && IsWindowVisible(gPlan.dlg)) {
+        gPlan.inputSent = true;
+        since = GetTickCount();
+        SendKeyOrClick(gPlan.dlg);
+    } else if (gPlan.inputSent && GetTickCount() - since > 3000) {
+        gPlan.inputSent = false;
+        gPlan.close = CLOSE_BY_MESSAGE;
+        PostMessageW(gPlan.dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(gPlan.dlg, IDCANCEL));
+    }
+}
 
 bool DriveColourDialog(HWND dlg)
 {
     gPlan.seen++;
+    gPlan.dlg = dlg;
+    gPlan.inputSent = false;
     gPlan.initial = RGB(GetDlgItemInt(dlg, COLOR_RED, nullptr, FALSE), GetDlgItemInt(dlg, COLOR_GREEN, nullptr, FALSE),
                         GetDlgItemInt(dlg, COLOR_BLUE, nullptr, FALSE));
     // The dialog itself may not be visible yet: look at the controls' own styles.
@@ -344,15 +392,17 @@ bool DriveColourDialog(HWND dlg)
     gPlan.helpVisible = help && (GetWindowLongW(help, GWL_STYLE) & WS_VISIBLE);
     HWND red = GetDlgItem(dlg, COLOR_RED);
     gPlan.expanded = red && (GetWindowLongW(red, GWL_STYLE) & WS_VISIBLE);
+    SetDlgItemInt(dlg, COLOR_RED, GetRValue(gPlan.pick), FALSE);
+    SetDlgItemInt(dlg, COLOR_GREEN, GetGValue(gPlan.pick), FALSE);
+    SetDlgItemInt(dlg, COLOR_BLUE, GetBValue(gPlan.pick), FALSE);
     if (gPlan.ok) {
-        SetDlgItemInt(dlg, COLOR_RED, GetRValue(gPlan.pick), FALSE);
-        SetDlgItemInt(dlg, COLOR_GREEN, GetGValue(gPlan.pick), FALSE);
-        SetDlgItemInt(dlg, COLOR_BLUE, GetBValue(gPlan.pick), FALSE);
         if (gPlan.addCustom)
             SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(COLOR_ADD, BN_CLICKED), (LPARAM)GetDlgItem(dlg, COLOR_ADD));
         PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDOK));
-    } else {
+    } else if (gPlan.close == CLOSE_BY_MESSAGE) {
         PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)GetDlgItem(dlg, IDCANCEL));
+    } else {
+        SetTimer(nullptr, 0, 20, ColourInputTick);
     }
     return true;
 }
@@ -360,7 +410,7 @@ bool DriveColourDialog(HWND dlg)
 TEST_F(DisplayShow, ColourDialogRepaintsEverythingBeforeAnyPicture)
 {
     Start({"色"});
-    gPlan = COLOUR_PLAN{RGB(10, 200, 30), true, true, 0, 0, false, false};
+    gPlan = COLOUR_PLAN{RGB(10, 200, 30), true, true};
     BoxWatchStart();
     BoxWatchSetDialogDriver(DriveColourDialog);
     SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
@@ -388,7 +438,7 @@ TEST_F(DisplayShow, ColourDialogRedrawsTheShownPictureOnOkAndOnCancel)
     Show("色替え");
     ASSERT_EQ(Hex(BACK), Hex(MemPixel(500, 500)));
 
-    gPlan = COLOUR_PLAN{RGB(200, 100, 0), true, false, 0, 0, false, false};
+    gPlan = COLOUR_PLAN{RGB(200, 100, 0), true, false};
     BoxWatchStart();
     BoxWatchSetDialogDriver(DriveColourDialog);
     SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
@@ -399,15 +449,25 @@ TEST_F(DisplayShow, ColourDialogRedrawsTheShownPictureOnOkAndOnCancel)
     EXPECT_PIXEL(RGB(0, 255, 0), 900, 100);
     EXPECT_PIXEL(WHITE, 935, 53);
 
-    gPlan.ok = false;
-    SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
+    // Cancel keeps the colour however it is given, after a colour was picked, and still
+    // repaints: a mark drawn into the composition is gone, the picture is back.
+    const int closes[] = {CLOSE_BY_MESSAGE, CLOSE_BY_CLICK, CLOSE_BY_ESCAPE};
+    for (int close : closes) {
+        gPlan.ok = false;
+        gPlan.close = close;
+        gPlan.pick = RGB(255, 0, 0);
+        FillRectColor(Display.glMemDC.hDC, 400, 400, 600, 600, RGB(1, 2, 3));
+        int seen = gPlan.seen;
+        SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
+        EXPECT_EQ(seen + 1, gPlan.seen) << close;
+        EXPECT_EQ(close, gPlan.close) << "the real input did not close the dialog";
+        EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(gPlan.initial)) << close;
+        EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(Display.backColor)) << close;
+        EXPECT_PIXEL(RGB(200, 100, 0), 500, 500);
+        EXPECT_PIXEL(RGB(0, 255, 0), 900, 100);
+    }
     BoxWatchSetDialogDriver(nullptr);
     EXPECT_TRUE(BoxWatchStop().empty());
-    EXPECT_EQ(2, gPlan.seen);
-    EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(gPlan.initial));
-    EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(Display.backColor));
-    EXPECT_PIXEL(RGB(200, 100, 0), 500, 500);
-    EXPECT_PIXEL(RGB(0, 255, 0), 900, 100);
 }
 
 }  // namespace
