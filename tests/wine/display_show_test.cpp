@@ -5,6 +5,7 @@
 #include <colordlg.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -226,7 +227,12 @@ TEST_F(DisplayShow, TwoPicturesAlternateAndTheFirstChoiceSkipsOrdinalZero)
 {
     Start({"二枚"});
     ASSERT_TRUE(WriteTestBmp(Folder("二枚") + L"\\aaaa.bmp", 64, 64, [](int, int) { return Solid(0x00FF00); }));
-    ASSERT_TRUE(WriteTestBmp(Folder("二枚") + L"\\bbbb.bmp", 64, 64, [](int, int) { return Solid(0xFF0000); }));
+    // A name code page 932 can't write is shown through its short (8.3) name.
+    std::wstring cafe = Folder("二枚") + L"\\caf\u00e9.bmp";
+    ASSERT_TRUE(WriteTestBmp(cafe, 64, 64, [](int, int) { return Solid(0xFF0000); }));
+    WIN32_FIND_DATAW found;
+    FindClose(FindFirstFileW(cafe.c_str(), &found));
+    std::vector<std::string> names;
     SetPictureChoice(0, "");
     COLORREF previous = 0;
     for (int k = 0; k < 4; k++) {
@@ -238,10 +244,12 @@ TEST_F(DisplayShow, TwoPicturesAlternateAndTheFirstChoiceSkipsOrdinalZero)
         EXPECT_TRUE(c == RGB(0, 255, 0) || c == RGB(255, 0, 0)) << Hex(c);
         EXPECT_NE(Hex(previous), Hex(c));
         previous = c;
+        names.push_back(Display.currentPicName);
         if (k == 0) {
             EXPECT_EQ(1, Display.glNowPicNum);
         }
     }
+    EXPECT_NE(names.end(), std::find(names.begin(), names.end(), ToCp932(found.cAlternateFileName)));
 }
 
 TEST_F(DisplayShow, EmptyCategoryTellsHowToAddPicturesAndDrawsNothing)
@@ -249,6 +257,11 @@ TEST_F(DisplayShow, EmptyCategoryTellsHowToAddPicturesAndDrawsNothing)
     Start({"空っぽ"});
     ASSERT_TRUE(WriteBytes(Folder("空っぽ") + L"\\a.b", "x"));
     ASSERT_TRUE(WriteBytes(Folder("空っぽ") + L"\\NOTE.TXT", "x"));
+    // What Windows and other systems leave in folders is no picture, even a hidden BMP.
+    for (const wchar_t* name : {L"Thumbs.db", L"desktop.ini", L".DS_Store", L"hidden.bmp", L"system.bmp"})
+        ASSERT_TRUE(WriteTestBmp(Folder("空っぽ") + L"\\" + name, 4, 4, [](int, int) { return Solid(0xFF); }));
+    SetFileAttributesW((Folder("空っぽ") + L"\\hidden.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW((Folder("空っぽ") + L"\\system.bmp").c_str(), FILE_ATTRIBUTE_SYSTEM);
     SetPictureChoice(3, "before.png");
     COLORREF was = MemPixel(900, 500);
     BoxWatchStart();
