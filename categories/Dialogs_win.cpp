@@ -63,6 +63,23 @@ static int MenuTsuika_ReadName(HWND dlg, char* name, int cap)
     return NAME_READ_OK;
 }
 
+// What the name opens on disk: a file there, or a folder under another name (a short
+// name typed for it), can't become the new category's folder.
+static CATEGORY_NAME_CHECK MenuTsuika_CheckOnDisk(const char* name, const char* folder)
+{
+    EDGE_FIND_DATA fd;
+    HANDLE h = EdgeFindFirstFile(folder, &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return NAME_OK;
+    FindClose(h);
+    if (!(fd.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return NAME_NOT_PLAIN;
+    if (fd.lossy || SameCategoryFolder(fd.name, name))
+        return NAME_OK;
+    return CheckNewCategoryName(fd.name, Categories.glMenuName, Categories.glMenuSuu) == NAME_DUPLICATE
+               ? NAME_DUPLICATE : NAME_NOT_PLAIN;
+}
+
 // OK and Enter: a new category at the end of the list, its entry leftmost on the bar,
 // its folder and lines file in the settings folder, the lines file opened for writing.
 static void MenuTsuika_Add(HWND dlg)
@@ -81,6 +98,11 @@ static void MenuTsuika_Add(HWND dlg)
     CATEGORY_NAME_CHECK check = read == NAME_READ_TOO_LONG
                                     ? NAME_TOO_LONG
                                     : CheckNewCategoryName(name, Categories.glMenuName, Categories.glMenuSuu);
+    char folder[KP_PATH_BYTES], linesFile[KP_PATH_BYTES];
+    bool placed = ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name)
+                  && PathJoin(linesFile, sizeof linesFile, folder, "\\", name, KP_LINES_SUFFIX);
+    if (check == NAME_OK && placed)
+        check = MenuTsuika_CheckOnDisk(name, folder);
     switch (check) {
     case NAME_OK:
         break;
@@ -95,7 +117,8 @@ static void MenuTsuika_Add(HWND dlg)
         return;
     case NAME_NOT_PLAIN:
         MenuTsuika_Refuse(dlg, "メニューの題名に　\\ / : * ? \" < > |　は使えません。"
-                          "「.」や「..」、最後が空白か「.」の題名、CON や NUL などの名前も使えません。",
+                          "「.」や「..」、最後が空白か「.」の題名、CON や NUL などの名前、"
+                          "個人設定フォルダにあるファイルと同じ名前も使えません。",
                           kBadNameCaption);
         return;
     case NAME_DUPLICATE: {
@@ -107,9 +130,7 @@ static void MenuTsuika_Add(HWND dlg)
     }
     }
 
-    char folder[KP_PATH_BYTES], linesFile[KP_PATH_BYTES];
-    if (!ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name)
-        || !PathJoin(linesFile, sizeof linesFile, folder, "\\", name, KP_LINES_SUFFIX)) {
+    if (!placed) {
         MenuTsuika_Refuse(dlg, "個人設定フォルダの場所が深すぎて、このメニューのフォルダを作れません。",
                           "フォルダを作れません<(_ _)>");
         return;

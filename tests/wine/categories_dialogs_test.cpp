@@ -123,11 +123,19 @@ TEST_F(DialogsTest, EnterAddsLikeOkAndKeepsAnExistingLinesFile)
 
 TEST_F(DialogsTest, AddRefusesBadNamesAndStaysOpen)
 {
-    SetCategories({ "Cat" });
+    // A listed "A " opens the folder A; a file, or a folder typed by its short name, is no new folder.
+    SetCategories({ "Cat", "A ", "LongCategory" });
+    ASSERT_TRUE(WriteBytes(settings + L"\\memo", "x"));
+    static WIN32_FIND_DATAW alias;
+    FindClose(FindFirstFileW((settings + L"\\LongCategory").c_str(), &alias));
     std::vector<std::wstring> before = SettingsEntries();
     std::vector<std::wstring> programBefore = ListFolder(program);
     bool timedOut = false;
     int code = RunDialog("MenuTsuika", SLOT_MENUTSUIKA, Steps{
+        [](HWND dlg) { Type(dlg, L"gazou.BMP"); Click(dlg, 1001); },
+        [](HWND dlg) { Type(dlg, L"memo"); Click(dlg, 1001); },
+        [](HWND dlg) { Type(dlg, L"a"); Click(dlg, 1001); },
+        [](HWND dlg) { Type(dlg, alias.cAlternateFileName); Click(dlg, 1001); },
         [](HWND dlg) { Type(dlg, L"abcdefghijklmnopqrstu"); Click(dlg, 1001); },   // 21 bytes
         [](HWND dlg) { Type(dlg, L"猫猫猫猫猫猫猫猫猫猫猫"); Click(dlg, 1001); },  // 22 bytes
         [](HWND dlg) { Type(dlg, L""); Click(dlg, 1001); },
@@ -148,16 +156,17 @@ TEST_F(DialogsTest, AddRefusesBadNamesAndStaysOpen)
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(IsWindowEnabled(MainWindow()));
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{
-                              L"字数制限", L"字数制限", L"題名がありません<(_ _)>", L"使えない文字<(_ _)>",
+                              L"使えない文字<(_ _)>", L"使えない文字<(_ _)>", L"同じ名前があります<(_ _)>",
+                              L"同じ名前があります<(_ _)>", L"字数制限", L"字数制限", L"題名がありません<(_ _)>", L"使えない文字<(_ _)>",
                               L"使えない文字<(_ _)>", L"使えない文字<(_ _)>", L"使えない文字<(_ _)>",
                               L"使えない文字<(_ _)>", L"使えない文字<(_ _)>", L"同じ名前があります<(_ _)>" }));
-    ASSERT_EQ(BoxWatchSeen().size(), 10u);
-    EXPECT_EQ(BoxWatchSeen()[0].text, L"メニュー文字の長さは全角１０文字（半角２０文字）までです。");
-    EXPECT_EQ(BoxWatchSeen()[9].text, L"メニュー「cat」はもうあります。別の題名を入力してください。");
+    ASSERT_EQ(BoxWatchSeen().size(), 14u);
+    EXPECT_EQ(BoxWatchSeen()[4].text, L"メニュー文字の長さは全角１０文字（半角２０文字）までです。");
+    EXPECT_EQ(BoxWatchSeen()[13].text, L"メニュー「cat」はもうあります。別の題名を入力してください。");
     for (const SHOWN_BOX& b : BoxWatchSeen()) {
         EXPECT_EQ(b.owner, MainWindow());
     }
-    EXPECT_EQ(Names(), (std::vector<std::string>{ "Cat" }));
+    EXPECT_EQ(Names(), (std::vector<std::string>{ "Cat", "A ", "LongCategory" }));
     EXPECT_EQ(Categories.glNowMenuNum, 0);
     EXPECT_EQ(SettingsEntries(), before);
     EXPECT_EQ(ListFolder(program), programBefore);
