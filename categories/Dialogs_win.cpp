@@ -173,6 +173,12 @@ static LRESULT MenuTsuika_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
         DialogControl(dlg, SLOT_MENUTSUIKA, 0, "STATIC", "メニューは１０個まで", kChild, 38, 88, 195, 17,
                       ID_LIMIT_NOTE);
         return 0;
+    case WM_ACTIVATE:
+        // Ready to type whenever it is active: at once, and again after a refusal.
+        if (LOWORD(wParam) == WA_INACTIVE)
+            break;
+        SetFocus(GetDlgItem(dlg, ID_NAME_EDIT));
+        return 0;
     case WM_CLOSE:
         DialogClose(dlg, 0);
         return 0;

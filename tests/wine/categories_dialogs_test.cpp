@@ -104,20 +104,30 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
     EXPECT_NE(handoffs[0].find(settings + L"\\猫\\猫セリフ.txt"), std::wstring::npos);
 }
 
-TEST_F(DialogsTest, EnterAddsLikeOkAndKeepsAnExistingLinesFile)
+TEST_F(DialogsTest, TypedAtOnceEnterAddsLikeOkAndKeepsAnExistingLinesFile)
 {
     // A category deleted earlier keeps its folder and lines; adding it again keeps them.
-    MakeCategoryFolder(L"犬");
-    ASSERT_TRUE(WriteBytes(settings + L"\\犬\\犬セリフ.txt", "わん\r\n"));
+    MakeCategoryFolder(L"dog");
+    ASSERT_TRUE(WriteBytes(settings + L"\\dog\\dogセリフ.txt", "わん\r\n"));
     bool timedOut = false;
+    // Real keys, typed as soon as the dialog is open: the name field has the caret.
     int code = RunDialog("MenuTsuika", SLOT_MENUTSUIKA, Steps{
-        [](HWND dlg) { Type(dlg, L"犬"); PressEnter(GetDlgItem(dlg, 1000)); },
+        [](HWND dlg) {
+            INPUT keys[8] = {};
+            const WORD vk[4] = { 'D', 'O', 'G', VK_RETURN };
+            for (int k = 0; k < 8; k++) {
+                keys[k].type = INPUT_KEYBOARD;
+                keys[k].ki.wVk = vk[k / 2];
+                keys[k].ki.dwFlags = k % 2 ? KEYEVENTF_KEYUP : 0;
+            }
+            SendInput(8, keys, sizeof(INPUT));
+        },
     }, &timedOut);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(Names(), (std::vector<std::string>{ "犬" }));
+    EXPECT_EQ(Names(), (std::vector<std::string>{ "dog" }));
     std::string lines;
-    EXPECT_TRUE(ReadBytes(settings + L"\\犬\\犬セリフ.txt", &lines));
+    EXPECT_TRUE(ReadBytes(settings + L"\\dog\\dogセリフ.txt", &lines));
     EXPECT_EQ(lines, "わん\r\n");
 }
 
