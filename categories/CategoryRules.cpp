@@ -186,6 +186,18 @@ CATEGORY_NAME_CHECK CheckNewCategoryName(const char* name, const char names[][CA
     return NAME_OK;
 }
 
+std::string MenuLabel(const char* text)
+{
+    // & (0x26) is never the trail byte of a two-byte character.
+    std::string s;
+    for (const char* p = text; *p; p++) {
+        if (*p == '&')
+            s += '&';
+        s += *p;
+    }
+    return s;
+}
+
 std::string MenuListText(const char* const* names, int count)
 {
     std::string text;

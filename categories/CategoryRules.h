@@ -60,5 +60,9 @@ enum CATEGORY_NAME_CHECK {
 // The add dialog's rules, in the order they are told to the user.
 CATEGORY_NAME_CHECK CheckNewCategoryName(const char* name, const char names[][CATEGORY_NAME_BYTES], int count);
 
+// A menu item's text that shows the name as written: a menu takes a single & for the
+// keyboard shortcut that follows it, so each one is doubled.
+std::string MenuLabel(const char* text);
+
 // The menu list file as it is saved: each name and CR LF.
 std::string MenuListText(const char* const* names, int count);

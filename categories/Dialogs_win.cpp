@@ -3,10 +3,8 @@
 #include <string.h>
 #include <string>
 
-#include "base/CommandIds.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
-#include "base/MenuInsert.h"
 #include "base/Window.h"
 #include "categories/CategoriesState.h"
 #include "categories/CategoryRules.h"
@@ -140,7 +138,7 @@ static void MenuTsuika_Add(HWND dlg)
     memset(Categories.glMenuName[n], 0, sizeof Categories.glMenuName[n]);
     strcpy(Categories.glMenuName[n], name);
     Categories.glNowMenuNum = n;
-    MenuItemInsert(Categories.hMainMenu, 0, TRUE, name, CMD_CATEGORY_FIRST + n, 0, 0);
+    InsertCategoryEntry(n);
     // The rectangles are taken with the new entry counted, so every entry keeps its own.
     Categories.glMenuSuu = n + 1;
     ComputeMenuRects();

@@ -43,7 +43,7 @@ TEST_F(DialogsTest, UnknownKeyOpensNothing)
 
 TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
 {
-    SetCategories({ "A", "B" });
+    SetCategories({ "A", "B&B" });
     BuildCategoryEntries();
     ComputeMenuRects();
     bool timedOut = false;
@@ -72,16 +72,18 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
                 EXPECT_EQ((HFONT)SendMessageW(GetDlgItem(dlg, id), WM_GETFONT, 0, 0),
                           Categories.slot[SLOT_MENUTSUIKA].hFont) << id;
         },
-        [](HWND dlg) { Type(dlg, L"猫"); Click(dlg, 1001); },
+        [](HWND dlg) { Type(dlg, L"Tom&Jerry"); Click(dlg, 1001); },
     }, &timedOut);
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(IsWindowEnabled(MainWindow()));
     EXPECT_FALSE(IsWindow(Categories.slot[SLOT_MENUTSUIKA].hWnd));
 
-    EXPECT_EQ(Names(), (std::vector<std::string>{ "A", "B", "猫" }));
+    EXPECT_EQ(Names(), (std::vector<std::string>{ "A", "B&B", "Tom&Jerry" }));
     EXPECT_EQ(Categories.glNowMenuNum, 2);
-    EXPECT_EQ(MenuTexts(Categories.hMainMenu), (std::vector<std::wstring>{ L"猫", L"B", L"A", L"編集(&E)" }));
+    // A single & would underline the next letter: the bar shows the names as written.
+    EXPECT_EQ(MenuTexts(Categories.hMainMenu),
+              (std::vector<std::wstring>{ L"Tom&&Jerry", L"B&&B", L"A", L"編集(&E)" }));
     EXPECT_EQ(MenuIds(Categories.hMainMenu), (std::vector<int>{ 10002, 10001, 10000, -1 }));
     // Each rectangle is the entry that shows its own name.
     for (int i = 0; i < 3; i++) {
@@ -93,7 +95,7 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
     }
 
     std::string lines;
-    EXPECT_TRUE(ReadBytes(settings + L"\\猫\\猫セリフ.txt", &lines));
+    EXPECT_TRUE(ReadBytes(settings + L"\\Tom&Jerry\\Tom&Jerryセリフ.txt", &lines));
     EXPECT_EQ(lines, "");
     ASSERT_EQ(BoxWatchSeen().size(), 1u);
     EXPECT_EQ(BoxWatchSeen()[0].text, L"セリフを書き込んでください。複数書くときは「enter」で改行してください。");
@@ -101,7 +103,7 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
     EXPECT_EQ(BoxWatchSeen()[0].owner, MainWindow());
     std::vector<std::wstring> handoffs = HandoffLogLines(1, 5000);
     ASSERT_EQ(handoffs.size(), 1u);
-    EXPECT_NE(handoffs[0].find(settings + L"\\猫\\猫セリフ.txt"), std::wstring::npos);
+    EXPECT_NE(handoffs[0].find(settings + L"\\Tom&Jerry\\Tom&Jerryセリフ.txt"), std::wstring::npos);
 }
 
 TEST_F(DialogsTest, TypedAtOnceEnterAddsLikeOkAndKeepsAnExistingLinesFile)
