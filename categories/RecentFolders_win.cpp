@@ -23,10 +23,9 @@ void BuildRecentMenu()
 
     char path[KP_PATH_BYTES];
     ProgramPath(path, sizeof path, KP_RECENT_FILE);
-    for (int n = 0; n < RECENT_SLOTS; n++) {
-        std::string line = ReadLine(path, n);
-        RecentSlotFromLine(line.c_str(), Categories.glRecentFolder[n]);
-    }
+    std::vector<char> bytes;
+    int got = ReadWholeFile(path, &bytes);
+    RecentSlotsFromFile(bytes.data(), (size_t)got, Categories.glRecentFolder);
     for (int n = 0; n < RECENT_SLOTS; n++) {
         if (Categories.glRecentFolder[n][0] != 0)
             MenuItemInsert(Categories.hRecentPopup, 0, TRUE, MenuLabel(Categories.glRecentFolder[n]).c_str(),

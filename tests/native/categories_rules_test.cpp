@@ -290,6 +290,27 @@ TEST(RecentRules, SlotsItemsAndOpenPath)
     RecentSlotFromLine(p261.c_str(), slot);
     EXPECT_EQ(std::string(slot), "");
 
+    // Four lines of 259 bytes leave 256 bytes of the file: a fifth line cut there before
+    // its line end is no folder; one whose CR still fits, or a short one, is.
+    std::string four;
+    for (char c : { 'a', 'b', 'c', 'd' })
+        four += "C:\\" + std::string(255, c) + "\\\r\n";
+    struct { std::string fifth; std::string slot4; } cut[] = {
+        { "C:\\" + std::string(256, 'e') + "\r\n", "" }, { "C:\\" + std::string(252, 'e') + "\r\n", "C:\\" + std::string(252, 'e') },
+        { "C:\\" + std::string(251, 'e') + "\r\n", "C:\\" + std::string(251, 'e') }, { "", "" },
+    };
+    for (const auto& c : cut) {
+        std::string file = (four + c.fifth).substr(0, RECENT_FILE_BYTES);
+        file.resize(RECENT_FILE_BYTES, '\0');
+        RecentSlots s;
+        RecentSlotsFromFile(file.data(), file.size(), s);
+        EXPECT_EQ(std::string(s[3]), "C:\\" + std::string(255, 'd') + "\\");
+        EXPECT_EQ(std::string(s[4]), c.slot4) << c.fifth.size();
+    }
+    RecentSlots none;
+    RecentSlotsFromFile(nullptr, 0, none);
+    EXPECT_EQ(SlotsOf(none), (Names{ "", "", "", "", "" }));
+
     EXPECT_STREQ(RecentItemText(""), "");
     EXPECT_STREQ(RecentItemText("C:"), "");
     EXPECT_STREQ(RecentItemText("C:\\"), "C:\\");
