@@ -421,8 +421,12 @@ const char* CurrentPictureName()
     return Display.currentPicName;
 }
 
-void ClearToBackground()
+// The picture commands then find no picture, as before any was shown.
+void ForgetShownPicture()
 {
     PrepareSurfaces();
     FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
+    Display.currentPicName[0] = 0;
+    Display.shownPicFolder[0] = 0;
+    Display.picShown = 0;
 }
