@@ -98,25 +98,23 @@ TEST(DisplayChoice, AvoidsThePreviousOrdinalWhenThereIsAChoice)
 
 TEST(DisplayChoice, CountsPictureEntries)
 {
-    EXPECT_FALSE(IsPictureEntry(".", false));
-    EXPECT_FALSE(IsPictureEntry("..", false));
-    EXPECT_FALSE(IsPictureEntry("a.b", false));
-    EXPECT_TRUE(IsPictureEntry("abcd", false));        // a subfolder with a four-letter name
-    EXPECT_TRUE(IsPictureEntry("a.png", false));
-    EXPECT_FALSE(IsPictureEntry("LINES.TXT", false));
-    EXPECT_FALSE(IsPictureEntry("★ほめるセリフ.txt", false));
-    EXPECT_TRUE(IsPictureEntry("x.txt.jpg", false));
-    EXPECT_TRUE(IsPictureEntry("表.txtx", false));
-    EXPECT_TRUE(IsPictureEntry("notes.tx", false));
+    EXPECT_FALSE(IsPictureEntry("."));
+    EXPECT_FALSE(IsPictureEntry(".."));
+    EXPECT_FALSE(IsPictureEntry("a.b"));
+    EXPECT_TRUE(IsPictureEntry("abcd"));               // a subfolder with a four-letter name
+    EXPECT_TRUE(IsPictureEntry("a.png"));
+    EXPECT_FALSE(IsPictureEntry("LINES.TXT"));
+    EXPECT_FALSE(IsPictureEntry("★ほめるセリフ.txt"));
+    EXPECT_TRUE(IsPictureEntry("x.txt.jpg"));
+    EXPECT_TRUE(IsPictureEntry("表.txtx"));
+    EXPECT_TRUE(IsPictureEntry("notes.tx"));
     // What a save cut short leaves is no picture; names merely like it still are.
-    EXPECT_FALSE(IsPictureEntry(SaveTempName("★ほめるセリフ.txt", 4242, 0).c_str(), false));
-    EXPECT_FALSE(IsPictureEntry("a.png.~1_99.tmp", false));
-    for (const char* name : { "photo.tmp", "a.~_1.tmp", "a.~1_.tmp", "a~1_2.tmp", "a.~1_2.tmpx", "a.~x1_2.tmp" })
-        EXPECT_TRUE(IsPictureEntry(name, false)) << name;
-    // What Windows and other systems leave in folders.
-    for (const char* name : { ".DS_Store", "._a.jpg", "Thumbs.db", "THUMBS.DB", "desktop.ini", ".~1_2.tmp" })
-        EXPECT_FALSE(IsPictureEntry(name, false)) << name;
-    EXPECT_FALSE(IsPictureEntry("a.png", true));
+    EXPECT_FALSE(IsPictureEntry(SaveTempName("★ほめるセリフ.txt", 4242, 0).c_str()));
+    EXPECT_FALSE(IsPictureEntry("a.png.~1_99.tmp"));
+    for (const char* name : { "photo.tmp", "a.~_1.tmp", "a.~1_.tmp", "a~1_2.tmp", "a.~1_2.tmpx",
+                              "a.~x1_2.tmp" })
+        EXPECT_TRUE(IsPictureEntry(name)) << name;
+    EXPECT_FALSE(IsPictureEntry("._a.jpg"));   // a dot file, hidden or not (Wine shows them hidden)
 }
 
 TEST(DisplayFade, WeightsAndBlendMatchTheTable)
