@@ -35,12 +35,15 @@ static bool Clicked(WPARAM wParam, int id)
 // ---- Add category (MenuTsuika) ----
 
 // The dialog stays open after a refusal. Some message box implementations (Wine's)
-// enable a disabled owner again, so the main window is disabled once more afterwards.
+// enable a disabled owner again, so the main window is disabled once more afterwards; the
+// dialog is made active again, with the caret back in its name field.
 static void MenuTsuika_Refuse(HWND dlg, const char* text, const char* caption)
 {
     EdgeMessageBox(MainWindow(), text, caption, MB_TOPMOST | MB_OK);
-    if (IsWindow(dlg))
-        EnableWindow(MainWindow(), FALSE);
+    if (!IsWindow(dlg))
+        return;
+    EnableWindow(MainWindow(), FALSE);
+    SetActiveWindow(dlg);
 }
 
 enum { NAME_READ_OK, NAME_READ_TOO_LONG, NAME_READ_NOT_CP932 };

@@ -147,6 +147,7 @@ TEST_F(DialogsTest, AddRefusesBadNamesAndStaysOpen)
         [](HWND dlg) { Type(dlg, alias.cAlternateFileName); Click(dlg, 1001); },
         [](HWND dlg) {
             EXPECT_TRUE(IsWindow(dlg));
+            EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 1000));   // ready to type again
             EXPECT_FALSE(IsWindowEnabled(MainWindow()));
             SendMessageW(dlg, WM_CLOSE, 0, 0);   // the title-bar close button
         },
