@@ -207,8 +207,7 @@ TEST(CategoryRules, RemoveName)
 
 TEST(CategoryRules, NewNameChecks)
 {
-    // Folder names as the file system folds them: "A " is the folder A, ａ is Ａ, п is П.
-    const char names[CATEGORY_MAX][CATEGORY_NAME_BYTES] = { "Cat", "猫", "ａ", "A ", "бпω" };
+    const char names[CATEGORY_MAX][CATEGORY_NAME_BYTES] = { "Cat", "猫", "ａ", "A ", "бпω" };   // folded as folders are
     std::string twenty(20, 'x'), tenWide;
     for (int i = 0; i < 10; i++)
         tenWide += "表";

@@ -404,8 +404,7 @@ TEST_F(DropTest, RightClickOffersRemovalAndChoosingItDeletesTheShownPicture)
     EXPECT_EQ(0, Intake.popupItemCount);
     EXPECT_FALSE(FileExists(cat0 + L"\\one.bmp"));
     EXPECT_TRUE(BoxWatchSeen().empty());
-    // Then the picture commands act as when no picture is shown.
-    RightClick(false);
+    RightClick(false);   // then the picture commands act as when no picture is shown
     SendMessageW(MainWindow(), WM_COMMAND, CMD_PICTURE_NAME, 0);
     SendMessageW(MainWindow(), WM_COMMAND, CMD_REMOVE_PICTURE, 0);
     ASSERT_EQ(3u, BoxWatchSeen().size());
