@@ -15,6 +15,7 @@ HANDLE EdgeCreateFile(const char* path, DWORD access, DWORD share, DWORD disposi
 BOOL EdgeCreateDirectory(const char* path);
 BOOL EdgeRemoveDirectory(const char* path);
 BOOL EdgeDeleteFile(const char* path);
+BOOL EdgeSetFileAttributes(const char* path, DWORD attrs);
 BOOL EdgeCopyFile(const char* from, const char* to, BOOL failIfExists);
 // Replaces `to` by `from` (same folder), writing through to disk.
 BOOL EdgeReplaceFile(const char* from, const char* to);

@@ -112,6 +112,15 @@ BOOL EdgeDeleteFile(const char* path)
     return ok;
 }
 
+BOOL EdgeSetFileAttributes(const char* path, DWORD attrs)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    BOOL ok = SetFileAttributesW(w.p, attrs);
+    WideClose(&w);
+    return ok;
+}
+
 BOOL EdgeCopyFile(const char* from, const char* to, BOOL failIfExists)
 {
     WIDE_TEXT a, b;

@@ -204,7 +204,7 @@ TEST_F(BitmapsTest, CreationFailureReportsAndLeavesNothingOpen)
     EXPECT_EQ(rec.hMap, nullptr);
     EXPECT_EQ(rec.pView, nullptr);
     EXPECT_EQ(rec.hFile, nullptr);
-    EXPECT_TRUE(DeleteFileW(Backing((name + "0.txt").c_str()).c_str()));
+    EXPECT_FALSE(FileExists(Backing((name + "0.txt").c_str())));
     // A failed record can be created afterwards.
     EXPECT_EQ(DCCreateByFSFM(&rec, name.c_str(), 0, 4, 4, 32), 1);
     EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 1);
@@ -239,39 +239,29 @@ TEST_F(BitmapsTest, BmpToDCTakesTheFilesOwnSize)
     EXPECT_TRUE(BoxWatchStop().empty());
 }
 
-TEST_F(BitmapsTest, MappedBufferBackingFileRule)
+// The backing file's blocks are taken before it is mapped: a file that is only said to be
+// long faults on the first pixel written where the disk has no room.
+TEST_F(BitmapsTest, MappedBufferBackingFileHasItsSpace)
 {
     std::string name = Name("kpBuf");
     MAPPED_BUFFER buf = {};
-    BYTE* p = CreateMappedBuffer(&buf, name.c_str(), 0, 1 << 20, 0);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(buf.pView, p);
-    EXPECT_EQ(buf.size, 1u << 20);
-    EXPECT_EQ(buf.hFile, nullptr);
+    EXPECT_EQ(CreateMappedBuffer(&buf, name.c_str(), 0, 1 << 20, 0), nullptr);   // no folder, no file
     EXPECT_FALSE(DirExists(MapFolder()));
-    p[(1 << 20) - 1] = 7;
-    UnmapViewOfFile(buf.pView);
-    CloseHandle(buf.hMap);
 
     MakeMapFolder();
-    MAPPED_BUFFER filed = {};
-    ASSERT_NE(CreateMappedBuffer(&filed, name.c_str(), 1, 1 << 20, 4096), nullptr);
-    EXPECT_NE(filed.hFile, nullptr);
+    ASSERT_NE(CreateMappedBuffer(&buf, name.c_str(), 1, 1 << 20, 4096), nullptr);
+    EXPECT_NE(buf.hFile, nullptr);
     EXPECT_EQ(SizeOf(Backing((name + "1.txt").c_str())), 1LL << 20);
-    UnmapViewOfFile(filed.pView);
-    CloseHandle(filed.hMap);
-    CloseHandle(filed.hFile);
+    FILE_STANDARD_INFO info = {};
+    ASSERT_TRUE(GetFileInformationByHandleEx(buf.hFile, FileStandardInfo, &info, sizeof info));
+    EXPECT_GE(info.AllocationSize.QuadPart, 1LL << 20);
+    UnmapViewOfFile(buf.pView);
+    CloseHandle(buf.hMap);
+    CloseHandle(buf.hFile);
 }
 
 TEST_F(BitmapsTest, AlphaTableBuiltAndReleased)
 {
-    // Another Kotopane of this session would already own the named table; then the
-    // backing-file rule can't be seen from here.
-    HANDLE existing = OpenFileMappingW(FILE_MAP_READ, FALSE, L"AlphaBlendBBTableC0");
-    if (existing) {
-        CloseHandle(existing);
-        GTEST_SKIP() << "AlphaBlendBBTableC0 exists in this session";
-    }
     for (int withFolder = 0; withFolder < 2; withFolder++) {
         if (withFolder)
             MakeMapFolder();
