@@ -114,6 +114,13 @@ static HANDLE CreateSaveTemp(const char* target, std::string* temp)
     return h;
 }
 
+// The error of a write that failed; a short write sets none.
+static DWORD WriteError()
+{
+    DWORD e = GetLastError();
+    return e != NO_ERROR ? e : ERROR_WRITE_FAULT;
+}
+
 // Writes all count bytes and has them on the disk; the system's error otherwise.
 static BOOL WriteWhole(HANDLE h, const void* data, DWORD count, DWORD* written, DWORD* error)
 {
@@ -121,7 +128,7 @@ static BOOL WriteWhole(HANDLE h, const void* data, DWORD count, DWORD* written, 
     SetLastError(NO_ERROR);
     BOOL ok = count == 0 || (WriteFile(h, data, count, written, nullptr) && *written == count);
     ok = FlushFileBuffers(h) && ok;
-    *error = ok ? NO_ERROR : (GetLastError() != NO_ERROR ? GetLastError() : ERROR_WRITE_FAULT);
+    *error = ok ? NO_ERROR : WriteError();
     return ok;
 }
 
@@ -230,9 +237,12 @@ bool FolderWritable(const char* folder, DWORD* error)
         *error = GetLastError();
         return false;
     }
+    // A write the disk must find room for; no flush, which would cost the start a disk wait.
     static const char kBytes[4096] = {};
     DWORD n = 0;
-    BOOL ok = WriteWhole(h, kBytes, sizeof kBytes, &n, error);
+    SetLastError(NO_ERROR);
+    BOOL ok = WriteFile(h, kBytes, sizeof kBytes, &n, nullptr) && n == sizeof kBytes;
+    *error = ok ? NO_ERROR : WriteError();
     CloseHandle(h);
     if (!EdgeDeleteFile(temp.c_str()) && ok) {
         *error = GetLastError();

@@ -142,6 +142,8 @@ struct E2E_SMALL_DISK {
                            std::to_string(megabytes) + "m kotopane-test \"$M\" 2>/dev/null; then echo mounted; "
                            "else echo no tmpfs can be mounted here \\(it needs root on Linux\\); fi > \"$R\"");
         mounted = why == "mounted";
+        if (why.empty())
+            why = "no Linux shell answered here to mount a tmpfs with";
     }
     ~E2E_SMALL_DISK() { E2eHostShell("umount -l '" + unix + "'; echo done > \"$R\""); }
     bool ReadOnly() { return E2eHostShell("mount -o remount,ro '" + unix + "' && echo ro > \"$R\"") == "ro"; }
