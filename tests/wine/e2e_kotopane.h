@@ -45,8 +45,7 @@ inline bool E2eLaunch(const std::wstring& programFolder, KOTOPANE_RUN* r)
     r->convertersBefore = E2eConverterList();
     std::wstring app = programFolder + L"\\App";
     std::wstring exe = TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe";
-    // A copy put there before the folder was made read-only is used as it is.
-    if (!CopyFileW(exe.c_str(), (app + L"\\Kotopane.exe").c_str(), FALSE) && !FileExists(app + L"\\Kotopane.exe"))
+    if (!CopyFileW(exe.c_str(), (app + L"\\Kotopane.exe").c_str(), FALSE))
         return false;
     return StartProgram(app + L"\\Kotopane.exe", app, &r->app);
 }
@@ -110,50 +109,29 @@ inline void E2eCleanUp(KOTOPANE_RUN* r)
 
 // --- Small disks -------------------------------------------------------------------------
 
-// Runs shell commands on the Linux side (up to 10 s); they write one line to "$R", which
-// comes back ("" when none came).
-inline std::string E2eHostShell(const std::string& commands)
-{
-    std::wstring script = TestBuildDir() + L"\\scratch\\host_shell.sh", report = script + L".txt";
-    DeleteFileW(report.c_str());
-    if (!WriteBytes(script, "R=\"$1\"\n" + commands + "\n"))
-        return "";
-    std::wstring cmd = L"sh \"" + Utf8ToWide(UnixPath(script)) + L"\" \"" + Utf8ToWide(UnixPath(report)) + L"\"";
-    std::string line;
-    HostToolFirstLine(L"Z:\\bin\\sh", cmd, report, &line);
-    return line;
-}
-
-// A tmpfs of its own under build\scratch (the test run is root on Linux), unmounted when
-// the test ends however it ends; mounted says whether it could be had, why says why not.
+// A tmpfs under build\scratch (the test run is root on Linux), unmounted however the test ends.
+// Shell runs commands there with $M the mount point; their first line printed comes back.
 struct E2E_SMALL_DISK {
-    std::wstring folder;
-    std::string unix;
-    bool mounted;
-    std::string why;
-
-    E2E_SMALL_DISK(const wchar_t* name, int megabytes) : folder(TestBuildDir() + L"\\scratch\\" + name), mounted(false)
+    std::wstring folder = TestBuildDir() + L"\\scratch";
+    std::string why;   // what the mount said: "mounted", or why not
+    std::string Shell(const std::string& commands)
     {
-        CreateDirectoryW((TestBuildDir() + L"\\scratch").c_str(), nullptr);
+        std::wstring script = folder + L".sh", out = folder + L".txt";
+        DeleteFileW(out.c_str());
+        std::string line;
+        if (WriteBytes(script, "M='" + UnixPath(folder) + "'; exec >\"$1\" 2>&1\n" + commands + "\n"))
+            HostToolFirstLine(L"Z:\\bin\\sh", L"sh \"" + Utf8ToWide(UnixPath(script)) + L"\" \"" + Utf8ToWide(UnixPath(out)) + L"\"",
+                              out, &line);
+        return line;
+    }
+    E2E_SMALL_DISK(const wchar_t* name, int megabytes)
+    {
         CreateDirectoryW(folder.c_str(), nullptr);
-        unix = UnixPath(folder);
-        // A mount left by a run that was killed goes first.
-        why = E2eHostShell("M='" + unix + "'; umount -l \"$M\" 2>/dev/null; if mount -t tmpfs -o size=" +
-                           std::to_string(megabytes) + "m kotopane-test \"$M\" 2>/dev/null; then echo mounted; "
-                           "else echo no tmpfs can be mounted here \\(it needs root on Linux\\); fi > \"$R\"");
-        mounted = why == "mounted";
-        if (why.empty())
-            why = "no Linux shell answered here to mount a tmpfs with";
+        CreateDirectoryW((folder += L"\\" + std::wstring(name)).c_str(), nullptr);
+        why = Shell("umount -l \"$M\" 2>/dev/null; mount -t tmpfs -o size=" + std::to_string(megabytes) +
+                    "m kotopane-test \"$M\" && echo mounted");
     }
-    ~E2E_SMALL_DISK() { E2eHostShell("umount -l '" + unix + "'; echo done > \"$R\""); }
-    bool ReadOnly() { return E2eHostShell("mount -o remount,ro '" + unix + "' && echo ro > \"$R\"") == "ro"; }
-    // Takes the room of the disk but `left` bytes with one file.
-    bool Fill(const wchar_t* file, long long left)
-    {
-        std::string f = UnixPath(folder + L"\\" + file);
-        return E2eHostShell("free=$(df --output=avail -B1 '" + unix + "' | tail -1); "
-                            "fallocate -l $((free - " + std::to_string(left) + ")) '" + f + "' && echo full > \"$R\"") == "full";
-    }
+    ~E2E_SMALL_DISK() { Shell("umount -l \"$M\" 2>/dev/null; echo"); }
 };
 
 // --- The screen ------------------------------------------------------------------------

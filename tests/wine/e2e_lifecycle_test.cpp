@@ -156,34 +156,3 @@ TEST(e2eLifecycle, FolderOutsideCodePage932WorksThroughItsShortName)
     EXPECT_TRUE(FileExists(SettingsFolder(folder) + L"\\背景色.txt"));
     EXPECT_TRUE(rootHadOne || !DirExists(rootSettings)) << "a settings folder at the root of the drive";
 }
-
-// From a read-only place (the zip unpacked where the user may not write) the program says
-// which folder it cannot write in and where to move it, and ends: no window, no converter,
-// no guide.
-TEST(e2eLifecycle, ReadOnlyProgramFolderIsToldAndNothingStarts)
-{
-    E2E_SMALL_DISK disk(L"e2e_readonly_disk", 16);
-    if (!disk.mounted)
-        GTEST_SKIP() << disk.why;
-    std::wstring folder = MakeScratchProgramFolder(L"e2e_readonly_disk\\Kotopane");
-    ASSERT_TRUE(CopyFileW((TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe").c_str(),
-                          (folder + L"\\App\\Kotopane.exe").c_str(), FALSE));
-    ASSERT_TRUE(disk.ReadOnly());
-    HandoffLogStart(L"e2e_readonly");
-    KOTOPANE_RUN r = {};
-    ASSERT_TRUE(E2eLaunch(folder, &r));
-    std::vector<HWND> boxes = FindProcessBoxes(r.app.pid, 10000);
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(L"（；‘ v‘）/フォルダの場所", WindowTitle(boxes[0]));
-    std::wstring text = BoxText(boxes[0]);
-    EXPECT_NE(std::wstring::npos, text.find(SettingsFolder(folder) + L"\r\n")) << "the folder is named";
-    EXPECT_NE(std::wstring::npos, text.find(L"書き込める場所")) << "where to move it";
-    EXPECT_FALSE(FindProcessWindow(r.app.pid, L"NORMAL0", 0));
-    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
-    DWORD code = 99;
-    EXPECT_TRUE(WaitProcessExit(r.app.process, 10000, &code));
-    EXPECT_EQ(0u, code);
-    EXPECT_EQ(r.convertersBefore.size(), E2eConverterList().size()) << "a converter was started";
-    EXPECT_TRUE(HandoffLogLines(0, 300).empty()) << "the guide was opened";
-    E2eCleanUp(&r);
-}
