@@ -1,7 +1,5 @@
 #include "app/MainWnd.h"
 
-#include <string.h>
-
 #include "app/AppState.h"
 #include "base/CommandIds.h"
 #include "base/Limits.h"
@@ -89,10 +87,9 @@ static bool ShowingBegins()
 static void ShowingEnds()
 {
     App.showing--;
-    while (App.showing == 0 && App.pendingDrops > 0) {
-        HDROP drop = App.pendingDrop[0];
-        App.pendingDrops--;
-        memmove(App.pendingDrop, App.pendingDrop + 1, App.pendingDrops * sizeof(HDROP));
+    while (App.showing == 0 && !App.pendingDrops.empty()) {
+        HDROP drop = App.pendingDrops.front();
+        App.pendingDrops.pop_front();
         if (WindowGone())
             DragFinish(drop);
         else
@@ -127,10 +124,7 @@ static void MainWnd_LButtonDown(WPARAM keys, int x, int y)
 static void MainWnd_DropAndShow(HDROP drop)
 {
     if (App.showing > 0) {
-        if (App.pendingDrops < (int)(sizeof App.pendingDrop / sizeof App.pendingDrop[0]))
-            App.pendingDrop[App.pendingDrops++] = drop;
-        else
-            DragFinish(drop);
+        App.pendingDrops.push_back(drop);
         return;
     }
     ShowingBegins();

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "base/Limits.h"
 
@@ -56,6 +57,21 @@ enum CATEGORY_NAME_CHECK {
 
 // The add dialog's rules, in the order they are told to the user.
 CATEGORY_NAME_CHECK CheckNewCategoryName(const char* name, const char names[][CATEGORY_NAME_BYTES], int count);
+
+// The lines of a menu list's text that the loader reads: lines 0 to 9, up to the first
+// empty one (none when line 0 is empty).
+std::vector<std::string> MenuListLines(const char* text, size_t len);
+
+// Two names of one category folder: Windows ignores ASCII case and trailing spaces and dots.
+bool SameCategoryFolder(const char* a, const char* b);
+
+// The names to save when the menu list file was edited by hand while the program ran
+// (`atStart` and `now` are its names then and now): the program's own list (`running`,
+// with what it added or removed in this run) less the names taken out of the file by hand,
+// then the names written into it by hand, in the file's order; at most ten.
+std::vector<std::string> MenuListToSave(const std::vector<std::string>& running,
+                                        const std::vector<std::string>& atStart,
+                                        const std::vector<std::string>& now);
 
 // The menu list file as it is saved: each name and CR LF.
 std::string MenuListText(const char* const* names, int count);

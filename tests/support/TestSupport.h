@@ -75,7 +75,9 @@ struct SHOWN_BOX {
     bool hasYesNo;
 };
 // Records every message box this thread shows and answers it: with the queued answers
-// first (IDOK, IDYES, IDNO, IDCANCEL), then with the default answer.
+// first (IDOK, IDYES, IDNO, IDCANCEL, or BOX_CLOSE_MAIN_WINDOW: the main window is sent a
+// WM_CLOSE, as another program closes it, while the box stays open), then with the default.
+enum { BOX_CLOSE_MAIN_WINDOW = 0x7F00 };
 void BoxWatchStart(int defaultAnswer = IDOK);
 void BoxWatchQueue(int answer);
 std::vector<SHOWN_BOX> BoxWatchStop();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "app/MainWnd.h"
 #include "base/CommandIds.h"
@@ -84,8 +85,8 @@ TEST_F(AppLifecycle, ShutdownEndsTheBusyConverterBeforeDeletingItsOutput)
     Start();
     ConvLink.convertMs = 50;   // taken up, then given up while the converter decodes
     std::wstring partial = settings + L"\\Gazou.bmp.qx5tmp";
-    EXPECT_FALSE(ConverterConvert(ToCp932(settings + L"\\Gazou.bmp").c_str(),
-                                  ToCp932(Folder(L"A") + L"\\big.jpg").c_str()));
+    EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(ToCp932(settings + L"\\Gazou.bmp").c_str(),
+                                                     ToCp932(Folder(L"A") + L"\\big.jpg").c_str()));
     DWORD t0 = GetTickCount();
     while (!FileExists(partial) && GetTickCount() - t0 < 20000)
         ;
@@ -94,6 +95,49 @@ TEST_F(AppLifecycle, ShutdownEndsTheBusyConverterBeforeDeletingItsOutput)
     for (int later = 0; later < 2; later++, Sleep(300)) {
         EXPECT_FALSE(FileExists(partial)) << later;
         EXPECT_FALSE(FileExists(settings + L"\\Gazou.bmp")) << later;
+    }
+}
+
+// The window closed from outside (another program's WM_CLOSE) while a box of a display is
+// open: the shutdown runs inside the box's loop, and after it nothing converts, draws, says
+// more or hands the lines file to the editor.
+TEST_F(AppLifecycle, ClosedWhileABoxOfADisplayIsOpenNothingRunsAfterTheShutdown)
+{
+    struct { const char* what; std::wstring caption; std::function<void()> act; } cases[] = {
+        { "the drop's refused-files box", L"取り込めないファイルがあります。（；‘ v‘）/", [this] {
+              std::vector<std::wstring> files = { prog + L"\\ok.bmp", prog + L"\\\U0001F600.bmp" };
+              for (const std::wstring& f : files)
+                  ASSERT_TRUE(WriteTestBmp(f, 4, 4, [](int, int) { return 0x0000FFu; }));
+              SendMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(POINT{ 400, 400 }, files), 0);
+          } },
+        { "the box of a converter that cannot start again", L"（；‘ v‘）/部品が動きません。", [this] {
+              ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
+              TerminateProcess(ConvLink.hProcess, 1);
+              WaitForSingleObject(ConvLink.hProcess, 5000);
+              ASSERT_TRUE(DeleteFileW((prog + L"\\部品\\QX5.exe").c_str()));
+              Show(0);
+          } },
+        { "the no-lines notice", L"セリフがありません。（‘ v‘）/", [this] {
+              ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
+              ASSERT_TRUE(WriteBytes(Folder(L"A") + L"\\Aセリフ.txt", ""));
+              Show(0);
+          } },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Prepare({ L"A" });
+        Start();
+        ASSERT_TRUE(HandoffLogLines(1, 3000).size() == 1u) << "the usage guide";
+        BoxWatchQueue(BOX_CLOSE_MAIN_WINDOW);
+        c.act();
+        PumpMessages(300);
+        EXPECT_FALSE(IsWindow(MainWindow()));
+        ASSERT_EQ(1u, BoxWatchSeen().size());
+        EXPECT_EQ(c.caption, BoxWatchSeen()[0].caption);
+        EXPECT_FALSE(FileExists(settings + L"\\Gazou.bmp"));
+        EXPECT_EQ(nullptr, ConvLink.hProcess) << "a converter started after the shutdown";
+        EXPECT_EQ(1u, HandoffLogLines().size()) << "a hand-off after the shutdown";
+        StopKotopaneInProcess();
     }
 }
 

@@ -52,31 +52,41 @@ HWND AddUntilItsBox(const KOTOPANE_RUN& r, HWND* dlg)
 // its shutdown: the menu list saved, the file-map folder gone, the converter ended.
 TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
 {
-    struct { const char* what; std::function<void(KOTOPANE_RUN&)> act; bool keepsRunning; std::string list; } cases[] = {
-        { "add: title-bar close while its own box is open", [](KOTOPANE_RUN& r) {
+    struct { const char* what; std::function<void(KOTOPANE_RUN&, const std::wstring&)> act; bool keepsRunning; std::string list; } cases[] = {
+        { "add: title-bar close while its own box is open", [](KOTOPANE_RUN& r, const std::wstring&) {
               HWND dlg, box = AddUntilItsBox(r, &dlg);
               PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
               for (int i = 0; i < 100 && IsWindow(dlg); i++)
                   Sleep(20);
               PostMessageW(box, WM_COMMAND, IDOK, 0);
           }, true, "A\r\nB\r\nC\r\n" },
-        { "add dialog's box open, window closed", [](KOTOPANE_RUN& r) {
+        // The restore as its box tells it, done while the program runs: a deleted category's
+        // name written into the menu list with Notepad (UTF-8), then a category added. Both
+        // are in the list the program writes, in code page 932.
+        { "a name written into the menu list by hand while it runs", [](KOTOPANE_RUN& r, const std::wstring& folder) {
+              std::wstring settings = SettingsFolder(folder);
+              CreateDirectoryW((settings + L"\\鳥").c_str(), nullptr);
+              ASSERT_TRUE(WriteBytes(settings + L"\\メニューリスト.txt", std::string((const char*)u8"A\r\nB\r\n鳥\r\n")));
+              HWND dlg, box = AddUntilItsBox(r, &dlg);
+              PostMessageW(box, WM_COMMAND, IDOK, 0);
+          }, true, "A\r\nB\r\nC\r\n鳥\r\n" },
+        { "add dialog's box open, window closed", [](KOTOPANE_RUN& r, const std::wstring&) {
               HWND dlg;
               ASSERT_TRUE(AddUntilItsBox(r, &dlg));
               PostMessageW(r.main, WM_CLOSE, 0, 0);
           }, false, "A\r\nB\r\nC\r\n" },
-        { "delete asks, window closed", [](KOTOPANE_RUN& r) {
+        { "delete asks, window closed", [](KOTOPANE_RUN& r, const std::wstring&) {
               HWND dlg = Dialog(r, 1015);
               SendMessageW(GetDlgItem(dlg, 1004), LB_SETCURSEL, 0, 0);
               Click(dlg, 1005);
               ASSERT_TRUE(Box(r));
               PostMessageW(r.main, WM_CLOSE, 0, 0);
           }, false, "A\r\nB\r\n" },
-        { "a quit from another program while a dialog is open", [](KOTOPANE_RUN& r) {
+        { "a quit from another program while a dialog is open", [](KOTOPANE_RUN& r, const std::wstring&) {
               ASSERT_TRUE(Dialog(r, 1017));
               PostThreadMessageW(GetWindowThreadProcessId(r.main, nullptr), WM_QUIT, 0, 0);
           }, false, "A\r\nB\r\n" },
-        { "unreadable-picture box open, then the context menu, window closed", [](KOTOPANE_RUN& r) {
+        { "unreadable-picture box open, then the context menu, window closed", [](KOTOPANE_RUN& r, const std::wstring&) {
               PostMessageW(r.main, WM_COMMAND, 10000, 0);
               PostMessageW(Box(r), WM_COMMAND, IDOK, 0);
               HWND menu = nullptr;   // a click while the display still runs is ignored
@@ -87,7 +97,7 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
               ASSERT_TRUE(menu);
               PostMessageW(r.main, WM_CLOSE, 0, 0);
           }, false, "A\r\nB\r\n" },
-        { "colour dialog open, window closed", [](KOTOPANE_RUN& r) {
+        { "colour dialog open, window closed", [](KOTOPANE_RUN& r, const std::wstring&) {
               PostMessageW(r.main, WM_COMMAND, 1018, 0);
               ASSERT_TRUE(FindProcessWindow(r.app.pid, L"#32770", 5000));
               PostMessageW(r.main, WM_CLOSE, 0, 0);
@@ -98,7 +108,7 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
         std::wstring folder = Prepare(L"e2e_life");
         KOTOPANE_RUN r = {};
         ASSERT_TRUE(E2eStart(folder, &r));
-        c.act(r);
+        c.act(r, folder);
         if (c.keepsRunning) {
             Sleep(300);
             EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(r.app.process, 0)) << "ended by itself";
