@@ -166,18 +166,22 @@ TEST_F(AppLifecycle, ShownPictureNameAndFolderChangeTogether)
 }
 
 // While the unreadable-picture box (no owner) is open, a category command or a click that
-// arrives is ignored, not run inside the first display; a drop waits for it to end.
+// arrives is ignored, not run inside the first display; drops wait for it to end, however
+// many, and are taken in turn.
 TEST_F(AppLifecycle, NothingStartsInsideADisplayInProgress)
 {
     Prepare({ L"A", L"B" });
     ASSERT_TRUE(WriteBytes(Folder(L"A") + L"\\broken.png", "no picture"));
     ASSERT_TRUE(WriteBytes(Folder(L"B") + L"\\broken2.png", "no picture"));
-    ASSERT_TRUE(WriteTestBmp(prog + L"\\dropped.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
     Start();
     // Queued now, taken by the first loop that runs: the box's, inside the display of A.
     PostMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST + 1, 0);
     PostMessageW(MainWindow(), WM_LBUTTONDOWN, 0, MAKELPARAM(400, 400));
-    PostMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(POINT{ 400, 400 }, { prog + L"\\dropped.bmp" }), 0);
+    for (int k = 1; k <= 5; k++) {
+        std::wstring name = L"dropped" + std::to_wstring(k) + L".bmp";
+        ASSERT_TRUE(WriteTestBmp(prog + L"\\" + name, 4, 4, [](int, int) { return 0x0000FFu; }));
+        PostMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(POINT{ 400, 400 }, { prog + L"\\" + name }), 0);
+    }
     TraceCaptureStart();
     Show(0);
     int displays = 0, clicks = 0;
@@ -189,7 +193,9 @@ TEST_F(AppLifecycle, NothingStartsInsideADisplayInProgress)
     EXPECT_EQ(0, clicks);
     ASSERT_EQ(1u, BoxWatchSeen().size());
     EXPECT_EQ(0, Categories.glNowMenuNum);
-    EXPECT_STREQ("dropped.bmp", Display.currentPicName);   // the drop, taken afterwards
+    EXPECT_STREQ("dropped5.bmp", Display.currentPicName);   // the drops, taken afterwards in order
+    for (int k = 1; k <= 5; k++)
+        EXPECT_TRUE(FileExists(Folder(L"A") + L"\\dropped" + std::to_wstring(k) + L".bmp")) << k;
 }
 
 // The converter, the browser, the blend table and the slots' colour wait until the window is
