@@ -136,7 +136,7 @@ TEST_F(AppLifecycle, ClosedWhileABoxOfADisplayIsOpenNothingRunsAfterTheShutdown)
         EXPECT_EQ(c.caption, BoxWatchSeen()[0].caption);
         EXPECT_FALSE(FileExists(settings + L"\\Gazou.bmp"));
         EXPECT_EQ(nullptr, ConvLink.hProcess) << "a converter started after the shutdown";
-        EXPECT_EQ(1u, HandoffLogLines().size()) << "a hand-off after the shutdown";
+        EXPECT_EQ(1u, HandoffLogLines(2, 1000).size()) << "a hand-off after the shutdown";
         StopKotopaneInProcess();
     }
 }
