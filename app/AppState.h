@@ -14,5 +14,6 @@ struct APP_STATE {
     int showing;                // a picture is being shown or a line typed (boxes may be open)
     std::deque<HDROP> pendingDrops;   // drops that arrived meanwhile, all taken in turn afterwards
     int startFinished;          // the work put off until the window was first on the screen
+    int shuttingDown;           // the shutdown has begun: no command, click or drop is taken
 };
 extern APP_STATE App;

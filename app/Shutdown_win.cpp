@@ -13,6 +13,8 @@
 // Everything is saved here, once, each settings file by its owner, in this order.
 void MainWnd_Destroy()
 {
+    // A box of its own (a settings file that cannot be written) lets queued commands through.
+    App.shuttingDown = 1;
     ReleaseAlphaBlendTable();
     SaveBackColour();
     SaveCategoryList();

@@ -13,8 +13,8 @@
 int EdgeToWide(const char* s, wchar_t* out, int cap);
 int EdgeFromWide(const wchar_t* s, char* out, int cap);
 // Text read from a file (UTF-16, n units) as code page 932: each character the code page
-// cannot write (an emoji, an accented letter, Hangul, a damaged byte) becomes one 〓, the
-// mark Japanese text uses for a character it cannot set.
+// cannot write (an emoji, an accented letter, Hangul, a damaged byte) becomes one □, the
+// box a font shows for a character it does not have.
 void EdgeTextFromUtf16(const char16_t* s, size_t n, std::string* out);
 
 HANDLE EdgeCreateFile(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD attrs);

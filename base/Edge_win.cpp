@@ -64,7 +64,7 @@ void EdgeTextFromUtf16(const char16_t* text, size_t n, std::string* out)
             for (size_t j = i; j < i + chunk;) {
                 size_t len = IS_SURROGATE_PAIR(s[j], j + 1 < i + chunk ? s[j + 1] : 0) ? 2 : 1;
                 if (!AppendCp932(s + j, len, out))
-                    out->append("〓");
+                    out->append("□");
                 j += len;
             }
         }

@@ -113,7 +113,8 @@ void MainWnd_AddLines_MenuClick()
                    "セリフを複数書くときは改行（enter）で区切ってください。\r\n"
                    "最後に上書き保存をしてください。\r\n",
                    "セリフ追加（‘ v‘）/", MB_TOPMOST | MB_OK);
-    EdgeShellOpen(NULL, path);
+    if (IsWindow(MainWindow()))
+        EdgeShellOpen(NULL, path);
 }
 
 void MainWnd_DeleteLines_MenuClick()
@@ -122,5 +123,6 @@ void MainWnd_DeleteLines_MenuClick()
     SettingsFolderPath(path, sizeof path);
     EdgeMessageBox(MainWindow(), "各フォルダのセリフファイルから手動で削除してください。",
                    "セリフを選択して削除", MB_TOPMOST | MB_OK);
-    EdgeShellOpen(NULL, path);
+    if (IsWindow(MainWindow()))
+        EdgeShellOpen(NULL, path);
 }

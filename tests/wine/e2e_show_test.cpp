@@ -19,7 +19,7 @@ const wchar_t LINE[] = L"テスト";
 // 一枚's line, saved as Notepad saves a new file (UTF-8 without a mark), and as it is shown:
 // the emoji, which code page 932 cannot write, as one mark.
 const char* const LINE_UTF8 = (const char*)u8"がんばって！応援してるよ\U0001F600";
-const wchar_t LINE_SHOWN[] = L"がんばって！応援してるよ〓";
+const wchar_t LINE_SHOWN[] = L"がんばって！応援してるよ□";
 const int PIC_W = 200, PIC_H = 100;
 
 #define EXPECT_SCREEN(want, x, y) \

@@ -79,7 +79,7 @@ TEST_F(TextFileTest, LineReadersOnRealFiles)
     wide += (wchar_t)0xD800;   // a lone surrogate
     ASSERT_TRUE(WriteBytes(W("utf16.txt"), std::string((const char*)wide.data(), wide.size() * 2)));
     EXPECT_EQ(ReadWholeFile(P("utf16.txt").c_str(), &whole), 264);
-    EXPECT_EQ(whole, "表〓～" + std::string(253, 'a') + "〓b〓");
+    EXPECT_EQ(whole, "表□～" + std::string(253, 'a') + "□b□");
     // Past the first 4 MiB nothing is read, and a character cut there is left out.
     std::string big = "\xEF\xBB\xBF" + std::string((4 << 20) - 4, 'x') + "\xE3\x82\xBD";
     ASSERT_TRUE(WriteBytes(W("big.txt"), big));
