@@ -104,30 +104,23 @@ TEST_F(AppLifecycle, ShutdownEndsTheBusyConverterBeforeDeletingItsOutput)
 // while the shutdown's own box is open start a display.
 TEST_F(AppLifecycle, ClosedWhileABoxOfADisplayIsOpenNothingRunsAfterTheShutdown)
 {
-    HANDLE lock = INVALID_HANDLE_VALUE;
     struct { const char* what; int answer; std::wstring caption; int displays; std::function<void()> act; } cases[] = {
         { "the drop's refused-files box", BOX_CLOSE_MAIN_WINDOW, L"取り込めないファイルがあります。（；‘ v‘）/", 0, [this] {
-              std::vector<std::wstring> files = { prog + L"\\ok.bmp", prog + L"\\\U0001F600.bmp" };
-              for (const std::wstring& f : files)
-                  ASSERT_TRUE(WriteTestBmp(f, 4, 4, [](int, int) { return 0x0000FFu; }));
+              std::vector<std::wstring> files = { Folder(L"A") + L"\\x.bmp", prog + L"\\\U0001F600.bmp" };
               SendMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(POINT{ 400, 400 }, files), 0);
           } },
         { "the box of a converter that cannot start again", BOX_CLOSE_MAIN_WINDOW, L"（；‘ v‘）/部品が動きません。", 1, [this] {
-              ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
               TerminateProcess(ConvLink.hProcess, 1);
               WaitForSingleObject(ConvLink.hProcess, 5000);
               ASSERT_TRUE(DeleteFileW((prog + L"\\部品\\QX5.exe").c_str()));
               Show(0);
           } },
         { "the no-lines notice", BOX_CLOSE_MAIN_WINDOW, L"セリフがありません。（‘ v‘）/", 1, [this] {
-              ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
               ASSERT_TRUE(WriteBytes(Folder(L"A") + L"\\Aセリフ.txt", ""));
               Show(0);
           } },
-        { "a command queued while the shutdown tells of a file it cannot write", IDOK, L"", 0, [this, &lock] {
-              ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
-              lock = CreateFileW((settings + L"\\背景色.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        { "a command queued while the shutdown tells of a file it cannot write", IDOK, L"", 0, [this] {
+              HANDLE lock = CreateFileW((settings + L"\\背景色.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
               PostMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST, 0);
               SendMessageW(MainWindow(), WM_CLOSE, 0, 0);
               CloseHandle(lock);
@@ -136,12 +129,13 @@ TEST_F(AppLifecycle, ClosedWhileABoxOfADisplayIsOpenNothingRunsAfterTheShutdown)
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
         Prepare({ L"A" });
+        ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
+        ASSERT_TRUE(WriteTestBmp(prog + L"\\\U0001F600.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
         Start();
         ASSERT_TRUE(HandoffLogLines(1, 3000).size() == 1u) << "the usage guide";
         BoxWatchQueue(c.answer);
         TraceCaptureStart();
         c.act();
-        PumpMessages(300);
         int displays = 0;
         for (const std::string& t : TraceCaptureStop())
             displays += t.rfind("●●●　Hyouji　", 0) == 0;

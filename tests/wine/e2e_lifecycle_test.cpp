@@ -26,7 +26,11 @@ std::wstring Prepare(const wchar_t* name, const char* list = "A\r\nB\r\n")
 HWND Dialog(const KOTOPANE_RUN& r, UINT command)
 {
     PostMessageW(r.main, WM_COMMAND, command, 0);
-    return FindProcessWindow(r.app.pid, L"NORMALDLG", 5000);
+    HWND dlg = FindProcessWindow(r.app.pid, L"NORMALDLG", 5000);
+    // Found while it is still being built: its controls are there once it shows.
+    for (int i = 0; i < 250 && dlg && !IsWindowVisible(dlg); i++)
+        Sleep(20);
+    return dlg;
 }
 
 HWND Box(const KOTOPANE_RUN& r)
@@ -52,8 +56,8 @@ HWND AddUntilItsBox(const KOTOPANE_RUN& r, HWND* dlg)
 // its shutdown: the menu list saved, the file-map folder gone, the converter ended.
 TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
 {
-    struct { const char* what; std::function<void(KOTOPANE_RUN&, const std::wstring&)> act; bool keepsRunning; std::string list; } cases[] = {
-        { "add: title-bar close while its own box is open", [](KOTOPANE_RUN& r, const std::wstring&) {
+    struct { const char* what; std::function<void(KOTOPANE_RUN&)> act; bool keepsRunning; std::string list; } cases[] = {
+        { "add: title-bar close while its own box is open", [](KOTOPANE_RUN& r) {
               HWND dlg, box = AddUntilItsBox(r, &dlg);
               PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
               for (int i = 0; i < 100 && IsWindow(dlg); i++)
@@ -63,30 +67,30 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
         // The restore as its box tells it, done while the program runs: a deleted category's
         // name written into the menu list with Notepad (UTF-8), then a category added. Both
         // are in the list the program writes, in code page 932.
-        { "a name written into the menu list by hand while it runs", [](KOTOPANE_RUN& r, const std::wstring& folder) {
-              std::wstring settings = SettingsFolder(folder);
+        { "a name written into the menu list by hand while it runs", [](KOTOPANE_RUN& r) {
+              std::wstring settings = SettingsFolder(TestBuildDir() + L"\\scratch\\e2e_life");
               CreateDirectoryW((settings + L"\\鳥").c_str(), nullptr);
               ASSERT_TRUE(WriteBytes(settings + L"\\メニューリスト.txt", std::string((const char*)u8"A\r\nB\r\n鳥\r\n")));
               HWND dlg, box = AddUntilItsBox(r, &dlg);
               PostMessageW(box, WM_COMMAND, IDOK, 0);
           }, true, "A\r\nB\r\nC\r\n鳥\r\n" },
-        { "add dialog's box open, window closed", [](KOTOPANE_RUN& r, const std::wstring&) {
+        { "add dialog's box open, window closed", [](KOTOPANE_RUN& r) {
               HWND dlg;
               ASSERT_TRUE(AddUntilItsBox(r, &dlg));
               PostMessageW(r.main, WM_CLOSE, 0, 0);
           }, false, "A\r\nB\r\nC\r\n" },
-        { "delete asks, window closed", [](KOTOPANE_RUN& r, const std::wstring&) {
+        { "delete asks, window closed", [](KOTOPANE_RUN& r) {
               HWND dlg = Dialog(r, 1015);
               SendMessageW(GetDlgItem(dlg, 1004), LB_SETCURSEL, 0, 0);
               Click(dlg, 1005);
               ASSERT_TRUE(Box(r));
               PostMessageW(r.main, WM_CLOSE, 0, 0);
           }, false, "A\r\nB\r\n" },
-        { "a quit from another program while a dialog is open", [](KOTOPANE_RUN& r, const std::wstring&) {
+        { "a quit from another program while a dialog is open", [](KOTOPANE_RUN& r) {
               ASSERT_TRUE(Dialog(r, 1017));
               PostThreadMessageW(GetWindowThreadProcessId(r.main, nullptr), WM_QUIT, 0, 0);
           }, false, "A\r\nB\r\n" },
-        { "unreadable-picture box open, then the context menu, window closed", [](KOTOPANE_RUN& r, const std::wstring&) {
+        { "unreadable-picture box open, then the context menu, window closed", [](KOTOPANE_RUN& r) {
               PostMessageW(r.main, WM_COMMAND, 10000, 0);
               PostMessageW(Box(r), WM_COMMAND, IDOK, 0);
               HWND menu = nullptr;   // a click while the display still runs is ignored
@@ -97,7 +101,7 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
               ASSERT_TRUE(menu);
               PostMessageW(r.main, WM_CLOSE, 0, 0);
           }, false, "A\r\nB\r\n" },
-        { "colour dialog open, window closed", [](KOTOPANE_RUN& r, const std::wstring&) {
+        { "colour dialog open, window closed", [](KOTOPANE_RUN& r) {
               PostMessageW(r.main, WM_COMMAND, 1018, 0);
               ASSERT_TRUE(FindProcessWindow(r.app.pid, L"#32770", 5000));
               PostMessageW(r.main, WM_CLOSE, 0, 0);
@@ -108,7 +112,7 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
         std::wstring folder = Prepare(L"e2e_life");
         KOTOPANE_RUN r = {};
         ASSERT_TRUE(E2eStart(folder, &r));
-        c.act(r, folder);
+        c.act(r);
         if (c.keepsRunning) {
             Sleep(300);
             EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(r.app.process, 0)) << "ended by itself";
@@ -116,6 +120,7 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
         DWORD code = 99;
         EXPECT_TRUE(E2eClose(&r, &code)) << "Kotopane or its converter still running";
         EXPECT_EQ(0u, code);
+        EXPECT_TRUE(GetExitCodeProcess(r.converter, &code) && code == 0) << "the converter was not told to end";
         E2eCleanUp(&r);
         std::string list;
         EXPECT_TRUE(ReadBytes(SettingsFolder(folder) + L"\\メニューリスト.txt", &list));
