@@ -173,22 +173,23 @@ TEST(DisplayBubble, GeometryInA952Window)
     EXPECT_EQ(470, b.pointX[1]);
     EXPECT_EQ(480, b.pointX[2]);
 
-    // A line as wide as the band is centred whole, its margins past the window's edges;
-    // one pixel more fills the band, starts at the margin and is cut where the heart begins.
+    // The widest lines shown whole, centred (the margins past the window's edges), and one
+    // pixel more: the bubble then fills the band, the text starts at the margin and is cut
+    // where the heart begins.
     b = LayoutBubble(952, 952, 952, false);
     EXPECT_EQ(0, b.textLeft);
     EXPECT_EQ(-20, b.bodyLeft);
-    EXPECT_EQ(972, b.bodyRight);
-    EXPECT_GE(b.clipRight, 952);
     b = LayoutBubble(952, 952, 953, false);
     EXPECT_EQ(20, b.textLeft);
     EXPECT_EQ(0, b.bodyLeft);
     EXPECT_EQ(952, b.bodyRight);
     EXPECT_EQ(932, b.clipRight);
-    b = LayoutBubble(952, 952, 900, true);      // whole and centred, the heart past the edge
-    EXPECT_EQ(26, b.textLeft);
-    EXPECT_EQ(926, b.heartLeft);
-    EXPECT_GE(b.clipRight, 926);
+    b = LayoutBubble(952, 952, 812, true);
+    EXPECT_EQ(70, b.textLeft);
+    EXPECT_EQ(952, b.bodyRight);
+    b = LayoutBubble(952, 952, 814, true);      // centred, the heart right after the text
+    EXPECT_EQ(69, b.textLeft);
+    EXPECT_EQ(883, b.heartLeft);
     b = LayoutBubble(952, 952, 5000, true);     // far too wide: heart at the band's end
     EXPECT_EQ(0, b.bodyLeft);
     EXPECT_EQ(952, b.bodyRight);

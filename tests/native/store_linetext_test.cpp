@@ -38,15 +38,10 @@ TEST(ExtractLine, BreaksAndReachedFlag)
         Got g = Line(c.data, c.n);
         EXPECT_EQ(g.reached, c.reached) << c.n << " in " << c.data;
         EXPECT_EQ(g.text, c.text) << c.n;
-        // Read from where LineStarts puts line n, it is the same line.
-        std::vector<size_t> starts;
+        std::vector<size_t> starts;   // read from where LineStarts puts it, line n is the same
         LineStarts(c.data.data(), c.data.size(), &starts);
-        if (c.n >= 0 && (size_t)c.n < starts.size()) {
-            size_t at = starts[c.n];
-            EXPECT_EQ(Line(c.data.substr(at), 0).text, c.text) << c.n << " from its start";
-        } else {
-            EXPECT_STREQ(c.text, "") << c.n << " has no start";
-        }
+        bool has = c.n >= 0 && (size_t)c.n < starts.size();
+        EXPECT_EQ(has ? Line(c.data.substr(starts[c.n]), 0).text : "", c.text) << c.n << " from its start";
     }
 #undef D
 }
@@ -83,38 +78,32 @@ TEST(TextDecode, EncodingsBomsAndDamage)
 {
 #define U8(lit) std::string((const char*)u8##lit)
 #define B(lit) std::string(lit, sizeof(lit) - 1)
-    struct { const char* what; std::string bytes; bool cut; TEXT_ENCODING enc; std::u16string text; } cases[] = {
-        { "code page 932, trail bytes 0x5C", B("\x95\x5C\x83\x5C\\\r\n"), false, TEXT_CP932, u"" },
-        { "ASCII only", B("abc\r\n"), false, TEXT_CP932, u"" },
-        { "UTF-8 without a mark", U8("がんばって！\r\n応援してるよ"), false, TEXT_UTF8, u"がんばって！\r\n応援してるよ" },
-        { "UTF-8 with a mark", B("\xEF\xBB\xBF") + "ab", false, TEXT_UTF8, u"ab" },
-        { "UTF-16 LE", B("\xFF\xFE\x68\x88\x61\x00\x3D\xD8\x00\xDE"), false, TEXT_UTF16LE, u"表a\U0001F600" },
-        { "UTF-16 BE", B("\xFE\xFF\x88\x68\x00\x61"), false, TEXT_UTF16BE, u"表a" },
-        // あ ends in 0x82, a code page 932 lead byte: read as UTF-8 the backslash stays.
-        { "UTF-8 lead-looking byte before a backslash", U8("あ\\x"), false, TEXT_UTF8, u"あ\\x" },
-        { "UTF-8 damage after a mark", B("\xEF\xBB\xBF" "a\xFF" "b\xE3\x81" "c\xC0\x80"), false, TEXT_UTF8,
-          u"a\uFFFDb\uFFFDc\uFFFD\uFFFD" },
-        { "UTF-8 cut at the end of the file", B("\xEF\xBB\xBF" "a\xE3\x81"), false, TEXT_UTF8, u"a\uFFFD" },
-        { "UTF-8 cut where reading stopped", B("\xEF\xBB\xBF" "a\xE3\x81"), true, TEXT_UTF8, u"a" },
-        { "no mark, cut where reading stopped", U8("あ") + "\xE3\x81", true, TEXT_UTF8, u"あ" },
-        { "no mark, cut at the end of the file", U8("あ") + "\xE3\x81", false, TEXT_CP932, u"" },
-        { "no mark, overlong and surrogate forms", B("a\xC0\x80\xED\xA0\x80"), false, TEXT_CP932, u"" },
-        { "UTF-16 odd byte count", B("\xFF\xFE\x61\x00\x62"), false, TEXT_UTF16LE, u"a\uFFFD" },
-        { "UTF-16 lone surrogates", B("\xFF\xFE\x00\xD8\x61\x00\x00\xDC\x3D\xD8"), false, TEXT_UTF16LE,
-          u"\uFFFDa\uFFFD\uFFFD" },
-        { "UTF-16 pair cut where reading stopped", B("\xFE\xFF\x00\x61\xD8\x3D"), true, TEXT_UTF16BE, u"a" },
-        { "zero ends the text", B("\xFF\xFE\x61\x00\x00\x00\x62\x00"), false, TEXT_UTF16LE, u"a" },
-        { "JIS characters under code page 932's code points", U8("〜‖−¢£¬—"), false, TEXT_UTF8,
-          u"\uFF5E\u2225\uFF0D\uFFE0\uFFE1\uFFE2\u2015" },
+    struct { std::string bytes; bool cut; TEXT_ENCODING enc; std::u16string text; } cases[] = {
+        { B("\x95\x5C\x83\x5C\\\r\n"), false, TEXT_CP932, u"" }, { B("abc\r\n"), false, TEXT_CP932, u"" },
+        { U8("がんばって！\r\n応援してるよ"), false, TEXT_UTF8, u"がんばって！\r\n応援してるよ" },
+        { B("\xEF\xBB\xBF") + "ab", false, TEXT_UTF8, u"ab" },
+        { B("\xFF\xFE\x68\x88\x61\x00\x3D\xD8\x00\xDE"), false, TEXT_UTF16LE, u"表a\U0001F600" },
+        { B("\xFE\xFF\x88\x68\x00\x61"), false, TEXT_UTF16BE, u"表a" },
+        { U8("あ\\x"), false, TEXT_UTF8, u"あ\\x" },   // あ ends in a code page 932 lead byte: the \ stays
+        { B("\xEF\xBB\xBF" "a\xFF" "b\xE3\x81" "c\xC0\x80"), false, TEXT_UTF8, u"a\uFFFDb\uFFFDc\uFFFD\uFFFD" },
+        { B("\xEF\xBB\xBF" "a\xE3\x81"), false, TEXT_UTF8, u"a\uFFFD" },   // cut at the end of the file
+        { B("\xEF\xBB\xBF" "a\xE3\x81"), true, TEXT_UTF8, u"a" },           // cut where reading stopped
+        { U8("あ") + "\xE3\x81", true, TEXT_UTF8, u"あ" }, { U8("あ") + "\xE3\x81", false, TEXT_CP932, u"" },
+        { B("a\xC0\x80\xED\xA0\x80"), false, TEXT_CP932, u"" },   // overlong and surrogate forms
+        { B("\xFF\xFE\x61\x00\x62"), false, TEXT_UTF16LE, u"a\uFFFD" },   // odd byte count
+        { B("\xFF\xFE\x00\xD8\x61\x00\x00\xDC\x3D\xD8"), false, TEXT_UTF16LE, u"\uFFFDa\uFFFD\uFFFD" },
+        { B("\xFE\xFF\x00\x61\xD8\x3D"), true, TEXT_UTF16BE, u"a" },
+        { B("\xFF\xFE\x61\x00\x00\x00\x62\x00"), false, TEXT_UTF16LE, u"a" },   // zero ends the text
+        { U8("〜‖−¢£¬—"), false, TEXT_UTF8, u"\uFF5E\u2225\uFF0D\uFFE0\uFFE1\uFFE2\u2015" },
     };
 #undef U8
 #undef B
     for (auto& c : cases) {
         const unsigned char* p = (const unsigned char*)c.bytes.data();
         size_t bom = 99;
-        EXPECT_EQ(DetectTextEncoding(p, c.bytes.size(), c.cut, &bom), c.enc) << c.what;
+        EXPECT_EQ(DetectTextEncoding(p, c.bytes.size(), c.cut, &bom), c.enc) << c.bytes;
         std::u16string text = u"old";
         DecodeUnicodeText(p + bom, c.bytes.size() - bom, c.enc, c.cut, &text);
-        EXPECT_TRUE(text == c.text) << c.what;
+        EXPECT_TRUE(text == c.text) << c.bytes;
     }
 }

@@ -188,7 +188,7 @@ inline void E2eWhiteRun(HWND wnd, int y, int right, int* first, int* last)
 }
 
 // Width of a text in the bubble font, measured the way it is drawn ('&' is a character);
-// with `pixels`, also the text as the bubble draws it, black on white, 50 rows of that width.
+// with `pixels`, also the text as the bubble draws it: black on white, 50 rows of that width.
 inline int E2eTextWidth(const wchar_t* text, std::vector<DWORD>* pixels = nullptr)
 {
     HFONT font = CreateFontW(50, 0, 0, 0, 700, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_STROKE_PRECIS,
@@ -197,28 +197,17 @@ inline int E2eTextWidth(const wchar_t* text, std::vector<DWORD>* pixels = nullpt
     HGDIOBJ old = SelectObject(dc, font);
     SIZE sz = { 0, 0 };
     GetTextExtentPoint32W(dc, text, lstrlenW(text), &sz);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = sz.cx;
-    bi.bmiHeader.biHeight = -50;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP dib = pixels && sz.cx > 0 ? CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-    if (dib && bits) {
-        memset(bits, 0xFF, (size_t)sz.cx * 50 * 4);   // the bubble's white below the text's cell
-        HGDIOBJ oldBmp = SelectObject(dc, dib);
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkColor(dc, RGB(255, 255, 255));
-        TextOutW(dc, 0, 0, text, lstrlenW(text));
+    HALFTONE_CANVAS cv;
+    if (pixels && sz.cx > 0 && CanvasOpen(&cv, sz.cx, 50)) {
+        PatBlt(cv.dc, 0, 0, sz.cx, 50, WHITENESS);   // the bubble's white below the text's cell
+        HGDIOBJ was = SelectObject(cv.dc, font);
+        TextOutW(cv.dc, 0, 0, text, lstrlenW(text));   // black on white: the DC's own colours
         GdiFlush();
-        pixels->assign((const DWORD*)bits, (const DWORD*)bits + (size_t)sz.cx * 50);
-        for (DWORD& p : *pixels)
-            p &= 0xFFFFFF;
-        SelectObject(dc, oldBmp);
+        for (int y = 0; y < 50; y++)   // bottom-up rows, as the screen is read top-down
+            pixels->insert(pixels->end(), cv.bits + (49 - y) * sz.cx, cv.bits + (50 - y) * sz.cx);
+        SelectObject(cv.dc, was);
+        CanvasClose(&cv);
     }
-    if (dib)
-        DeleteObject(dib);
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(font);

@@ -64,15 +64,13 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
                   Sleep(20);
               PostMessageW(box, WM_COMMAND, IDOK, 0);
           }, true, "A\r\nB\r\nC\r\n" },
-        // The restore as its box tells it, done while the program runs: a deleted category's
-        // name written into the menu list with Notepad (UTF-8), then a category added. Both
-        // are in the list the program writes, in code page 932.
+        // The restore as its box tells it, done while the program runs (Notepad, UTF-8), then
+        // a category added: both are in the list it writes, in code page 932.
         { "a name written into the menu list by hand while it runs", [](KOTOPANE_RUN& r) {
               std::wstring settings = SettingsFolder(TestBuildDir() + L"\\scratch\\e2e_life");
-              CreateDirectoryW((settings + L"\\鳥").c_str(), nullptr);
               ASSERT_TRUE(WriteBytes(settings + L"\\メニューリスト.txt", std::string((const char*)u8"A\r\nB\r\n鳥\r\n")));
-              HWND dlg, box = AddUntilItsBox(r, &dlg);
-              PostMessageW(box, WM_COMMAND, IDOK, 0);
+              HWND dlg;
+              PostMessageW(AddUntilItsBox(r, &dlg), WM_COMMAND, IDOK, 0);
           }, true, "A\r\nB\r\nC\r\n鳥\r\n" },
         { "add dialog's box open, window closed", [](KOTOPANE_RUN& r) {
               HWND dlg;
