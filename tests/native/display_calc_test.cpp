@@ -173,9 +173,8 @@ TEST(DisplayBubble, GeometryInA952Window)
     EXPECT_EQ(470, b.pointX[1]);
     EXPECT_EQ(480, b.pointX[2]);
 
-    // The widest lines shown whole, centred (the margins past the window's edges), and one
-    // pixel more: the bubble then fills the band, the text starts at the margin and is cut
-    // where the heart begins.
+    // The widest line shown whole and centred, and one pixel more: the bubble then fills the
+    // band, the text starts at the margin and is cut where the heart begins.
     b = LayoutBubble(952, 952, 952, false);
     EXPECT_EQ(0, b.textLeft);
     EXPECT_EQ(-20, b.bodyLeft);

@@ -75,9 +75,7 @@ struct SHOWN_BOX {
     bool hasYesNo;
 };
 // Records every message box this thread shows and answers it: with the queued answers
-// first (IDOK, IDYES, IDNO, IDCANCEL, or BOX_CLOSE_MAIN_WINDOW: the main window is sent a
-// WM_CLOSE, as another program closes it, while the box stays open), then with the default.
-enum { BOX_CLOSE_MAIN_WINDOW = 0x7F00 };
+// first (IDOK, IDYES, IDNO, IDCANCEL), then with the default answer.
 void BoxWatchStart(int defaultAnswer = IDOK);
 void BoxWatchQueue(int answer);
 std::vector<SHOWN_BOX> BoxWatchStop();

@@ -210,10 +210,7 @@ static LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam)
                 }
                 if (answer == IDOK && !GetDlgItem(wnd, IDOK) && GetDlgItem(wnd, IDYES))
                     answer = IDYES;
-                if (answer == BOX_CLOSE_MAIN_WINDOW)
-                    PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
-                else
-                    PostMessageW(wnd, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
+                PostMessageW(wnd, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
             } else if (tlsDriver) {
                 tlsDriver(wnd);
             }

@@ -316,7 +316,7 @@ TEST_F(ConverterLink, HungConverterDoesNotFreezeAndIsReplaced)
 }
 
 // A real converter that does not answer in time is ended: before the next request, or at
-// shutdown when it has not ended itself within the bound.
+// shutdown.
 TEST_F(ConverterLink, SlowConverterIsEnded)
 {
     std::wstring big = folder + L"\\big.jpg";

@@ -187,9 +187,8 @@ inline void E2eWhiteRun(HWND wnd, int y, int right, int* first, int* last)
         }
 }
 
-// Width of a text in the bubble font, measured the way it is drawn ('&' is a character);
-// with `pixels`, also the text as the bubble draws it: black on white, 50 rows of that width.
-inline int E2eTextWidth(const wchar_t* text, std::vector<DWORD>* pixels = nullptr)
+// Width of a text in the bubble font, measured the way it is drawn ('&' is a character).
+inline int E2eTextWidth(const wchar_t* text)
 {
     HFONT font = CreateFontW(50, 0, 0, 0, 700, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_STROKE_PRECIS,
                              CLIP_STROKE_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"ＭＳ Ｐゴシック");
@@ -197,17 +196,6 @@ inline int E2eTextWidth(const wchar_t* text, std::vector<DWORD>* pixels = nullpt
     HGDIOBJ old = SelectObject(dc, font);
     SIZE sz = { 0, 0 };
     GetTextExtentPoint32W(dc, text, lstrlenW(text), &sz);
-    HALFTONE_CANVAS cv;
-    if (pixels && sz.cx > 0 && CanvasOpen(&cv, sz.cx, 50)) {
-        PatBlt(cv.dc, 0, 0, sz.cx, 50, WHITENESS);   // the bubble's white below the text's cell
-        HGDIOBJ was = SelectObject(cv.dc, font);
-        TextOutW(cv.dc, 0, 0, text, lstrlenW(text));   // black on white: the DC's own colours
-        GdiFlush();
-        for (int y = 0; y < 50; y++)   // bottom-up rows, as the screen is read top-down
-            pixels->insert(pixels->end(), cv.bits + (49 - y) * sz.cx, cv.bits + (50 - y) * sz.cx);
-        SelectObject(cv.dc, was);
-        CanvasClose(&cv);
-    }
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(font);

@@ -64,8 +64,7 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
                   Sleep(20);
               PostMessageW(box, WM_COMMAND, IDOK, 0);
           }, true, "A\r\nB\r\nC\r\n" },
-        // The restore as its box tells it, done while the program runs (Notepad, UTF-8), then
-        // a category added: both are in the list it writes, in code page 932.
+        // The restore as its box tells it, done while it runs (Notepad: UTF-8), and an add.
         { "a name written into the menu list by hand while it runs", [](KOTOPANE_RUN& r) {
               std::wstring settings = SettingsFolder(TestBuildDir() + L"\\scratch\\e2e_life");
               ASSERT_TRUE(WriteBytes(settings + L"\\メニューリスト.txt", std::string((const char*)u8"A\r\nB\r\n鳥\r\n")));

@@ -73,15 +73,13 @@ TEST_F(TextFileTest, LineReadersOnRealFiles)
     EXPECT_EQ(whole, std::string("a\r\n\r\nb\t表\r"));
     EXPECT_EQ(ReadWholeFile(P("empty.txt").c_str(), &whole), 0);
 
-    // Saved as UTF-16, the text comes as code page 932; what it cannot write is one mark
-    // each, also where the conversion goes on in pieces (after 256 units).
+    // From UTF-16, one mark for each character code page 932 lacks, also past 256 units.
     std::wstring wide = L"\uFEFF表\U0001F600\u301C" + std::wstring(253, L'a') + L"\U0001F600b";
     ASSERT_TRUE(WriteBytes(W("utf16.txt"), std::string((const char*)wide.data(), wide.size() * 2)));
     EXPECT_EQ(ReadWholeFile(P("utf16.txt").c_str(), &whole), 262);
     EXPECT_EQ(whole, "表□～" + std::string(253, 'a') + "□b");
     // Past the first 4 MiB nothing is read, and a character cut there is left out.
-    std::string big = "\xEF\xBB\xBF" + std::string((4 << 20) - 4, 'x') + "\xE3\x82\xBD";
-    ASSERT_TRUE(WriteBytes(W("big.txt"), big));
+    ASSERT_TRUE(WriteBytes(W("big.txt"), "\xEF\xBB\xBF" + std::string((4 << 20) - 4, 'x') + "\xE3\x82\xBD"));
     EXPECT_EQ(ReadWholeFile(P("big.txt").c_str(), &whole), (4 << 20) - 4);
 }
 
