@@ -31,8 +31,8 @@ DWORD EdgeGetCurrentDirectory(char* out, int cap);
 
 struct EDGE_FIND_DATA {
     DWORD attributes;
-    char name[MAX_PATH * 2 + 1];
-    BOOL lossy;            // the real name cannot be written in code page 932
+    char name[MAX_PATH * 2 + 1];   // the real name, else its short (8.3) form
+    BOOL lossy;            // neither can be written in code page 932 (name then has "?" for it)
 };
 HANDLE EdgeFindFirstFile(const char* pattern, EDGE_FIND_DATA* fd);
 BOOL EdgeFindNextFile(HANDLE h, EDGE_FIND_DATA* fd);

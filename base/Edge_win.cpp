@@ -217,11 +217,18 @@ DWORD EdgeGetCurrentDirectory(char* out, int cap)
 static void FindDataFrom(const WIN32_FIND_DATAW* w, EDGE_FIND_DATA* fd)
 {
     fd->attributes = w->dwFileAttributes;
-    fd->lossy = EdgeFromWide(w->cFileName, fd->name, sizeof(fd->name)) < 0;
-    if (fd->lossy) {
-        // Keep a placeholder that no real file has, so callers never act on a mangled name.
+    fd->lossy = FALSE;
+    if (EdgeFromWide(w->cFileName, fd->name, sizeof(fd->name)) >= 0)
+        return;
+    // The short (8.3) name opens the same file, where the file system keeps one.
+    if (w->cAlternateFileName[0] && EdgeFromWide(w->cAlternateFileName, fd->name, sizeof(fd->name)) >= 0)
+        return;
+    // "?" for what code page 932 can't write: no real file has it, so callers never act
+    // on the name, but its length and extension can still be told.
+    fd->lossy = TRUE;
+    if (WideCharToMultiByte(CP_SJIS, WC_NO_BEST_FIT_CHARS, w->cFileName, -1, fd->name, sizeof(fd->name), "?",
+                            nullptr) <= 0)
         strcpy(fd->name, "?");
-    }
 }
 
 HANDLE EdgeFindFirstFile(const char* pattern, EDGE_FIND_DATA* fd)

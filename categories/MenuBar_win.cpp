@@ -53,7 +53,7 @@ static std::vector<std::string> MenuListFileLines()
     char path[KP_PATH_BYTES];
     std::string text;
     if (ProgramPath(path, sizeof path, KP_MENU_LIST_FILE))
-        ReadWholeFile(path, &text);
+        ReadTextFile(path, &text);
     return MenuListLines(text.data(), text.size());
 }
 
@@ -166,10 +166,16 @@ void SetCategoryList(const char* const* names, int count)
     Categories.glMenuSuu = count;
 }
 
+void InsertCategoryEntry(int i)
+{
+    MenuItemInsert(Categories.hMainMenu, 0, TRUE, MenuLabel(Categories.glMenuName[i]).c_str(),
+                   CMD_CATEGORY_FIRST + i, 0, 0);
+}
+
 void BuildCategoryEntries()
 {
     for (int i = 0; i < Categories.glMenuSuu; i++)
-        MenuItemInsert(Categories.hMainMenu, 0, TRUE, Categories.glMenuName[i], CMD_CATEGORY_FIRST + i, 0, 0);
+        InsertCategoryEntry(i);
 }
 
 void ComputeMenuRects()

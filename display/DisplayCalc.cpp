@@ -22,6 +22,11 @@ void FitInside(int* w, int* h, int iw, int ih)
         s = (float)((double)*h / (double)ih);
     *w = (int)(float)((double)iw * s);
     *h = (int)(float)((double)ih * s);
+    // A very thin picture (4000 x 2) would truncate to nothing and never be seen.
+    if (*w < 1)
+        *w = 1;
+    if (*h < 1)
+        *h = 1;
 }
 
 PICTURE_PLACE PlacePicture(int boxW, int boxH, int iw, int ih)
@@ -39,8 +44,13 @@ PICTURE_PLACE PlacePicture(int boxW, int boxH, int iw, int ih)
     return p;
 }
 
-bool IsPictureEntry(const char* name)
+bool IsPictureEntry(const char* name, bool hiddenOrSystem)
 {
+    // What Windows and other systems leave in folders: hidden or system files, dot files
+    // (.DS_Store), and the two Windows files that lose those marks when copied by hand.
+    if (hiddenOrSystem || name[0] == '.' || Cp932CompareNoCase(name, "Thumbs.db") == 0
+        || Cp932CompareNoCase(name, "desktop.ini") == 0)
+        return false;
     if (strlen(name) < 4)
         return false;
     // A save cut short by a killed run is no picture, whatever its target was.

@@ -5,7 +5,8 @@
 // Picture fitting, choice, cross-fade and bubble arithmetic, and the texts of the colour
 // and heart files (no Windows header).
 
-// Shrinks the box (w, h) to the picture's proportions; may enlarge, the caller decides.
+// Shrinks the box (w, h) to the picture's proportions, never below 1 x 1; may enlarge,
+// the caller decides.
 void FitInside(int* w, int* h, int iw, int ih);
 // Fitted size of a picture in a box, never larger than the picture, and its left offset.
 struct PICTURE_PLACE {
@@ -15,9 +16,10 @@ struct PICTURE_PLACE {
 };
 PICTURE_PLACE PlacePicture(int boxW, int boxH, int iw, int ih);
 
-// A folder entry counts as a picture unless its name is shorter than 4 bytes, ends in .txt
-// or is a temporary file of the settings writers.
-bool IsPictureEntry(const char* name);
+// A folder entry counts as a picture unless it is hidden or a system file, its name starts
+// with a dot, is Thumbs.db or desktop.ini, is shorter than 4 bytes, ends in .txt or is a
+// temporary file of the settings writers.
+bool IsPictureEntry(const char* name, bool hiddenOrSystem = false);
 // Ordinal among count entries for a fraction 0 <= f < 1.
 int OrdinalFromFraction(double f, int count);
 // Another draw is needed while there is a choice and the draw repeats the previous ordinal.

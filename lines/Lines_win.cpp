@@ -77,7 +77,7 @@ const char* SerifuLoad()
 
     // Read and decoded once; the tries read their lines from it.
     LINES_TEXT lines;
-    if (!ReadWholeFile(path, &lines.text) || lines.text[0] == 0) {
+    if (!ReadTextFile(path, &lines.text) || lines.text[0] == 0) {
         NoLinesNotice(path);
         return Lines.currentLine;
     }

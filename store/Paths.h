@@ -17,6 +17,10 @@
 #define KP_HEART_BMP         "\\部品\\★ハート.bmp"
 #define KP_LINES_SUFFIX      "セリフ.txt"
 
+// A name (no folder) that the program itself uses in the settings folder: a settings file,
+// the conversion output and its partial and previous forms, a save's temporary file.
+bool IsSettingsFileName(const char* name);
+
 // Program folder from the working directory: everything before its last backslash.
 void ProgramFolderOf(const char* workDir, char* out, size_t cap);
 // The same from the working directory as the system gives it (UTF-16), in code page 932:

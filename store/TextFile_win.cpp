@@ -82,13 +82,31 @@ int ReadLineTo(char* dest, size_t destCap, const char* path, int n)
     return reached;
 }
 
-int ReadWholeFile(const char* path, std::string* text)
+int ReadWholeFile(const char* path, std::vector<char>* out)
 {
-    text->clear();
     HANDLE h = OpenForReading(path);
     if (h == INVALID_HANDLE_VALUE)
         return 0;
+    DWORD got = 0;
+    bool cut = false;
+    int ok = ReadOpenFile(h, out, &got, &cut, 2, false);
+    CloseHandle(h);
+    if (!ok || got == 0) {
+        out->clear();
+        return 0;
+    }
+    // Room for one more byte and a terminator after the text.
+    out->resize((size_t)got + 2);
+    return (int)got;
+}
+
+int ReadTextFile(const char* path, std::string* text)
+{
+    text->clear();
     std::vector<char> buf;
+    HANDLE h = OpenForReading(path);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
     DWORD got = 0;
     bool cut = false;
     int ok = ReadOpenFile(h, &buf, &got, &cut, 0, false);

@@ -27,8 +27,7 @@ HWND Dialog(const KOTOPANE_RUN& r, UINT command)
 {
     PostMessageW(r.main, WM_COMMAND, command, 0);
     HWND dlg = FindProcessWindow(r.app.pid, L"NORMALDLG", 5000);
-    // Found while it is still being built: its controls are there once it shows.
-    for (int i = 0; i < 250 && dlg && !IsWindowVisible(dlg); i++)
+    for (int i = 0; i < 250 && dlg && !IsWindowVisible(dlg); i++)   // it shows once its controls are made
         Sleep(20);
     return dlg;
 }

@@ -404,6 +404,13 @@ TEST_F(DropTest, RightClickOffersRemovalAndChoosingItDeletesTheShownPicture)
     EXPECT_EQ(0, Intake.popupItemCount);
     EXPECT_FALSE(FileExists(cat0 + L"\\one.bmp"));
     EXPECT_TRUE(BoxWatchSeen().empty());
+    RightClick(false);   // then the picture commands act as when no picture is shown
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_PICTURE_NAME, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_REMOVE_PICTURE, 0);
+    ASSERT_EQ(3u, BoxWatchSeen().size());
+    EXPECT_EQ(L"メニューアイテムがありません。", BoxWatchSeen()[0].text);
+    EXPECT_EQ(L"現在の画像がありません。", BoxWatchSeen()[1].text);
+    EXPECT_EQ(L"削除する画像がありません。", BoxWatchSeen()[2].text);
 }
 
 }  // namespace
