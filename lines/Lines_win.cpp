@@ -45,8 +45,10 @@ static void LineFromText(void* ctx, int k, char* out, size_t cap)
     const LINES_TEXT* t = (const LINES_TEXT*)ctx;
     out[0] = 0;
     if (k >= 0 && (size_t)k < t->starts.size()) {
+        // Up to the next line's start only: a try costs its own line, not the rest of the file.
         size_t at = t->starts[k];
-        ExtractLine(t->text.data() + at, t->text.size() - at, 0, out, cap);
+        size_t end = (size_t)k + 1 < t->starts.size() ? t->starts[k + 1] : t->text.size();
+        ExtractLine(t->text.data() + at, end - at, 0, out, cap);
     }
 }
 
