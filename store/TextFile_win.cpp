@@ -40,23 +40,25 @@ static int ReadOpenFile(HANDLE h, std::vector<char>* buf, DWORD* got, bool* cut,
     return 1;
 }
 
-static HANDLE OpenForReading(const char* path)
+// Opens, reads (as ReadOpenFile) and closes; 0 when the file can't be opened or read.
+static int ReadFileBytes(const char* path, std::vector<char>* buf, DWORD* got, bool* cut, size_t extra,
+                         bool reportSize)
 {
-    return EdgeCreateFile(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    HANDLE h = EdgeCreateFile(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    int ok = ReadOpenFile(h, buf, got, cut, extra, reportSize);
+    CloseHandle(h);
+    return ok;
 }
 
 // Shared by the two line readers: 1 when the file was read and line n extracted.
 static int ReadLineInto(const char* path, int n, char* out, size_t cap, int* reached)
 {
-    HANDLE h = OpenForReading(path);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
     std::vector<char> buf;
     DWORD got = 0;
     bool cut = false;
-    int ok = ReadOpenFile(h, &buf, &got, &cut, 1, true);
-    CloseHandle(h);
-    if (!ok)
+    if (!ReadFileBytes(path, &buf, &got, &cut, 1, true))
         return 0;
     *reached = ExtractLine(buf.data(), got, n, out, cap);
     return 1;
@@ -84,14 +86,9 @@ int ReadLineTo(char* dest, size_t destCap, const char* path, int n)
 
 int ReadWholeFile(const char* path, std::vector<char>* out)
 {
-    HANDLE h = OpenForReading(path);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
     DWORD got = 0;
     bool cut = false;
-    int ok = ReadOpenFile(h, out, &got, &cut, 2, false);
-    CloseHandle(h);
-    if (!ok || got == 0) {
+    if (!ReadFileBytes(path, out, &got, &cut, 2, false) || got == 0) {
         out->clear();
         return 0;
     }
@@ -104,14 +101,9 @@ int ReadTextFile(const char* path, std::string* text)
 {
     text->clear();
     std::vector<char> buf;
-    HANDLE h = OpenForReading(path);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
     DWORD got = 0;
     bool cut = false;
-    int ok = ReadOpenFile(h, &buf, &got, &cut, 0, false);
-    CloseHandle(h);
-    if (!ok)
+    if (!ReadFileBytes(path, &buf, &got, &cut, 0, false))
         return 0;
     const unsigned char* bytes = (const unsigned char*)buf.data();
     size_t bom = 0;
