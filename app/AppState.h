@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <deque>
+
 // The shell's own handles: what start-up creates for the main window and shutdown releases.
 struct APP_STATE {
     HFONT hFont;                // the main window's slot font
@@ -10,8 +12,8 @@ struct APP_STATE {
     HMENU hEditMenu;            // 編集(&E)
     HCURSOR hHandCursor;
     int showing;                // a picture is being shown or a line typed (boxes may be open)
-    HDROP pendingDrop[4];       // drops that arrived meanwhile, taken in turn afterwards
-    int pendingDrops;
+    std::deque<HDROP> pendingDrops;   // drops that arrived meanwhile, all taken in turn afterwards
     int startFinished;          // the work put off until the window was first on the screen
+    int shuttingDown;           // the shutdown has begun: no command, click or drop is taken
 };
 extern APP_STATE App;

@@ -1,7 +1,5 @@
 #include "app/MainWnd.h"
 
-#include <string.h>
-
 #include "app/AppState.h"
 #include "base/CommandIds.h"
 #include "base/Limits.h"
@@ -55,10 +53,10 @@ static void MainWnd_MouseMove()
 }
 
 // The window is gone when a nested loop (a message box, the colour dialog) let the user
-// close it: the shutdown has run, so nothing more is drawn.
+// close it: the shutdown has run, or is running, so nothing more is started or drawn.
 static bool WindowGone()
 {
-    return !IsWindow(MainWindow());
+    return App.shuttingDown || !IsWindow(MainWindow());
 }
 
 // A new line of the selected category typed into the bubble; the paint that follows
@@ -80,7 +78,7 @@ static void MainWnd_DropAndShow(HDROP drop);
 // They are ignored; drops wait and are taken when the display is over.
 static bool ShowingBegins()
 {
-    if (App.showing > 0)
+    if (App.showing > 0 || WindowGone())
         return false;
     App.showing++;
     return true;
@@ -89,10 +87,9 @@ static bool ShowingBegins()
 static void ShowingEnds()
 {
     App.showing--;
-    while (App.showing == 0 && App.pendingDrops > 0) {
-        HDROP drop = App.pendingDrop[0];
-        App.pendingDrops--;
-        memmove(App.pendingDrop, App.pendingDrop + 1, App.pendingDrops * sizeof(HDROP));
+    while (App.showing == 0 && !App.pendingDrops.empty()) {
+        HDROP drop = App.pendingDrops.front();
+        App.pendingDrops.pop_front();
         if (WindowGone())
             DragFinish(drop);
         else
@@ -126,11 +123,12 @@ static void MainWnd_LButtonDown(WPARAM keys, int x, int y)
 
 static void MainWnd_DropAndShow(HDROP drop)
 {
+    if (WindowGone()) {
+        DragFinish(drop);
+        return;
+    }
     if (App.showing > 0) {
-        if (App.pendingDrops < (int)(sizeof App.pendingDrop / sizeof App.pendingDrop[0]))
-            App.pendingDrop[App.pendingDrops++] = drop;
-        else
-            DragFinish(drop);
+        App.pendingDrops.push_back(drop);
         return;
     }
     ShowingBegins();
@@ -152,7 +150,7 @@ static void MainWnd_BackColour_MenuClick()
 
 static void MainWnd_RightClick(WPARAM keys, int x, int y)
 {
-    if (App.showing == 0)
+    if (App.showing == 0 && !WindowGone())
         PopUpMenu(keys, x, y);
 }
 
@@ -182,6 +180,8 @@ static void MainWnd_EditCommand(UINT id)
 
 static void MainWnd_Command(UINT id)
 {
+    if (WindowGone())
+        return;
     if (id >= CMD_CATEGORY_FIRST && id - CMD_CATEGORY_FIRST < (UINT)CATEGORY_MAX)
         SelectCategory((int)(id - CMD_CATEGORY_FIRST));
     if (id >= CMD_RECENT_FIRST && id < CMD_RECENT_FIRST + CMD_RECENT_COUNT)

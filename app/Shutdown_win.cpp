@@ -48,6 +48,8 @@ static void ReportUnsavedSettings(const std::vector<SAVE_FAILURE>& failed)
 // Everything is saved here, once, each settings file by its owner, in this order.
 void MainWnd_Destroy()
 {
+    // A box of its own (a settings file that cannot be written) lets queued commands through.
+    App.shuttingDown = 1;
     TakeSaveFailures();   // only this shutdown's saves are told
     ReleaseAlphaBlendTable();
     SaveBackColour();

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 // The Win32 edge: every call that takes or returns text goes through here. Inside the
 // program text is code page 932 bytes; these helpers convert explicitly and call the
 // W functions, so behaviour does not depend on the system's ANSI code page.
@@ -10,6 +12,10 @@
 // text does not fit or (FromWide) cannot be written in code page 932 without loss.
 int EdgeToWide(const char* s, wchar_t* out, int cap);
 int EdgeFromWide(const wchar_t* s, char* out, int cap);
+// Text read from a file (UTF-16, n units) as code page 932: each character the code page
+// cannot write (an emoji, an accented letter, Hangul, a damaged byte) becomes one □, the
+// box a font shows for a character it does not have.
+void EdgeTextFromUtf16(const char16_t* s, size_t n, std::string* out);
 
 HANDLE EdgeCreateFile(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD attrs);
 BOOL EdgeCreateDirectory(const char* path);

@@ -36,6 +36,42 @@ int EdgeFromWide(const wchar_t* s, char* out, int cap)
     return n - 1;
 }
 
+enum { CONVERT_CHUNK = 256 };
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 text is handed to the W functions as it is");
+
+// Appends s[0..n) in code page 932; false (nothing appended) when a character can't be written.
+static bool AppendCp932(const wchar_t* s, size_t n, std::string* out)
+{
+    char buf[2 * CONVERT_CHUNK + 2];
+    BOOL lossy = FALSE;
+    int got = WideCharToMultiByte(CP_SJIS, WC_NO_BEST_FIT_CHARS, s, (int)n, buf, sizeof buf, nullptr, &lossy);
+    if (got <= 0 || lossy)
+        return false;
+    out->append(buf, (size_t)got);
+    return true;
+}
+
+// A chunk at a time, and one character at a time only in a chunk that needs the mark.
+void EdgeTextFromUtf16(const char16_t* text, size_t n, std::string* out)
+{
+    const wchar_t* s = (const wchar_t*)text;
+    out->clear();
+    for (size_t i = 0; i < n;) {
+        size_t chunk = n - i < (size_t)CONVERT_CHUNK ? n - i : (size_t)CONVERT_CHUNK;
+        if (i + chunk < n && IS_HIGH_SURROGATE(s[i + chunk - 1]))
+            chunk--;
+        if (!AppendCp932(s + i, chunk, out)) {
+            for (size_t j = i; j < i + chunk;) {
+                size_t len = IS_SURROGATE_PAIR(s[j], j + 1 < i + chunk ? s[j + 1] : 0) ? 2 : 1;
+                if (!AppendCp932(s + j, len, out))
+                    out->append("□");
+                j += len;
+            }
+        }
+        i += chunk;
+    }
+}
+
 // Paths and texts of this program fit MAX_PATH-sized wide buffers comfortably; longer
 // texts (message boxes) use a heap buffer.
 struct WIDE_TEXT {

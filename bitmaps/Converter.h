@@ -20,7 +20,7 @@ struct CONVERTER_LINK {
     ULONGLONG startTick;   // when it was started; the window search is bounded from here
     int waited;            // the bounded wait for this process's window is used up
     int givenUp;           // it could not be started: no more starts, no more waits
-    int reported;          // the user has been told once
+    int stopped;           // the shutdown ended it: nothing is started or asked any more
     char converterPath[KP_PATH_BYTES];       // the program the link starts
     char convOutBlock[CONVERTER_DEST_BYTES];
     char convSrcPath[KP_PATH_BYTES];
@@ -36,8 +36,15 @@ void ConverterStart();
 // The window of the converter this program started; waits for it (bounded from the start)
 // only the first time. Null when there is none to talk to.
 HWND ConverterWindow();
-// Asks the converter for a BMP at dst from src. False when it did not answer in time.
-bool ConverterConvert(const char* dst, const char* src);
-// Ends the converter and waits (bounded) until its process is gone, so nothing it was
-// writing appears after this returns.
+enum CONVERT_RESULT {
+    CONVERT_DONE,           // it answered: the BMP is there unless the picture was unreadable
+    CONVERT_NOT_ANSWERED,   // it did not answer in time (it is replaced before the next one)
+    CONVERT_NO_CONVERTER,   // none could be started or reached; the user has been told
+    CONVERT_STOPPED         // the shutdown has run: nothing was asked, nothing to say
+};
+// Asks the converter for a BMP at dst from src.
+CONVERT_RESULT ConverterConvert(const char* dst, const char* src);
+// Tells the converter to end (WM_DESTROY to its window, found through its process when no
+// picture needed it yet) and waits until its process is gone; only one that is still there
+// when the bound runs out is ended from outside. Nothing is started or asked afterwards.
 void ConverterStop();

@@ -17,7 +17,7 @@ enum { SEARCH_POLL_MS = 20, SEARCH_TEXT_MAX = 64 };
 void ConverterSetPath(const char* exePath)
 {
     ConvLink.givenUp = 0;
-    ConvLink.reported = 0;
+    ConvLink.stopped = 0;
     ConvLink.converterPath[0] = 0;
     if (strlen(exePath) < sizeof(ConvLink.converterPath))
         strcpy(ConvLink.converterPath, exePath);
@@ -40,12 +40,10 @@ void ConverterReportMissing()
                    "（；‘ v‘）/部品がありません。", MB_OK);
 }
 
-// Said once per run: every later picture fails at once, without a wait of its own.
+// Said for each picture that cannot be shown for want of a converter, as its one message;
+// after the first, it fails at once, without a wait of its own.
 static void ConverterReportNotStarting()
 {
-    if (ConvLink.reported)
-        return;
-    ConvLink.reported = 1;
     EdgeMessageBox(MainWindow(),
                    "部品フォルダのQX5.exe（画像を変換するプログラム）が起動しないため、画像を表示できません。\r\n"
                    "Kotopaneをいったん閉じて、もう一度起動してください。",
@@ -119,13 +117,13 @@ void ConverterStart()
     ConvLink.hConverterWnd = nullptr;
     ConvLink.restartPending = 0;
     ConvLink.waited = 0;
-    // At most one converter: the caller ends the old one first.
-    if (ConvLink.hProcess || ConvLink.givenUp || !ConvLink.converterPath[0])
+    // At most one converter: the caller ends the old one first. The user hears of one that
+    // does not start when a picture needs it.
+    if (ConvLink.hProcess || ConvLink.givenUp || ConvLink.stopped || !ConvLink.converterPath[0])
         return;
     HANDLE proc = EdgeShellOpenProcess(MainWindow(), ConvLink.converterPath);
     if (!proc) {
         ConvLink.givenUp = 1;
-        ConverterReportNotStarting();
         return;
     }
     ConvLink.hJob = KillOnCloseJob();
@@ -138,6 +136,14 @@ void ConverterStart()
     ConvLink.startTick = GetTickCount64();
 }
 
+// Our converter's window, looked for through its process.
+static HWND FindOwnWindow()
+{
+    OWN_WINDOW_SEARCH s = { ConvLink.pid, nullptr };
+    EnumWindows(OwnConverterWindow, (LPARAM)&s);
+    return s.found;
+}
+
 HWND ConverterWindow()
 {
     HWND wnd = ConvLink.hConverterWnd;
@@ -148,17 +154,15 @@ HWND ConverterWindow()
         return nullptr;
     ULONGLONG deadline = ConvLink.startTick + ConvLink.searchMs;
     for (;;) {
-        OWN_WINDOW_SEARCH s = { ConvLink.pid, nullptr };
-        EnumWindows(OwnConverterWindow, (LPARAM)&s);
-        if (s.found) {
-            ConvLink.hConverterWnd = s.found;
-            return s.found;
+        HWND found = FindOwnWindow();
+        if (found) {
+            ConvLink.hConverterWnd = found;
+            return found;
         }
         if (!ProcessRunning(ConvLink.hProcess)) {
             // It ended before it had a window: starting it again would end the same way.
             ConverterForget();
             ConvLink.givenUp = 1;
-            ConverterReportNotStarting();
             return nullptr;
         }
         ULONGLONG now = GetTickCount64();
@@ -171,51 +175,52 @@ HWND ConverterWindow()
     // Still running without a window: later pictures look again, but never wait again,
     // and no second converter is started beside it.
     ConvLink.waited = 1;
-    ConverterReportNotStarting();
     return nullptr;
 }
 
-// Asks our converter to end, then makes sure its process is gone; a converter that does
-// not answer, or a process without a window yet, is ended from outside.
-static void ConverterEnd()
+// One that stopped answering, died or never got going, before it is replaced.
+static void ConverterKill()
 {
-    HWND conv = ConvLink.hConverterWnd;
-    HANDLE proc = ConvLink.hProcess;
-    DWORD_PTR result = 0;
-    bool running = proc ? ProcessRunning(proc) : true;
-    if (running && conv && IsWindow(conv) && !ConvLink.restartPending
-        && SendMessageTimeoutW(conv, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, ConvLink.answerMs, &result))
-        running = proc && WaitForSingleObject(proc, ConvLink.answerMs) != WAIT_OBJECT_0;
-    if (proc && running) {
-        TerminateProcess(proc, 1);
-        WaitForSingleObject(proc, ConvLink.answerMs);
+    if (ConvLink.hProcess && ProcessRunning(ConvLink.hProcess)) {
+        TerminateProcess(ConvLink.hProcess, 1);
+        WaitForSingleObject(ConvLink.hProcess, ConvLink.answerMs);
     }
     ConverterForget();
 }
 
-bool ConverterConvert(const char* dst, const char* src)
+static DWORD MsLeft(ULONGLONG deadline)
 {
+    ULONGLONG now = GetTickCount64();
+    return now >= deadline ? 0 : (DWORD)(deadline - now);
+}
+
+CONVERT_RESULT ConverterConvert(const char* dst, const char* src)
+{
+    if (ConvLink.stopped)
+        return CONVERT_STOPPED;
     // One that stopped answering, or that had a window and went away, is replaced; one
     // that never got going is not started again and again.
     bool lost = ConvLink.hProcess && ConvLink.hConverterWnd && !ProcessRunning(ConvLink.hProcess);
     if (ConvLink.restartPending || lost || (!ConvLink.hProcess && !ConverterWindow())) {
-        ConverterEnd();
+        ConverterKill();
         ConverterStart();
     }
     HWND conv = ConverterWindow();
-    if (!conv)
-        return false;
+    if (!conv) {
+        ConverterReportNotStarting();
+        return CONVERT_NO_CONVERTER;
+    }
 
     size_t dstLen = strlen(dst);
     size_t srcLen = strlen(src);
     if (dstLen >= sizeof(ConvLink.convOutBlock) || srcLen >= sizeof(ConvLink.convSrcPath))
-        return false;
+        return CONVERT_NOT_ANSWERED;
     memset(ConvLink.convOutBlock, 0, sizeof(ConvLink.convOutBlock));
     memcpy(ConvLink.convOutBlock, dst, dstLen);
     memcpy(ConvLink.convSrcPath, src, srcLen + 1);
     wchar_t wideSrc[sizeof(ConvLink.convSrcPath)];
     if (EdgeToWide(ConvLink.convSrcPath, wideSrc, sizeof(ConvLink.convSrcPath)) <= 0)
-        return false;
+        return CONVERT_NOT_ANSWERED;
 
     HWND mainWnd = MainWindow();
     COPYDATASTRUCT cds;
@@ -223,17 +228,39 @@ bool ConverterConvert(const char* dst, const char* src)
     cds.cbData = sizeof(ConvLink.convOutBlock);
     cds.lpData = ConvLink.convOutBlock;
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(conv, WM_COPYDATA, (WPARAM)mainWnd, (LPARAM)&cds, SMTO_ABORTIFHUNG,
-                             ConvLink.answerMs, &result)
-        || !SendMessageTimeoutW(conv, WM_SETTEXT, 0, (LPARAM)wideSrc, SMTO_ABORTIFHUNG, ConvLink.convertMs,
-                                &result)) {
+    bool answered = SendMessageTimeoutW(conv, WM_COPYDATA, (WPARAM)mainWnd, (LPARAM)&cds, SMTO_ABORTIFHUNG,
+                                        ConvLink.answerMs, &result)
+                    && SendMessageTimeoutW(conv, WM_SETTEXT, 0, (LPARAM)wideSrc, SMTO_ABORTIFHUNG,
+                                           ConvLink.convertMs, &result);
+    // Waiting, this thread answers what other programs send it: a close among them runs
+    // the shutdown, which has ended the converter meanwhile.
+    if (ConvLink.stopped)
+        return CONVERT_STOPPED;
+    if (!answered) {
         ConvLink.restartPending = 1;
-        return false;
+        return CONVERT_NOT_ANSWERED;
     }
-    return true;
+    return CONVERT_DONE;
 }
 
 void ConverterStop()
 {
-    ConverterEnd();
+    ConvLink.stopped = 1;
+    HANDLE proc = ConvLink.hProcess;
+    ULONGLONG deadline = GetTickCount64() + ConvLink.answerMs;
+    // A converter started a moment ago may not have its window yet.
+    HWND conv = ConvLink.hConverterWnd;
+    while (proc && ProcessRunning(proc) && !(conv && IsWindow(conv)) && MsLeft(deadline) > 0) {
+        conv = FindOwnWindow();
+        if (!conv)
+            WaitForSingleObject(proc, MsLeft(deadline) < SEARCH_POLL_MS ? MsLeft(deadline) : (DWORD)SEARCH_POLL_MS);
+    }
+    DWORD_PTR result = 0;
+    if (conv && IsWindow(conv) && (!proc || ProcessRunning(proc)))
+        SendMessageTimeoutW(conv, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, MsLeft(deadline), &result);
+    if (proc && WaitForSingleObject(proc, MsLeft(deadline)) == WAIT_TIMEOUT) {
+        TerminateProcess(proc, 1);
+        WaitForSingleObject(proc, ConvLink.answerMs);
+    }
+    ConverterForget();
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/Cp932.h"
+#include "store/LineText.h"
 #include "store/Paths.h"
 
 const char* const kFirstStartNames[2] = { "★ほめる", "★なぐさめる" };
@@ -206,4 +207,46 @@ std::string MenuListText(const char* const* names, int count)
         text += "\r\n";
     }
     return text;
+}
+
+std::vector<std::string> MenuListLines(const char* text, size_t len)
+{
+    std::vector<std::string> lines;
+    for (int n = 0; n < CATEGORY_MAX; n++) {
+        char line[CATEGORY_LINE_BYTES];
+        ExtractLine(text, len, n, line, sizeof line);
+        if (line[0] == 0)
+            break;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+static bool Holds(const std::vector<std::string>& names, const std::string& name)
+{
+    for (const std::string& n : names) {
+        if (SameCategoryFolder(n.c_str(), name.c_str()))
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string> MenuListToSave(const std::vector<std::string>& running,
+                                        const std::vector<std::string>& atStart,
+                                        const std::vector<std::string>& now)
+{
+    std::vector<std::string> out;
+    for (const std::string& n : running) {
+        bool takenOut = Holds(atStart, n) && !Holds(now, n);
+        if (!takenOut && !Holds(out, n))
+            out.push_back(n);
+    }
+    for (const std::string& n : now) {
+        bool writtenIn = !Holds(atStart, n);
+        if (writtenIn && !Holds(out, n))
+            out.push_back(n);
+    }
+    if (out.size() > CATEGORY_MAX)
+        out.resize(CATEGORY_MAX);
+    return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "base/Limits.h"
 
@@ -63,6 +64,18 @@ CATEGORY_NAME_CHECK CheckNewCategoryName(const char* name, const char names[][CA
 // A menu item's text that shows the name as written: a menu takes a single & for the
 // keyboard shortcut that follows it, so each one is doubled.
 std::string MenuLabel(const char* text);
+
+// The lines of a menu list's text that the loader reads: lines 0 to 9, up to the first
+// empty one (none when line 0 is empty).
+std::vector<std::string> MenuListLines(const char* text, size_t len);
+
+// The names to save when the menu list file was edited by hand while the program ran
+// (`atStart` and `now` are its names then and now): the program's own list (`running`,
+// with what it added or removed in this run) less the names taken out of the file by hand,
+// then the names written into it by hand, in the file's order; at most ten.
+std::vector<std::string> MenuListToSave(const std::vector<std::string>& running,
+                                        const std::vector<std::string>& atStart,
+                                        const std::vector<std::string>& now);
 
 // The menu list file as it is saved: each name and CR LF.
 std::string MenuListText(const char* const* names, int count);

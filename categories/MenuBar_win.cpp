@@ -2,6 +2,7 @@
 
 #include <string.h>
 #include <string>
+#include <vector>
 
 #include "base/CommandIds.h"
 #include "base/Cp932.h"
@@ -39,7 +40,21 @@ void CategoriesEnd()
 // The menu list as the loader reads it: the file's own lines, the settings folder's folders.
 static int MenuListReadLine(void* ctx, int n, char* out, size_t cap)
 {
-    return ReadLineTo(out, cap, (const char*)ctx, n);
+    const std::vector<std::string>* lines = (const std::vector<std::string>*)ctx;
+    if (n < 0 || (size_t)n >= lines->size())
+        return 0;
+    Cp932CopyCut(out, cap, (*lines)[n].c_str());
+    return 1;
+}
+
+// The names the menu list file holds now, read as any editor may have saved it.
+static std::vector<std::string> MenuListFileLines()
+{
+    char path[KP_PATH_BYTES];
+    std::string text;
+    if (ProgramPath(path, sizeof path, KP_MENU_LIST_FILE))
+        ReadTextFile(path, &text);
+    return MenuListLines(text.data(), text.size());
 }
 
 // Settings folder + the folder name Windows opens for a category name; false when it
@@ -83,23 +98,35 @@ static void MenuListReportTooLong(void* ctx, const char* name)
 }
 
 // Folder and lines file of a first-start category, the lines written with their zero byte.
+// A lines file already there (a category deleted earlier, to be restored) is the user's.
 static void WriteFirstStartCategory(const char* name, const char* lines)
 {
     char folder[KP_PATH_BYTES], file[KP_PATH_BYTES];
     if (!ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name))
         return;
     EdgeCreateDirectory(folder);
-    if (PathJoin(file, sizeof file, folder, "\\", name, KP_LINES_SUFFIX))
+    if (!PathJoin(file, sizeof file, folder, "\\", name, KP_LINES_SUFFIX))
+        return;
+    HANDLE h = EdgeCreateFile(file, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return;
+    }
+    if (GetLastError() == ERROR_FILE_NOT_FOUND)
         WriteTextWithZero(file, lines);
 }
 
 void LoadCategoryList()
 {
-    char listPath[KP_PATH_BYTES];
-    ProgramPath(listPath, sizeof listPath, KP_MENU_LIST_FILE);
+    std::vector<std::string> lines = MenuListFileLines();
+    memset(Categories.listAtStart, 0, sizeof Categories.listAtStart);
+    Categories.listAtStartCount = 0;
+    for (const std::string& l : lines)
+        Cp932CopyCut(Categories.listAtStart[Categories.listAtStartCount++], CATEGORY_LINE_BYTES, l.c_str());
 
     memset(Categories.glMenuName, 0, sizeof Categories.glMenuName);
-    CATEGORY_LIST_SOURCE src = { listPath, MenuListReadLine, MenuListFolderExists,
+    CATEGORY_LIST_SOURCE src = { &lines, MenuListReadLine, MenuListFolderExists,
                                  MenuListReportMissing, MenuListReportTooLong };
     bool firstStart = false;
     Categories.glMenuSuu = LoadCategoryNames(&src, Categories.glMenuName, &firstStart);
@@ -110,13 +137,22 @@ void LoadCategoryList()
     }
 }
 
+// Written back in code page 932. A name the user wrote into the file while the program ran
+// (the restore of a deleted category) stays in it beside this run's own changes; a file
+// that is gone or empty now is no edit.
 void SaveCategoryList()
 {
-    const char* names[CATEGORY_MAX];
-    for (int i = 0; i < CATEGORY_MAX; i++)
-        names[i] = Categories.glMenuName[i];
     int count = Categories.glMenuSuu < 0 ? 0 : (Categories.glMenuSuu > CATEGORY_MAX ? CATEGORY_MAX : Categories.glMenuSuu);
-    std::string text = MenuListText(names, count);
+    std::vector<std::string> running(Categories.glMenuName, Categories.glMenuName + count);
+    std::vector<std::string> now = MenuListFileLines();
+    if (!now.empty()) {
+        std::vector<std::string> atStart(Categories.listAtStart, Categories.listAtStart + Categories.listAtStartCount);
+        running = MenuListToSave(running, atStart, now);
+    }
+    std::vector<const char*> names;
+    for (const std::string& n : running)
+        names.push_back(n.c_str());
+    std::string text = MenuListText(names.data(), (int)names.size());
     char path[KP_PATH_BYTES];
     ProgramPath(path, sizeof path, KP_MENU_LIST_FILE);
     FileWriteMy2(path, text.data(), (DWORD)text.size());

@@ -95,6 +95,8 @@ static int PrefixWidth(HDC dc, const char* line, size_t n, char* buf)
 
 void DrawBubble(const char* line)
 {
+    if (Display.closed)
+        return;
     PrepareSurfaces();
     HDC wndDC = GetDC(MainWindow());
     FSFM_DC* mem = &Display.glMemDC;

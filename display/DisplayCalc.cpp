@@ -106,10 +106,12 @@ BUBBLE_LAYOUT LayoutBubble(int windowW, int bandW, int textW, bool heart)
     b.pointX[2] = (int)(half + 5.0f);
     b.pointY[2] = 50;
     int room = heart ? 70 : 20;     // right of the text: the margin, and the heart before it
-    b.textLeft = (int)((float)(bandW - textW) / 2.0f);
     b.bodyTop = 0;
     b.bodyBottom = 51;
-    if (b.textLeft >= 20 && b.textLeft + textW + room <= bandW) {
+    if (textW <= bandW) {
+        // Shown whole, centred in the band; the bubble's margins and the heart may then
+        // reach past the window's edges.
+        b.textLeft = (int)((float)(bandW - textW) / 2.0f);
         b.bodyLeft = b.textLeft - 20;
         b.bodyRight = b.textLeft + textW + room;
         b.clipRight = b.bodyRight;
@@ -119,7 +121,7 @@ BUBBLE_LAYOUT LayoutBubble(int windowW, int bandW, int textW, bool heart)
         b.bodyLeft = 0;
         b.bodyRight = bandW;
         b.clipRight = bandW - room;
-        b.heartLeft = textW <= bandW - 90 ? b.textLeft + textW : bandW - 70;
+        b.heartLeft = bandW - 70;
     }
     b.heartTop = 0;
     b.heartRight = b.heartLeft + 50;

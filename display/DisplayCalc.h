@@ -42,7 +42,7 @@ struct BUBBLE_LAYOUT {
     int heartLeft, heartTop, heartRight, heartBottom;   // 50 x 50 after the text
 };
 // The text is centred in the band with the bubble 20 pixels around it (and 50 more for the
-// heart). A line too wide for that fills the band: the text starts at the left margin and
+// heart). Only a line wider than the band fills it: the text starts at the left margin and
 // is cut before the heart, which stays inside the band.
 BUBBLE_LAYOUT LayoutBubble(int windowW, int bandW, int textW, bool heart);
 // Where text of the given width is drawn for x: a negative x means "ends at -x".

@@ -101,7 +101,7 @@ void CreateSurfaces()
 // window is on the screen, and is done before anything draws on them.
 void PrepareSurfaces()
 {
-    if (Display.surfacesPrepared)
+    if (Display.surfacesPrepared || Display.closed)
         return;
     Display.surfacesPrepared = 1;
     FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
@@ -111,6 +111,7 @@ void PrepareSurfaces()
 
 void ReleaseSurfaces()
 {
+    Display.closed = 1;
     DCDeleteByFSFM(&Display.glMemDC, 1);
     DCDeleteByFSFM(&Display.glHartDC, 1);
     DCDeleteByFSFM(&Display.glGazouDC[0], 1);
@@ -131,6 +132,9 @@ static void RememberShownFolder(const char* path)
 
 static void FailedToLoad(const char* path)
 {
+    // Once the window is gone there is nobody to tell.
+    if (Display.closed)
+        return;
     // No owner: the main window stays usable while the message is open.
     EdgeMessageBox(nullptr, path, "画像ファイルの読み込みに失敗", MB_OK);
 }
@@ -139,6 +143,8 @@ static void FailedToLoad(const char* path)
 // photo then costs file pages while it is stretched, not a bitmap and its copies.
 void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
 {
+    if (Display.closed)
+        return;
     char bmpPath[KP_PATH_BYTES];
     if (!ProgramPath(bmpPath, sizeof(bmpPath), KP_GAZOU_BMP)) {
         FailedToLoad(path);
@@ -150,7 +156,11 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
     char oldPath[KP_PATH_BYTES];
     if (!ProgramPath(oldPath, sizeof(oldPath), KP_GAZOU_OLD_BMP) || !EdgeReplaceFile(bmpPath, oldPath))
         EdgeDeleteFile(bmpPath);
-    if (!ConverterConvert(bmpPath, path)) {
+    // A converter that cannot be started has said so: that is the picture's one message.
+    CONVERT_RESULT converted = ConverterConvert(bmpPath, path);
+    if (converted == CONVERT_NO_CONVERTER || converted == CONVERT_STOPPED)
+        return;
+    if (converted != CONVERT_DONE || Display.closed) {
         FailedToLoad(path);
         return;
     }
@@ -270,14 +280,16 @@ static void ReportEmptyCategory(const char* name, int unusable)
 }
 
 // Shows the picture at path: load into the next slot, fade to it on the window. False
-// when the window was closed while the unreadable-picture box was open.
+// when the window is gone: closed while a box of the loading was open, or before.
 static bool ShowPicture(const char* path)
 {
+    if (Display.closed)
+        return false;
     PrepareSurfaces();
     RememberShownFolder(path);
     LoadPicture(Display.glMemDC.hDC, path, 0, 60, Display.clientW, Display.clientH - 110);
     Display.picShown = 1;
-    if (!IsWindow(MainWindow()))
+    if (Display.closed || !IsWindow(MainWindow()))
         return false;
     HDC wndDC = GetDC(MainWindow());
     CrossFade(wndDC);
@@ -292,7 +304,7 @@ static bool ShowPicture(const char* path)
 bool Hyouji(int i, const char* folder, const char* name)
 {
     TraceValues("●●●　Hyouji　●●●ButtonNum", i, 0, 0, 0, 0);
-    if (i < 0 || i >= CATEGORY_MAX || !folder)
+    if (i < 0 || i >= CATEGORY_MAX || !folder || Display.closed)
         return false;
     char pattern[KP_PATH_BYTES];
     if (!PathJoin(pattern, sizeof(pattern), folder, "\\*.*"))
@@ -334,6 +346,8 @@ bool Hyouji(int i, const char* folder, const char* name)
 
 void Redraw(const char* path)
 {
+    if (Display.closed)
+        return;
     // The fade overwrites all of it; clearing first keeps a failed load from showing leftovers.
     FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
     ShowPicture(path);
@@ -424,6 +438,8 @@ const char* CurrentPictureName()
 // The picture commands then find no picture, as before any was shown.
 void ForgetShownPicture()
 {
+    if (Display.closed)
+        return;
     PrepareSurfaces();
     FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
     Display.currentPicName[0] = 0;

@@ -13,6 +13,7 @@
 #include "categories/MenuBar.h"
 #include "lines/LineChoice.h"
 #include "lines/LinesState.h"
+#include "store/LineText.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
@@ -33,11 +34,22 @@ static double LineRandom(void*)
     return RandomFraction();
 }
 
-// Every try rereads the file, so a file edited meanwhile takes effect at once.
-static void LineFromFile(void* ctx, int k, char* out, size_t cap)
+// The lines file read once per choice, with where each of its lines starts.
+struct LINES_TEXT {
+    std::string text;
+    std::vector<size_t> starts;
+};
+
+static void LineFromText(void* ctx, int k, char* out, size_t cap)
 {
+    const LINES_TEXT* t = (const LINES_TEXT*)ctx;
     out[0] = 0;
-    ReadLineTo(out, cap, (const char*)ctx, k);
+    if (k >= 0 && (size_t)k < t->starts.size()) {
+        // Up to the next line's start only: a try costs its own line, not the rest of the file.
+        size_t at = t->starts[k];
+        size_t end = (size_t)k + 1 < t->starts.size() ? t->starts[k + 1] : t->text.size();
+        ExtractLine(t->text.data() + at, end - at, 0, out, cap);
+    }
 }
 
 // Tells the user the category has nothing to say and opens its lines file to write in.
@@ -47,7 +59,8 @@ static void NoLinesNotice(const char* path)
     text += CategoryName(NowMenuNum());
     text += "」にはセリフがありません。セリフファイルにセリフを書き込んでください。";
     EdgeMessageBox(MainWindow(), text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
-    if (path[0])
+    // Closed while the box was open: the program is ending, no editor comes up after it.
+    if (path[0] && IsWindow(MainWindow()))
         EdgeShellOpen(NULL, path);
 }
 
@@ -64,22 +77,21 @@ const char* SerifuLoad()
     }
     TraceText("Path=", path);
 
-    int lineSuu = 0;
-    {
-        std::vector<char> text;
-        if (!ReadWholeFile(path, &text) || text.empty() || text[0] == 0) {
-            NoLinesNotice(path);
-            return Lines.currentLine;
-        }
-        lineSuu = LineSuuOf(text.data(), text.size());
+    // Read and decoded once; the tries read their lines from it.
+    LINES_TEXT lines;
+    if (!ReadTextFile(path, &lines.text) || lines.text[0] == 0) {
+        NoLinesNotice(path);
+        return Lines.currentLine;
     }
+    int lineSuu = LineSuuOf(lines.text.data(), lines.text.size());
     TraceValues("LineSuu", lineSuu, 0, 0, 0, 0);
     if (lineSuu == 0) {
         NoLinesNotice(path);
         return Lines.currentLine;
     }
 
-    int k = ChooseLine(lineSuu, LineRandom, LineFromFile, path, Lines.currentLine,
+    LineStarts(lines.text.data(), lines.text.size(), &lines.starts);
+    int k = ChooseLine(lineSuu, LineRandom, LineFromText, &lines, Lines.currentLine,
                        sizeof Lines.currentLine, &Lines.currentLineIndex);
     if (k < 0)
         NoLinesNotice(path);
@@ -103,7 +115,8 @@ void MainWnd_AddLines_MenuClick()
                    "セリフを複数書くときは改行（enter）で区切ってください。\r\n"
                    "最後に上書き保存をしてください。\r\n",
                    "セリフ追加（‘ v‘）/", MB_TOPMOST | MB_OK);
-    EdgeShellOpen(NULL, path);
+    if (IsWindow(MainWindow()))
+        EdgeShellOpen(NULL, path);
 }
 
 void MainWnd_DeleteLines_MenuClick()
@@ -112,5 +125,6 @@ void MainWnd_DeleteLines_MenuClick()
     SettingsFolderPath(path, sizeof path);
     EdgeMessageBox(MainWindow(), "各フォルダのセリフファイルから手動で削除してください。",
                    "セリフを選択して削除", MB_TOPMOST | MB_OK);
-    EdgeShellOpen(NULL, path);
+    if (IsWindow(MainWindow()))
+        EdgeShellOpen(NULL, path);
 }

@@ -9,11 +9,16 @@ static bool IsBreak(unsigned char c)
     return c == '\r' || c == '\n';
 }
 
+static size_t TextLength(const char* data, size_t len)
+{
+    const void* zero = memchr(data, 0, len);
+    return zero ? (size_t)((const char*)zero - data) : len;
+}
+
 int ExtractLine(const char* data, size_t len, int n, char* out, size_t cap)
 {
     // The file text ends at its first zero byte.
-    const void* zero = memchr(data, 0, len);
-    size_t textLen = zero ? (size_t)((const char*)zero - data) : len;
+    size_t textLen = TextLength(data, len);
 
     // One byte more than the line buffer keeps, so a character cut at its end is seen.
     char line[LINE_BUFFER_BYTES + 1] = {};
@@ -44,4 +49,17 @@ int ExtractLine(const char* data, size_t len, int n, char* out, size_t cap)
     memcpy(out, line, keep);
     out[keep] = 0;
     return reached;
+}
+
+void LineStarts(const char* data, size_t len, std::vector<size_t>* starts)
+{
+    starts->assign(1, 0);
+    size_t textLen = TextLength(data, len);
+    for (size_t i = 0; i < textLen; i++) {
+        if (!IsBreak((unsigned char)data[i]))
+            continue;
+        if (i + 1 < textLen && IsBreak((unsigned char)data[i + 1]))
+            i++;
+        starts->push_back(i + 1);
+    }
 }

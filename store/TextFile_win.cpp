@@ -7,10 +7,12 @@
 #include "base/Window.h"
 #include "store/LineText.h"
 #include "store/SaveTemp.h"
+#include "store/TextDecode.h"
 
-// Reads an open file whole into a zero-filled buffer with `extra` zero bytes after the
-// text. Returns 0 when the size can't be read or the file is too large to hold.
-static int ReadOpenFile(HANDLE h, std::vector<char>* buf, DWORD* got, size_t extra, bool reportSize)
+// Reads an open file into a zero-filled buffer with `extra` zero bytes after what was read:
+// the whole file, or its first TEXT_READ_MAX bytes (*cut says so). Returns 0 when the size
+// can't be read.
+static int ReadOpenFile(HANDLE h, std::vector<char>* buf, DWORD* got, bool* cut, size_t extra, bool reportSize)
 {
     DWORD high = 0;
     SetLastError(NO_ERROR);
@@ -23,9 +25,9 @@ static int ReadOpenFile(HANDLE h, std::vector<char>* buf, DWORD* got, size_t ext
         }
         return 0;
     }
-    // Settings and lines files are small; anything near 4 GiB is not ours to read.
-    if (high != 0 || size > 0x7FFFFFF0u)
-        return 0;
+    *cut = high != 0 || size > (DWORD)TEXT_READ_MAX;
+    if (*cut)
+        size = TEXT_READ_MAX;
     buf->assign((size_t)size + extra, 0);
     DWORD total = 0;
     while (total < size) {
@@ -38,22 +40,25 @@ static int ReadOpenFile(HANDLE h, std::vector<char>* buf, DWORD* got, size_t ext
     return 1;
 }
 
-static HANDLE OpenForReading(const char* path)
+// Opens, reads (as ReadOpenFile) and closes; 0 when the file can't be opened or read.
+static int ReadFileBytes(const char* path, std::vector<char>* buf, DWORD* got, bool* cut, size_t extra,
+                         bool reportSize)
 {
-    return EdgeCreateFile(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    HANDLE h = EdgeCreateFile(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    int ok = ReadOpenFile(h, buf, got, cut, extra, reportSize);
+    CloseHandle(h);
+    return ok;
 }
 
 // Shared by the two line readers: 1 when the file was read and line n extracted.
 static int ReadLineInto(const char* path, int n, char* out, size_t cap, int* reached)
 {
-    HANDLE h = OpenForReading(path);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
     std::vector<char> buf;
     DWORD got = 0;
-    int ok = ReadOpenFile(h, &buf, &got, 1, true);
-    CloseHandle(h);
-    if (!ok)
+    bool cut = false;
+    if (!ReadFileBytes(path, &buf, &got, &cut, 1, true))
         return 0;
     *reached = ExtractLine(buf.data(), got, n, out, cap);
     return 1;
@@ -81,19 +86,36 @@ int ReadLineTo(char* dest, size_t destCap, const char* path, int n)
 
 int ReadWholeFile(const char* path, std::vector<char>* out)
 {
-    HANDLE h = OpenForReading(path);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
     DWORD got = 0;
-    int ok = ReadOpenFile(h, out, &got, 2, false);
-    CloseHandle(h);
-    if (!ok || got == 0) {
+    bool cut = false;
+    if (!ReadFileBytes(path, out, &got, &cut, 2, false) || got == 0) {
         out->clear();
         return 0;
     }
     // Room for one more byte and a terminator after the text.
     out->resize((size_t)got + 2);
     return (int)got;
+}
+
+int ReadTextFile(const char* path, std::string* text)
+{
+    text->clear();
+    std::vector<char> buf;
+    DWORD got = 0;
+    bool cut = false;
+    if (!ReadFileBytes(path, &buf, &got, &cut, 0, false))
+        return 0;
+    const unsigned char* bytes = (const unsigned char*)buf.data();
+    size_t bom = 0;
+    TEXT_ENCODING enc = DetectTextEncoding(bytes, got, cut, &bom);
+    if (enc == TEXT_CP932) {
+        text->assign(buf.data(), got);
+    } else {
+        std::u16string wide;
+        DecodeUnicodeText(bytes + bom, got - bom, enc, cut, &wide);
+        EdgeTextFromUtf16(wide.data(), wide.size(), text);
+    }
+    return (int)text->size();
 }
 
 enum { SAVE_OK = 0, SAVE_TARGET_LOCKED, SAVE_NOT_WRITTEN };

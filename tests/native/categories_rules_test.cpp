@@ -205,6 +205,22 @@ TEST(CategoryRules, RemoveName)
     EXPECT_EQ(one[0][0], 0);
 }
 
+// The menu list saved after the file was edited by hand while the program ran.
+TEST(CategoryRules, MenuListKeepsHandEditsAndThisRunsChanges)
+{
+    Names nine = { "0", "1", "2", "3", "4", "5", "6", "7", "8" }, ten = nine, nineAndR = nine;
+    ten.push_back("9"), nineAndR.push_back("R");
+    struct { Names running, atStart, now, saved; } cases[] = {
+        { { "A", "C" }, { "A", "B", "C" }, { "A", "B", "C" }, { "A", "C" } },   // no edit
+        { { "A", "X" }, { "A", "B" }, { "A", "B", "R" }, { "A", "X", "R" } },   // R restored; X added, B deleted
+        { { "A", "B" }, { "A", "B" }, { "B" }, { "B" } },                       // A taken out by hand
+        { { "Cat" }, { "Cat" }, { "cat.", "R" }, { "Cat", "R" } },              // one folder, two spellings
+        { ten, nine, nineAndR, ten },                                          // ten at most, the run's own first
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MenuListToSave(c.running, c.atStart, c.now), c.saved) << c.now.back();
+}
+
 TEST(CategoryRules, NewNameChecks)
 {
     const char names[CATEGORY_MAX][CATEGORY_NAME_BYTES] = { "Cat", "猫", "ａ", "A ", "бпω" };   // folded as folders are

@@ -176,13 +176,12 @@ TEST(DisplayBubble, GeometryInA952Window)
     EXPECT_EQ(470, b.pointX[1]);
     EXPECT_EQ(480, b.pointX[2]);
 
-    // The widest lines that still centre, and one pixel more: the bubble then fills the
+    // The widest line shown whole and centred, and one pixel more: the bubble then fills the
     // band, the text starts at the margin and is cut where the heart begins.
-    b = LayoutBubble(952, 952, 912, false);
-    EXPECT_EQ(20, b.textLeft);
-    EXPECT_EQ(0, b.bodyLeft);
-    EXPECT_EQ(952, b.bodyRight);
-    b = LayoutBubble(952, 952, 913, false);
+    b = LayoutBubble(952, 952, 952, false);
+    EXPECT_EQ(0, b.textLeft);
+    EXPECT_EQ(-20, b.bodyLeft);
+    b = LayoutBubble(952, 952, 953, false);
     EXPECT_EQ(20, b.textLeft);
     EXPECT_EQ(0, b.bodyLeft);
     EXPECT_EQ(952, b.bodyRight);
@@ -190,9 +189,9 @@ TEST(DisplayBubble, GeometryInA952Window)
     b = LayoutBubble(952, 952, 812, true);
     EXPECT_EQ(70, b.textLeft);
     EXPECT_EQ(952, b.bodyRight);
-    b = LayoutBubble(952, 952, 814, true);      // still fits from the margin: heart right after
-    EXPECT_EQ(20, b.textLeft);
-    EXPECT_EQ(834, b.heartLeft);
+    b = LayoutBubble(952, 952, 814, true);      // centred, the heart right after the text
+    EXPECT_EQ(69, b.textLeft);
+    EXPECT_EQ(883, b.heartLeft);
     b = LayoutBubble(952, 952, 5000, true);     // far too wide: heart at the band's end
     EXPECT_EQ(0, b.bodyLeft);
     EXPECT_EQ(952, b.bodyRight);

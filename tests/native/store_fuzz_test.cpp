@@ -8,6 +8,7 @@
 #include "base/Cp932.h"
 #include "base/NumberText.h"
 #include "store/LineText.h"
+#include "store/TextDecode.h"
 
 // Random bytes through the parsers under the sanitizers: no overrun, no undefined
 // behaviour, and the outputs keep their promises.
@@ -16,7 +17,8 @@ TEST(Fuzz, ParsersOnRandomBytes)
     std::mt19937 rng(20240601);
     const unsigned char alphabet[] = {'\r', '\n', 0, '\t', ' ', '&', 'H', 'O', 'h', '-', '+', '.',
                                       '0', '7', '9', 'F', 'a', '\\', ':', '/', 0x81, 0x95, 0x83,
-                                      0x5C, 0xE0, 0xFC, 0xFD, 0xA0, 0x80, 0x40};
+                                      0x5C, 0xE0, 0xFC, 0xFD, 0xA0, 0x80, 0x40, 0xEF, 0xBB, 0xBF,
+                                      0xFE, 0xFF, 0xD8, 0xDC, 0xE3, 0xF0, 0xF4, 0x90, 0xC2};
     // <chrono> does not compile with the code page 932 execution charset.
     clock_t deadline = clock() + 3 * CLOCKS_PER_SEC;
     int rounds = 0;
@@ -40,6 +42,12 @@ TEST(Fuzz, ParsersOnRandomBytes)
         for (size_t i = 0; i < got; i++)
             ASSERT_GE((unsigned char)out[i], 0x20);
         ASSERT_EQ(Cp932CutLength(out.data(), got, got), got);
+        std::vector<unsigned char> bytes(data.begin(), data.begin() + len);   // exact size for ASan
+        size_t bom = 0;
+        DetectTextEncoding(bytes.data(), len, rounds % 2 == 0, &bom);
+        std::u16string text;
+        for (TEXT_ENCODING e : { TEXT_UTF8, TEXT_UTF16LE, TEXT_UTF16BE })
+            DecodeUnicodeText(bytes.data() + bom, len - bom, e, rounds % 3 == 0, &text);
 
         double v = TextToNumber(data.data());
         std::string t = NumberToText(v);

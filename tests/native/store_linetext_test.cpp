@@ -3,6 +3,7 @@
 #include <string>
 
 #include "store/LineText.h"
+#include "store/TextDecode.h"
 
 namespace {
 struct Got {
@@ -37,6 +38,10 @@ TEST(ExtractLine, BreaksAndReachedFlag)
         Got g = Line(c.data, c.n);
         EXPECT_EQ(g.reached, c.reached) << c.n << " in " << c.data;
         EXPECT_EQ(g.text, c.text) << c.n;
+        std::vector<size_t> starts;   // read from where LineStarts puts it, line n is the same
+        LineStarts(c.data.data(), c.data.size(), &starts);
+        bool has = c.n >= 0 && (size_t)c.n < starts.size();
+        EXPECT_EQ(has ? Line(c.data.substr(starts[c.n]), 0).text : "", c.text) << c.n << " from its start";
     }
 #undef D
 }
@@ -66,4 +71,36 @@ TEST(ExtractLine, LongLinesAreCutAtCharacterBoundaries)
     char untouched = '#';
     EXPECT_EQ(ExtractLine("abc", 3, 0, &untouched, 0), 1);
     EXPECT_EQ(untouched, '#');
+}
+
+// Bytes as editors save them: which encoding is taken, and the text it gives.
+TEST(TextDecode, EncodingsBomsAndDamage)
+{
+#define U8(lit) std::string((const char*)u8##lit)
+#define B(lit) std::string(lit, sizeof(lit) - 1)
+    struct { std::string bytes; bool cut; TEXT_ENCODING enc; std::u16string text; } cases[] = {
+        { B("\x95\x5C\x83\x5C\\\r\n"), false, TEXT_CP932, u"" }, { B("abc\r\n"), false, TEXT_CP932, u"" },
+        { U8("がんばって！\r\n応援してるよ"), false, TEXT_UTF8, u"がんばって！\r\n応援してるよ" },
+        { B("\xFF\xFE\x68\x88\x61\x00\x3D\xD8\x00\xDE"), false, TEXT_UTF16LE, u"表a\U0001F600" },
+        { B("\xFE\xFF\x88\x68\x00\x61"), false, TEXT_UTF16BE, u"表a" },
+        { U8("あ\\x"), false, TEXT_UTF8, u"あ\\x" },   // あ ends in a code page 932 lead byte: the \ stays
+        { B("\xEF\xBB\xBF" "a\xFF" "b\xE3\x81" "c\xC0\x80"), false, TEXT_UTF8, u"a\uFFFDb\uFFFDc\uFFFD\uFFFD" },
+        // Cut at the end of the file, or where reading stopped.
+        { B("\xEF\xBB\xBF" "a\xE3\x81"), false, TEXT_UTF8, u"a\uFFFD" }, { B("\xEF\xBB\xBF" "a\xE3\x81"), true, TEXT_UTF8, u"a" },
+        { U8("あ") + "\xE3\x81", false, TEXT_CP932, u"" }, { U8("あ") + "\xE3\x81", true, TEXT_UTF8, u"あ" },
+        { B("\xFE\xFF\x00\x61\xD8\x3D"), true, TEXT_UTF16BE, u"a" },
+        { B("a\xC0\x80\xED\xA0\x80"), false, TEXT_CP932, u"" },   // overlong and surrogate forms
+        { B("\xFF\xFE\x61\x00\x62"), false, TEXT_UTF16LE, u"a\uFFFD" },   // odd byte count
+        { B("\xFF\xFE\x00\xD8\x61\x00\x00\xDC\x3D\xD8"), false, TEXT_UTF16LE, u"\uFFFDa\uFFFD\uFFFD" },
+        { B("\xFF\xFE\x61\x00\x00\x00\x62\x00"), false, TEXT_UTF16LE, u"a" },   // zero ends the text
+        { U8("〜‖−¢£¬—"), false, TEXT_UTF8, u"\uFF5E\u2225\uFF0D\uFFE0\uFFE1\uFFE2\u2015" },
+    };
+    for (auto& c : cases) {
+        const unsigned char* p = (const unsigned char*)c.bytes.data();
+        size_t bom = 99;
+        EXPECT_EQ(DetectTextEncoding(p, c.bytes.size(), c.cut, &bom), c.enc) << c.bytes;
+        std::u16string text;
+        DecodeUnicodeText(p + bom, c.bytes.size() - bom, c.enc, c.cut, &text);
+        EXPECT_TRUE(text == c.text) << c.bytes;
+    }
 }

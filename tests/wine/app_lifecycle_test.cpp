@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "app/MainWnd.h"
 #include "base/CommandIds.h"
@@ -84,8 +85,8 @@ TEST_F(AppLifecycle, ShutdownEndsTheBusyConverterBeforeDeletingItsOutput)
     Start();
     ConvLink.convertMs = 50;   // taken up, then given up while the converter decodes
     std::wstring partial = settings + L"\\Gazou.bmp.qx5tmp";
-    EXPECT_FALSE(ConverterConvert(ToCp932(settings + L"\\Gazou.bmp").c_str(),
-                                  ToCp932(Folder(L"A") + L"\\big.jpg").c_str()));
+    EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(ToCp932(settings + L"\\Gazou.bmp").c_str(),
+                                                     ToCp932(Folder(L"A") + L"\\big.jpg").c_str()));
     DWORD t0 = GetTickCount();
     while (!FileExists(partial) && GetTickCount() - t0 < 20000)
         ;
@@ -94,6 +95,47 @@ TEST_F(AppLifecycle, ShutdownEndsTheBusyConverterBeforeDeletingItsOutput)
     for (int later = 0; later < 2; later++, Sleep(300)) {
         EXPECT_FALSE(FileExists(partial)) << later;
         EXPECT_FALSE(FileExists(settings + L"\\Gazou.bmp")) << later;
+    }
+}
+
+// Another program's WM_CLOSE, taken by the loop of a box in a display: the shutdown runs
+// there, and after it nothing converts, draws, says more or hands the lines file to the
+// editor. Nor does a command taken by the loop of the shutdown's own box start a display.
+TEST_F(AppLifecycle, ClosedWhileABoxOfADisplayIsOpenNothingRunsAfterTheShutdown)
+{
+    struct { const char* what; std::wstring caption; int shown; std::function<void()> act; } cases[] = {
+        { "the drop's refused-files box", L"取り込めないファイルがあります。（；‘ v‘）/", 0, [this] {
+              std::vector<std::wstring> files = { Folder(L"A") + L"\\x.bmp", prog + L"\\\U0001F600.bmp" };
+              SendMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(POINT{ 400, 400 }, files), 0);
+          } },
+        { "the no-lines notice", L"セリフがありません。（‘ v‘）/", 1, [this] {
+              ASSERT_TRUE(WriteBytes(Folder(L"A") + L"\\Aセリフ.txt", ""));
+              Show(0);
+          } },
+        { "the shutdown's box of a file it cannot write", L"", 0, [this] {
+              HANDLE lock = CreateFileW((settings + L"\\背景色.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+              PostMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST, 0);
+              PumpMessages(300);
+              CloseHandle(lock);
+          } },
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Prepare({ L"A" });
+        ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
+        ASSERT_TRUE(WriteTestBmp(prog + L"\\\U0001F600.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
+        Start();
+        ASSERT_TRUE(HandoffLogLines(1, 3000).size() == 1u) << "the usage guide";
+        PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+        c.act();
+        EXPECT_EQ(c.shown, Display.picShown) << "a picture shown after the close";
+        EXPECT_FALSE(IsWindow(MainWindow()));
+        ASSERT_EQ(1u, BoxWatchSeen().size());
+        EXPECT_EQ(c.caption, BoxWatchSeen()[0].caption);
+        EXPECT_FALSE(FileExists(settings + L"\\Gazou.bmp"));
+        EXPECT_EQ(nullptr, ConvLink.hProcess) << "a converter started after the shutdown";
+        EXPECT_EQ(1u, HandoffLogLines(2, 1000).size()) << "a hand-off after the shutdown";
+        StopKotopaneInProcess();
     }
 }
 
@@ -122,18 +164,22 @@ TEST_F(AppLifecycle, ShownPictureNameAndFolderChangeTogether)
 }
 
 // While the unreadable-picture box (no owner) is open, a category command or a click that
-// arrives is ignored, not run inside the first display; a drop waits for it to end.
+// arrives is ignored, not run inside the first display; drops wait for it to end, however
+// many, and are taken in turn.
 TEST_F(AppLifecycle, NothingStartsInsideADisplayInProgress)
 {
     Prepare({ L"A", L"B" });
     ASSERT_TRUE(WriteBytes(Folder(L"A") + L"\\broken.png", "no picture"));
     ASSERT_TRUE(WriteBytes(Folder(L"B") + L"\\broken2.png", "no picture"));
-    ASSERT_TRUE(WriteTestBmp(prog + L"\\dropped.bmp", 4, 4, [](int, int) { return 0x0000FFu; }));
     Start();
     // Queued now, taken by the first loop that runs: the box's, inside the display of A.
     PostMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST + 1, 0);
     PostMessageW(MainWindow(), WM_LBUTTONDOWN, 0, MAKELPARAM(400, 400));
-    PostMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(POINT{ 400, 400 }, { prog + L"\\dropped.bmp" }), 0);
+    for (int k = 1; k <= 5; k++) {
+        std::wstring file = prog + L"\\dropped" + std::to_wstring(k) + L".bmp";
+        ASSERT_TRUE(WriteTestBmp(file, 4, 4, [](int, int) { return 0x0000FFu; }));
+        PostMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(POINT{ 400, 400 }, { file }), 0);
+    }
     TraceCaptureStart();
     Show(0);
     int displays = 0, clicks = 0;
@@ -145,7 +191,7 @@ TEST_F(AppLifecycle, NothingStartsInsideADisplayInProgress)
     EXPECT_EQ(0, clicks);
     ASSERT_EQ(1u, BoxWatchSeen().size());
     EXPECT_EQ(0, Categories.glNowMenuNum);
-    EXPECT_STREQ("dropped.bmp", Display.currentPicName);   // the drop, taken afterwards
+    EXPECT_STREQ("dropped5.bmp", Display.currentPicName);   // the drops, taken afterwards in order
 }
 
 // The converter, the browser, the blend table and the slots' colour wait until the window is

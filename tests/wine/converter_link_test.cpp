@@ -4,6 +4,7 @@
 #include "base/Limits.h"
 #include "base/Window.h"
 #include "bitmaps/Converter.h"
+#include "display/Display.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
 #include <gtest/gtest.h>
@@ -75,7 +76,7 @@ protected:
     bool ConvertAndLoad(const std::wstring& src, bool* answered, DWORD* colour = nullptr)
     {
         DeleteFileW(dst.c_str());
-        *answered = ConverterConvert(ToCp932(dst).c_str(), ToCp932(src).c_str());
+        *answered = ConverterConvert(ToCp932(dst).c_str(), ToCp932(src).c_str()) == CONVERT_DONE;
         READ_BMP bmp;
         if (!ReadConvertedBmp(dst, &bmp))
             return false;
@@ -179,8 +180,8 @@ TEST_F(ConverterLink, ConverterThatWentAwayIsStartedAgain)
 }
 
 // A converter that cannot be started, that ends before it has a window, or that never
-// shows one: one message, no wait beyond the bound, then every request fails at once, and
-// never a second converter beside the first.
+// shows one: one message per picture, no wait beyond the bound, then every request fails at
+// once, and never a second converter beside the first.
 TEST_F(ConverterLink, ConverterThatDoesNotStartCostsOneMessageAndNoFreeze)
 {
     struct { const wchar_t* folder; const wchar_t* program; } cases[] = {
@@ -197,16 +198,16 @@ TEST_F(ConverterLink, ConverterThatDoesNotStartCostsOneMessageAndNoFreeze)
         BoxWatchStart(IDOK);
         ConverterStart();
         DWORD pid = ConvLink.pid;
+        EXPECT_TRUE(BoxWatchSeen().empty()) << "nothing is said before a picture needs it";
         for (int k = 0; k < 3; k++) {
-            bool answered = true;
             DWORD t0 = GetTickCount();
-            EXPECT_FALSE(ConvertAndLoad(folder + L"\\x.png", &answered) || answered);
+            LoadPicture(nullptr, ToCp932(folder + L"\\x.png").c_str(), 0, 60, 100, 100);
             EXPECT_LT(GetTickCount() - t0, k == 0 ? 3000u : 300u) << "request " << k;
             EXPECT_TRUE(ConvLink.pid == pid || ConvLink.pid == 0) << "no second converter";
+            ASSERT_EQ(k + 1u, BoxWatchSeen().size()) << "request " << k;
+            EXPECT_EQ(L"（；‘ v‘）/部品が動きません。", BoxWatchSeen()[k].caption);
         }
-        std::vector<SHOWN_BOX> boxes = BoxWatchStop();
-        ASSERT_EQ(1u, boxes.size());
-        EXPECT_EQ(L"（；‘ v‘）/部品が動きません。", boxes[0].caption);
+        BoxWatchStop();
         HANDLE proc = ConvLink.hProcess ? OpenProcess(SYNCHRONIZE, FALSE, ConvLink.pid) : nullptr;
         ConverterStop();
         EXPECT_TRUE(!proc || WaitForSingleObject(proc, 0) == WAIT_OBJECT_0) << "ended with the link";
@@ -280,7 +281,7 @@ TEST_F(ConverterLink, HungConverterDoesNotFreezeAndIsReplaced)
     std::wstring src = Picture(L"写真ソ.png", 0xFF445566);
     std::string dstA = ToCp932(dst);
     DWORD t0 = GetTickCount();
-    EXPECT_FALSE(ConverterConvert(dstA.c_str(), ToCp932(src).c_str()));
+    EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(dstA.c_str(), ToCp932(src).c_str()));
     DWORD ms = GetTickCount() - t0;
     EXPECT_GE(ms, 250u);
     EXPECT_LT(ms, 2000u);
@@ -322,16 +323,19 @@ TEST_F(ConverterLink, SlowConverterIsEnded)
     ASSERT_TRUE(EncodePicture(big, GUID_ContainerFormatJpeg, 3000, 2000, {[](int x, int y) { return 0xFF000000u | (DWORD)(x ^ y); }}));
     std::wstring small = Picture(L"small.png", 0xFF0A0B0C);
 
+    std::string exe = ConvLink.converterPath;
     for (int atShutdown = 0; atShutdown < 2; atShutdown++) {
+        ConverterSetPath(exe.c_str());   // a new start after the stop
         ConverterStart();
         ASSERT_TRUE(ConverterWindow());
         HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(ConvLink.hConverterWnd));
         ASSERT_TRUE(proc);
         ConvLink.convertMs = 1;
-        EXPECT_FALSE(ConverterConvert(ToCp932(dst).c_str(), ToCp932(big).c_str()));
+        EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(ToCp932(dst).c_str(), ToCp932(big).c_str()));
         EXPECT_EQ(1, ConvLink.restartPending);
         ConvLink.convertMs = savedLink.convertMs;
         if (atShutdown) {
+            ConvLink.answerMs = 10000;   // the conversion it is busy with ends well within this
             ConverterStop();
             EXPECT_EQ(nullptr, ConvLink.hConverterWnd);
         } else {
@@ -342,9 +346,9 @@ TEST_F(ConverterLink, SlowConverterIsEnded)
             ConverterStop();
         }
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(proc, 0)) << "the slow converter was ended";
-        DWORD code = 0;
+        DWORD code = 99;
         GetExitCodeProcess(proc, &code);
-        EXPECT_EQ(1u, code) << "ended from outside";
+        EXPECT_EQ(atShutdown ? 0u : 1u, code) << (atShutdown ? "it ended itself" : "ended from outside");
         CloseHandle(proc);
     }
 }

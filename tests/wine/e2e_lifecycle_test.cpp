@@ -63,6 +63,13 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
                   Sleep(20);
               PostMessageW(box, WM_COMMAND, IDOK, 0);
           }, true, "A\r\nB\r\nC\r\n" },
+        // The restore as its box tells it, done while it runs (Notepad: UTF-8), and an add.
+        { "a name written into the menu list by hand while it runs", [](KOTOPANE_RUN& r) {
+              std::wstring settings = SettingsFolder(TestBuildDir() + L"\\scratch\\e2e_life");
+              ASSERT_TRUE(WriteBytes(settings + L"\\メニューリスト.txt", std::string((const char*)u8"A\r\nB\r\n鳥\r\n")));
+              HWND dlg;
+              PostMessageW(AddUntilItsBox(r, &dlg), WM_COMMAND, IDOK, 0);
+          }, true, "A\r\nB\r\nC\r\n鳥\r\n" },
         { "add dialog's box open, window closed", [](KOTOPANE_RUN& r) {
               HWND dlg;
               ASSERT_TRUE(AddUntilItsBox(r, &dlg));
@@ -109,6 +116,7 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
         DWORD code = 99;
         EXPECT_TRUE(E2eClose(&r, &code)) << "Kotopane or its converter still running";
         EXPECT_EQ(0u, code);
+        EXPECT_TRUE(GetExitCodeProcess(r.converter, &code) && code == 0) << "the converter was not told to end";
         E2eCleanUp(&r);
         std::string list;
         EXPECT_TRUE(ReadBytes(SettingsFolder(folder) + L"\\メニューリスト.txt", &list));

@@ -16,6 +16,8 @@ const COLORREF BACK = RGB(255, 0, 0);        // the digits 255 in the colour fil
 const COLORREF PICTURE = RGB(0x20, 0x80, 0xC0);
 const COLORREF WHITE = RGB(255, 255, 255);
 const wchar_t LINE[] = L"テスト";
+// 一枚's line as Notepad saves it (UTF-8), and as it reads: the emoji code page 932 lacks as □.
+const char* const LINE_UTF8 = (const char*)u8"がんばって！応援してるよ\U0001F600";
 const int PIC_W = 200, PIC_H = 100;
 
 #define EXPECT_SCREEN(want, x, y) \
@@ -43,6 +45,7 @@ protected:
             CreateDirectoryW(folder.c_str(), nullptr);
             ASSERT_TRUE(WriteBytes(folder + L"\\" + c + L"セリフ.txt", ToCp932(LINE) + "\r\n"));
         }
+        ASSERT_TRUE(WriteBytes(settings + L"\\一枚\\一枚セリフ.txt", std::string(LINE_UTF8) + "\r\n"));
         ASSERT_TRUE(WriteTestBmp(settings + L"\\一枚\\青.bmp", PIC_W, PIC_H, [](int, int) { return 0x2080C0u; }));
         ASSERT_TRUE(WriteBytes(BrokenPath(), std::string("\xFF\xD8\xFF\xE0 not really a JPEG", 22)));
 
@@ -100,7 +103,7 @@ TEST_F(e2eShow, PictureMarginsBubbleAndPointerOnTheScreen)
     EXPECT_SCREEN(BACK, 300, 100);
 
     // The bubble: a white body around the typed line, centred in the window.
-    int tw = E2eTextWidth(LINE);
+    int tw = E2eTextWidth(L"がんばって！応援してるよ□");
     ASSERT_GT(tw, 60);
     int first, last;
     E2eWhiteRun(run.main, 25, Band().right, &first, &last);

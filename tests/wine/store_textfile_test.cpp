@@ -74,6 +74,16 @@ TEST_F(TextFileTest, LineReadersOnRealFiles)
     EXPECT_EQ(whole[10], 0);
     EXPECT_EQ(whole[11], 0);
     EXPECT_EQ(ReadWholeFile(P("empty.txt").c_str(), &whole), 0);
+
+    // From UTF-16, one mark for each character code page 932 lacks, also past 256 units.
+    std::string text;
+    std::wstring wide = L"\uFEFF表\U0001F600\u301C" + std::wstring(253, L'a') + L"\U0001F600b";
+    ASSERT_TRUE(WriteBytes(W("utf16.txt"), std::string((const char*)wide.data(), wide.size() * 2)));
+    EXPECT_EQ(ReadTextFile(P("utf16.txt").c_str(), &text), 262);
+    EXPECT_EQ(text, "表□～" + std::string(253, 'a') + "□b");
+    // Past the first 4 MiB nothing is read, and a character cut there is left out.
+    ASSERT_TRUE(WriteBytes(W("big.txt"), "\xEF\xBB\xBF" + std::string((4 << 20) - 4, 'x') + "\xE3\x82\xBD"));
+    EXPECT_EQ(ReadTextFile(P("big.txt").c_str(), &text), (4 << 20) - 4);
 }
 
 TEST_F(TextFileTest, MissingOrLockedFilesReadAsMissing)
