@@ -131,7 +131,9 @@ bool Qx5OutBegin(QX5_OUT* out, const QX5_GEOMETRY* g, const wchar_t* path)
         out->bandRows = 1;
     if (out->bandRows > g->srcH)
         out->bandRows = g->srcH;
-    out->bandFirst = g->srcH;   // no band yet
+    // A turned picture's buffer is one band: the whole pixel data. Otherwise no band yet.
+    out->bandFirst = out->whole ? 0 : g->srcH;
+    out->bandBytes = out->whole ? g->imageBytes : 0;
     size_t bufBytes = out->whole ? g->imageBytes : (size_t)out->bandRows * rowBytes;
     out->buf = (unsigned char*)VirtualAlloc(nullptr, bufBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     out->file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -155,11 +157,7 @@ static bool Qx5OutFlush(QX5_OUT* out)
 unsigned char* Qx5OutRow(QX5_OUT* out, unsigned sy, long long* base, long long* step)
 {
     const QX5_GEOMETRY* g = out->g;
-    if (out->whole) {
-        out->bandFirst = 0;
-        out->bandStart = 0;
-        out->bandBytes = g->imageBytes;
-    } else if (sy < out->bandFirst || sy >= out->bandFirst + out->bandRows) {
+    if (!out->whole && (sy < out->bandFirst || sy >= out->bandFirst + out->bandRows)) {
         unsigned first = sy - sy % out->bandRows;
         unsigned last = first + out->bandRows < g->srcH ? first + out->bandRows : g->srcH;
         if (!Qx5OutFlush(out) || !Qx5BandBlock(g, first, last, &out->bandStart, &out->bandBytes))
