@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Makes a corpus of damaged pictures for the damaged-picture test (tests/wine/
 display_damaged_test.cpp): good JPEG, PNG, GIF, BMP, TIFF and ICO files, drawn with
-ImageMagick or taken from a folder of your own, and from each of them copies cut short,
+ImageMagick (jpegtran makes the JPEG kinds it does not write) or taken from a folder of your own, and from each of them copies cut short,
 with bytes flipped, and with header fields (sizes, lengths, counts, offsets) set to zero
 or to huge values.
 
@@ -24,7 +24,7 @@ import sys
 import zlib
 
 # Good sources drawn with ImageMagick: name, arguments. Small, so one conversion is quick
-# and each fits the window at its own size. Metadata that carries dates is left out, so
+# and each fits the window at its own size, except the large JPEGs. Metadata that carries dates is left out, so
 # the bytes are the same on every run.
 PNG_NO_DATES = ["-define", "png:exclude-chunk=date,time"]
 SOURCES = [

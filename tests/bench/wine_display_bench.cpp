@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/CommandIds.h"
+#include "base/ConverterProtocol.h"
 #include "base/Limits.h"
 #include "bitmaps/Converter.h"
 #include "bitmaps/MappedBuffer.h"
@@ -535,9 +536,15 @@ static void RealProgramFigures(int switches)
     printf("QX5.exe built without libjpeg-turbo: WIC decodes every picture at full size\n");
 #endif
 
+    // Kotopane's picture box, from the work area as it reads it.
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    int boxW = work.right - work.left - KOTOPANE_MARGIN_W, boxH = work.bottom - work.top - KOTOPANE_MARGIN_H;
+    printf("picture box %d x %d\n", boxW, boxH);
+
     // The floor under each JPEG, measured first in a process of its own.
     std::vector<double> floorMs(REAL_PICS, 0);
-    std::wstring floorArgs = std::to_wstring(rc.right) + L" 970";
+    std::wstring floorArgs = std::to_wstring(boxW) + L" " + std::to_wstring(boxH);
     for (int k = 0; k < SMALL_PIC; k++)
         floorArgs += L" \"" + settings + L"\\" + ToWide(realPics[k].category) + L"\\" + realPics[k].file + L"\"";
     std::string floorOut = FloorProgramOutput(floorArgs);
@@ -575,7 +582,7 @@ static void RealProgramFigures(int switches)
         convPeakPrivate = std::max(convPeakPrivate, mem.maxPrivate[1]);
         std::vector<double> base;
         for (int r = 0; r < 3; r++)
-            base.push_back(WicDecodeScaleMs(path, rc.right, 970));
+            base.push_back(WicDecodeScaleMs(path, boxW, boxH));
         printf("\n%s (%d x %d)\n", p.label, p.w, p.h);
         if (!first.empty()) {
             firstMedian[k] = Median(first);
