@@ -16,7 +16,7 @@ cmake --build "$build" -j "$(nproc)" --target Kotopane QX5
 
 mkdir -p "$home/App" "$home/部品"
 cp -f "$build/Kotopane/App/Kotopane.exe" "$home/App/"
-cp -f "$build/Kotopane/部品/"* "$home/部品/"
+cp -rf "$build/Kotopane/部品/"* "$home/部品/"
 
 . "$root/scripts/wine-env.sh"
 export WINEPREFIX="${KP_WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/kotopane/wineprefix}"
