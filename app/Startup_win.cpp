@@ -85,14 +85,14 @@ HWND KotopaneStartup(HINSTANCE inst)
     RegisterDialogClass(App.hBackBrush);
 
     // A folder that can't be named in code page 932 ends the program before anything is
-    // created: every path would otherwise land somewhere else.
-    if (!StoreStart())
+    // created: every path would otherwise land somewhere else. So does a folder it can't
+    // write in (a read-only place, a full disk): everything the user did would be lost.
+    // The check makes the file-map folder.
+    if (!StoreStart() || !StoreCheckWritable(KP_FILEMAP_DIR))
         return nullptr;
     LinesStart();
     DisplayStart();
     App.hHandCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_HAND);
-
-    CreateFileMapFolder();
 
     RegisterMainClass(inst);
     // Created at its final size and place: resizing and moving it during creation cost an

@@ -15,6 +15,7 @@ HANDLE EdgeCreateFile(const char* path, DWORD access, DWORD share, DWORD disposi
 BOOL EdgeCreateDirectory(const char* path);
 BOOL EdgeRemoveDirectory(const char* path);
 BOOL EdgeDeleteFile(const char* path);
+BOOL EdgeSetFileAttributes(const char* path, DWORD attrs);
 BOOL EdgeCopyFile(const char* from, const char* to, BOOL failIfExists);
 // Replaces `to` by `from` (same folder), writing through to disk.
 BOOL EdgeReplaceFile(const char* from, const char* to);
@@ -25,8 +26,8 @@ DWORD EdgeGetCurrentDirectory(char* out, int cap);
 
 struct EDGE_FIND_DATA {
     DWORD attributes;
-    char name[MAX_PATH * 2 + 1];
-    BOOL lossy;            // the real name cannot be written in code page 932
+    char name[MAX_PATH * 2 + 1];   // the real name, else its short (8.3) form
+    BOOL lossy;            // neither can be written in code page 932 (name then has "?" for it)
 };
 HANDLE EdgeFindFirstFile(const char* pattern, EDGE_FIND_DATA* fd);
 BOOL EdgeFindNextFile(HANDLE h, EDGE_FIND_DATA* fd);
@@ -57,7 +58,8 @@ HANDLE EdgeLoadBitmapFile(HINSTANCE inst, const char* path);
 HANDLE EdgeCreateFileMapping(HANDLE file, DWORD protect, DWORD sizeHigh, DWORD sizeLow, const char* name);
 
 // Drag and drop: the path of file k as code page 932. Returns its length, 0 when there
-// is none, or -1 when the name cannot be written in code page 932 (wide name in wideOut).
+// is none, or -1 when the name cannot be written in code page 932 or is longer than MAX_PATH
+// (wide name in wideOut).
 UINT EdgeDragQueryCount(HDROP drop);
 int EdgeDragQueryFile(HDROP drop, UINT k, char* out, int cap, wchar_t* wideOut, int wideCap);
 

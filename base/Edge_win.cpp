@@ -112,6 +112,15 @@ BOOL EdgeDeleteFile(const char* path)
     return ok;
 }
 
+BOOL EdgeSetFileAttributes(const char* path, DWORD attrs)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    BOOL ok = SetFileAttributesW(w.p, attrs);
+    WideClose(&w);
+    return ok;
+}
+
 BOOL EdgeCopyFile(const char* from, const char* to, BOOL failIfExists)
 {
     WIDE_TEXT a, b;
@@ -181,11 +190,18 @@ DWORD EdgeGetCurrentDirectory(char* out, int cap)
 static void FindDataFrom(const WIN32_FIND_DATAW* w, EDGE_FIND_DATA* fd)
 {
     fd->attributes = w->dwFileAttributes;
-    fd->lossy = EdgeFromWide(w->cFileName, fd->name, sizeof(fd->name)) < 0;
-    if (fd->lossy) {
-        // Keep a placeholder that no real file has, so callers never act on a mangled name.
+    fd->lossy = FALSE;
+    if (EdgeFromWide(w->cFileName, fd->name, sizeof(fd->name)) >= 0)
+        return;
+    // The short (8.3) name opens the same file, where the file system keeps one.
+    if (w->cAlternateFileName[0] && EdgeFromWide(w->cAlternateFileName, fd->name, sizeof(fd->name)) >= 0)
+        return;
+    // "?" for what code page 932 can't write: no real file has it, so callers never act
+    // on the name, but its length and extension can still be told.
+    fd->lossy = TRUE;
+    if (WideCharToMultiByte(CP_SJIS, WC_NO_BEST_FIT_CHARS, w->cFileName, -1, fd->name, sizeof(fd->name), "?",
+                            nullptr) <= 0)
         strcpy(fd->name, "?");
-    }
 }
 
 HANDLE EdgeFindFirstFile(const char* pattern, EDGE_FIND_DATA* fd)
@@ -358,15 +374,21 @@ UINT EdgeDragQueryCount(HDROP drop)
 
 int EdgeDragQueryFile(HDROP drop, UINT k, char* out, int cap, wchar_t* wideOut, int wideCap)
 {
-    wchar_t buf[MAX_PATH + 1];
     if (cap > 0)
         out[0] = 0;
-    UINT n = DragQueryFileW(drop, k, buf, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH)
+    // A path longer than the classic calls open is still named to the user (cut to wideCap).
+    UINT n = DragQueryFileW(drop, k, nullptr, 0);
+    wchar_t* buf = n > 0 ? (wchar_t*)HeapAlloc(GetProcessHeap(), 0, (n + 1) * sizeof(wchar_t)) : nullptr;
+    if (!buf || DragQueryFileW(drop, k, buf, n + 1) != n) {
+        if (buf)
+            HeapFree(GetProcessHeap(), 0, buf);
         return 0;
+    }
     if (wideOut && wideCap > 0)
         lstrcpynW(wideOut, buf, wideCap);
-    return EdgeFromWide(buf, out, cap);
+    int r = n > MAX_PATH ? -1 : EdgeFromWide(buf, out, cap);
+    HeapFree(GetProcessHeap(), 0, buf);
+    return r;
 }
 
 BOOL EdgeInsertMenuItem(HMENU menu, UINT item, BOOL byPos, MENUITEMINFOW* mii, const char* text)

@@ -15,6 +15,11 @@ void FitInside(int* w, int* h, int iw, int ih)
         s = (float)((double)*h / (double)ih);
     *w = (int)(float)((double)iw * s);
     *h = (int)(float)((double)ih * s);
+    // A very thin picture (4000 x 2) would truncate to nothing and never be seen.
+    if (*w < 1)
+        *w = 1;
+    if (*h < 1)
+        *h = 1;
 }
 
 PICTURE_PLACE PlacePicture(int boxW, int boxH, int iw, int ih)

@@ -3,7 +3,8 @@
 // Fitting arithmetic shared by Kotopane, which stretches a picture into its box, and the
 // converter, which decodes a photo no larger than that.
 
-// Shrinks the box (w, h) to the picture's proportions; may enlarge, the caller decides.
+// Shrinks the box (w, h) to the picture's proportions, never below 1 x 1; may enlarge,
+// the caller decides.
 void FitInside(int* w, int* h, int iw, int ih);
 // Fitted size of a picture in a box, never larger than the picture, and its left offset.
 struct PICTURE_PLACE {

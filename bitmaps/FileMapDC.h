@@ -10,12 +10,13 @@ struct FSFM_DC {
     HBITMAP hBmp;       // DIB section selected into hDC
     HBITMAP hOldBmp;    // put back on release
     DWORD dibSize;      // width * height * 4 + 40
-    HANDLE hMap;
+    HANDLE hMap;        // 0: the pixels live in the DIB section's own memory
     BYTE* pView;        // first byte of the pixels (bottom-up rows)
-    HANDLE hFile;       // backing file in the file-map folder
+    HANDLE hFile;       // backing file in the file-map folder, 0 when there is none
 };
 
 int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int height, int bpp);
 int BmpToDC(FSFM_DC* rec, const char* name, int index, const char* bmpPath);
 int DCDeleteByFSFM(FSFM_DC* rec, int mode);
-HBITMAP MakeDIBSection(HANDLE hMap, int width, int height, int bpp);
+// Over the mapping hMap, or (hMap 0) in memory of its own, whose address goes to bits.
+HBITMAP MakeDIBSection(HANDLE hMap, int width, int height, int bpp, BYTE** bits = nullptr);

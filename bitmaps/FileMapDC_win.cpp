@@ -9,7 +9,7 @@ static const char kNoMemory[] =
     "メモリが不足しています。\r\n画像ウィンドウやレイヤーで不要なものを削除するか、"
     "結合していいレイヤーは結合させてから、再度実行してください。";
 
-HBITMAP MakeDIBSection(HANDLE hMap, int width, int height, int bpp)
+HBITMAP MakeDIBSection(HANDLE hMap, int width, int height, int bpp, BYTE** bits)
 {
     struct {
         BITMAPINFOHEADER header;
@@ -21,9 +21,28 @@ HBITMAP MakeDIBSection(HANDLE hMap, int width, int height, int bpp)
     bmi.header.biPlanes = 1;
     bmi.header.biBitCount = (WORD)bpp;
     bmi.header.biCompression = BI_RGB;
-    void* bits = nullptr;  // the caller's view of the mapping is the same memory
-    return CreateDIBSection(nullptr, (BITMAPINFO*)&bmi, bpp < 24 ? DIB_PAL_COLORS : DIB_RGB_COLORS,
-                            &bits, hMap, 0);
+    void* at = nullptr;  // over a mapping, the caller's view of it is the same memory
+    HBITMAP dib = CreateDIBSection(nullptr, (BITMAPINFO*)&bmi, bpp < 24 ? DIB_PAL_COLORS : DIB_RGB_COLORS,
+                                   &at, hMap, 0);
+    if (bits)
+        *bits = dib ? (BYTE*)at : nullptr;
+    return dib;
+}
+
+// Unmaps, closes and deletes what a file-backed attempt made.
+static void DropBacking(FSFM_DC* rec, const char* name, int index)
+{
+    if (rec->pView)
+        UnmapViewOfFile(rec->pView);
+    rec->pView = nullptr;
+    if (rec->hMap)
+        CloseHandle(rec->hMap);
+    rec->hMap = 0;
+    if (rec->hFile) {
+        CloseHandle(rec->hFile);
+        EdgeDeleteFile(BackingFilePath(name, index).c_str());
+    }
+    rec->hFile = 0;
 }
 
 int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int height, int bpp)
@@ -35,42 +54,45 @@ int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int hei
 
     HDC windowDC = GetDC(MainWindow());
     rec->hDC = CreateCompatibleDC(windowDC);
+    ReleaseDC(MainWindow(), windowDC);
 
     // The pixels and the 1000 spare bytes live in a mapping named and backed like every
-    // other buffer of the file-map folder.
+    // other buffer of the file-map folder, its blocks taken on the disk beforehand. Only a
+    // DIB section over our own mapping will do: without it the pixel view would not be
+    // the bitmap's memory.
     unsigned long long mapSize = 0;
     if (width > 0 && height > 0)
         mapSize = (unsigned long long)width * (unsigned long long)height * 4 + 1000;
-    // A size the mapping can't take leaves the backing file empty and the mapping unmade.
-    MAPPED_BUFFER buf = {};
-    CreateMappedBuffer(&buf, name, index, mapSize <= 0xFFFFFFFFull ? (DWORD)mapSize : 0, 0);
-    rec->hFile = buf.hFile;
-    rec->hMap = buf.hMap;
-    rec->pView = buf.pView;
-    // Only a DIB section over our own mapping will do: without it the pixel view would
-    // not be the bitmap's memory.
-    rec->hBmp = rec->hDC && rec->pView ? MakeDIBSection(rec->hMap, width, height, bpp) : 0;
+    bool hadRoom = !Bitmaps.fileMapFull;
+    if (rec->hDC && mapSize > 0 && mapSize <= 0xFFFFFFFFull && hadRoom) {
+        MAPPED_BUFFER buf = {};
+        CreateMappedBuffer(&buf, name, index, (DWORD)mapSize, 0);
+        rec->hFile = buf.hFile;
+        rec->hMap = buf.hMap;
+        rec->pView = buf.pView;
+        rec->hBmp = rec->pView ? MakeDIBSection(rec->hMap, width, height, bpp) : 0;
+        if (!rec->hBmp)
+            DropBacking(rec, name, index);
+    }
+    // No file-map folder, or no room on its disk: the pixels live in memory that the
+    // system commits now (backed by the paging file), which no write can fault on either.
+    if (rec->hDC && !rec->hBmp)
+        rec->hBmp = MakeDIBSection(nullptr, width, height, bpp, &rec->pView);
 
+    // The full disk is told once, the first time; the surfaces work on from memory.
+    bool tell = hadRoom && Bitmaps.fileMapFull;
     if (rec->hBmp) {
         rec->hOldBmp = (HBITMAP)SelectObject(rec->hDC, rec->hBmp);
-        ReleaseDC(MainWindow(), windowDC);
-        rec->dibSize = (DWORD)(mapSize - 1000 + 40);
+        rec->dibSize = (DWORD)((unsigned long long)width * height * 4 + 40);
+        if (tell)
+            EdgeMessageBox(MainWindow(), kNoMemory, "<(_ _)>", MB_OK);
         return 1;
     }
 
-    if (rec->pView)
-        UnmapViewOfFile(rec->pView);
     rec->pView = nullptr;
-    if (rec->hMap)
-        CloseHandle(rec->hMap);
-    rec->hMap = 0;
     if (rec->hDC)
         DeleteDC(rec->hDC);
     rec->hDC = 0;
-    if (rec->hFile)
-        CloseHandle(rec->hFile);
-    rec->hFile = 0;
-    ReleaseDC(MainWindow(), windowDC);
     EdgeMessageBox(MainWindow(), kNoMemory, "<(_ _)>", MB_OK);
     return 0;
 }

@@ -10,32 +10,89 @@
 
 BITMAPS_STATE Bitmaps;
 
-static BYTE* MapBuffer(MAPPED_BUFFER* buf, HANDLE file, const char* name, int index, DWORD size, DWORD mapBytes)
+static ULONGLONG AllocatedBytes(HANDLE file)
 {
-    std::string mapName = std::string(name) + NumberToText(index);
-    buf->size = size;
-    buf->hFile = file == INVALID_HANDLE_VALUE ? 0 : file;
-    buf->hMap = EdgeCreateFileMapping(file, PAGE_READWRITE, 0, size, mapName.c_str());
-    buf->pView = buf->hMap ? (BYTE*)MapViewOfFile(buf->hMap, FILE_MAP_ALL_ACCESS, 0, 0, mapBytes) : nullptr;
-    return buf->pView;
+    FILE_STANDARD_INFO info = {};
+    if (!GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info))
+        return 0;
+    return (ULONGLONG)info.AllocationSize.QuadPart;
+}
+
+static bool DiskFull()
+{
+    DWORD e = GetLastError();
+    return e == ERROR_DISK_FULL || e == ERROR_HANDLE_DISK_FULL;
+}
+
+// The backing file gets its blocks on the disk before it is mapped. A file that is only
+// said to be long (sparse, as Wine extends one on Linux) faults on the first pixel written
+// to a page the full disk cannot give; a failed call here is a message instead.
+static bool ReserveFileSpace(HANDLE file, DWORD size)
+{
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    // NTFS allocates the extension here, or says that the disk is full.
+    if (!SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !SetEndOfFile(file))
+        return false;
+    if (AllocatedBytes(file) >= size)
+        return true;
+    // A sparse extension: Wine allocates a file's valid data for real (fallocate).
+    if (SetFileValidData(file, size) && AllocatedBytes(file) >= size)
+        return true;
+    if (DiskFull())
+        return false;
+    // Else the blocks are taken by writing them.
+    static const BYTE kZeros[65536] = {};
+    LARGE_INTEGER zero = {};
+    if (!SetFilePointerEx(file, zero, nullptr, FILE_BEGIN))
+        return false;
+    for (DWORD done = 0; done < size;) {
+        DWORD part = size - done < sizeof kZeros ? size - done : (DWORD)sizeof kZeros, n = 0;
+        if (!WriteFile(file, kZeros, part, &n, nullptr) || n != part)
+            return false;
+        done += part;
+    }
+    return true;
+}
+
+std::string BackingFilePath(const char* name, int index)
+{
+    return std::string(KP_FILEMAP_DIR "\\") + name + NumberToText(index) + ".txt";
 }
 
 BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD size, DWORD mapBytes)
 {
-    std::string filePath = std::string(KP_FILEMAP_DIR "\\") + name + NumberToText(index) + ".txt";
+    *buf = MAPPED_BUFFER();
+    buf->size = size;
+    std::string filePath = BackingFilePath(name, index);
     HANDLE file = EdgeCreateFile(filePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL);
-    // No file-map folder: the paging file backs the mapping.
-    return MapBuffer(buf, file, name, index, size, mapBytes);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    if (size == 0 || !ReserveFileSpace(file, size)) {
+        Bitmaps.fileMapFull = Bitmaps.fileMapFull || size > 0;
+        CloseHandle(file);
+        EdgeDeleteFile(filePath.c_str());
+        return nullptr;
+    }
+    buf->hFile = file;
+    std::string mapName = std::string(name) + NumberToText(index);
+    buf->hMap = EdgeCreateFileMapping(file, PAGE_READWRITE, 0, size, mapName.c_str());
+    buf->pView = buf->hMap ? (BYTE*)MapViewOfFile(buf->hMap, FILE_MAP_ALL_ACCESS, 0, 0, mapBytes) : nullptr;
+    return buf->pView;
 }
 
 void BuildAlphaBlendTable()
 {
     if (Bitmaps.AlphaBlendBBTableC)
         return;
-    // Backed by the paging file: it is made again at every start, no file need hold it.
-    Bitmaps.AlphaBlendBBTableC =
-        MapBuffer(&Bitmaps.alphaBuffer, INVALID_HANDLE_VALUE, "AlphaBlendBBTableC", 0, BLEND_TABLE_BYTES, 0);
+    // Memory the system commits now (backed by the paging file): it is made again at every
+    // start, no file need hold it, and no write to it can fault on a full disk.
+    MAPPED_BUFFER* buf = &Bitmaps.alphaBuffer;
+    *buf = MAPPED_BUFFER();
+    buf->size = BLEND_TABLE_BYTES;
+    buf->pView = (BYTE*)VirtualAlloc(nullptr, BLEND_TABLE_BYTES, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    Bitmaps.AlphaBlendBBTableC = buf->pView;
     if (Bitmaps.AlphaBlendBBTableC)
         FillBlendTable(Bitmaps.AlphaBlendBBTableC);
 }
@@ -44,25 +101,14 @@ void ReleaseAlphaBlendTable()
 {
     MAPPED_BUFFER* buf = &Bitmaps.alphaBuffer;
     if (buf->pView)
-        UnmapViewOfFile(buf->pView);
+        VirtualFree(buf->pView, 0, MEM_RELEASE);
     buf->pView = nullptr;
     Bitmaps.AlphaBlendBBTableC = nullptr;
-    if (buf->hMap)
-        CloseHandle(buf->hMap);
-    buf->hMap = 0;
-    if (buf->hFile)
-        CloseHandle(buf->hFile);
-    buf->hFile = 0;
 }
 
 const BYTE* AlphaBlendTable()
 {
     return Bitmaps.AlphaBlendBBTableC;
-}
-
-void CreateFileMapFolder()
-{
-    EdgeCreateDirectory(KP_FILEMAP_DIR);
 }
 
 void RemoveFileMapFolder()
@@ -78,4 +124,5 @@ void RemoveFileMapFolder()
     } while (EdgeFindNextFile(find, &fd));
     FindClose(find);
     EdgeRemoveDirectory(KP_FILEMAP_DIR);
+    Bitmaps.fileMapFull = 0;
 }

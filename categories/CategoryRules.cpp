@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/Cp932.h"
+#include "store/Paths.h"
 
 const char* const kFirstStartNames[2] = { "★ほめる", "★なぐさめる" };
 
@@ -135,6 +136,37 @@ int RemoveCategoryName(char names[][CATEGORY_NAME_BYTES], int count, int index)
     return count - 1;
 }
 
+// The folder name Windows opens for a category name, as the file system compares names:
+// without trailing spaces and dots, and with the letters it folds (ASCII, and code page
+// 932's full-width Latin, Greek and Cyrillic) in upper case.
+static std::string FolderKey(const char* name)
+{
+    std::string k(name, CategoryFolderNameLength(name));
+    for (size_t i = 0; i < k.size(); i++) {
+        unsigned char c = (unsigned char)k[i];
+        if (IsCp932Lead(c) && i + 1 < k.size()) {
+            unsigned char t = (unsigned char)k[++i];
+            if (c == 0x82 && t >= 0x81 && t <= 0x9A)
+                t = (unsigned char)(t - 0x21);   // ａ-ｚ
+            else if (c == 0x83 && t >= 0xBF && t <= 0xD6)
+                t = (unsigned char)(t - 0x20);   // α-ω
+            else if (c == 0x84 && t >= 0x70 && t <= 0x7E)
+                t = (unsigned char)(t - 0x30);   // а-н
+            else if (c == 0x84 && t >= 0x80 && t <= 0x91)
+                t = (unsigned char)(t - 0x31);   // о-я
+            k[i] = (char)t;
+        } else if (c >= 'a' && c <= 'z') {
+            k[i] = (char)(c - 'a' + 'A');
+        }
+    }
+    return k;
+}
+
+bool SameCategoryFolder(const char* a, const char* b)
+{
+    return FolderKey(a) == FolderKey(b);
+}
+
 CATEGORY_NAME_CHECK CheckNewCategoryName(const char* name, const char names[][CATEGORY_NAME_BYTES], int count)
 {
     if (count >= CATEGORY_MAX)
@@ -143,14 +175,27 @@ CATEGORY_NAME_CHECK CheckNewCategoryName(const char* name, const char names[][CA
         return NAME_TOO_LONG;
     if (name[0] == 0)
         return NAME_EMPTY;
-    if (!IsCategoryFolderName(name))
+    // The folder would take the place of one of the program's own files.
+    if (!IsCategoryFolderName(name) || IsSettingsFileName(name))
         return NAME_NOT_PLAIN;
-    // Folder names ignore the case of ASCII letters: "cat" would share the folder of "Cat".
+    // "cat" would share the folder of "Cat", and "a" that of a listed "A ".
     for (int i = 0; i < count; i++) {
-        if (Cp932CompareNoCase(names[i], name) == 0)
+        if (SameCategoryFolder(names[i], name))
             return NAME_DUPLICATE;
     }
     return NAME_OK;
+}
+
+std::string MenuLabel(const char* text)
+{
+    // & (0x26) is never the trail byte of a two-byte character.
+    std::string s;
+    for (const char* p = text; *p; p++) {
+        if (*p == '&')
+            s += '&';
+        s += *p;
+    }
+    return s;
 }
 
 std::string MenuListText(const char* const* names, int count)

@@ -38,6 +38,9 @@ bool IsStoredCategoryName(const char* name);
 // Length of the folder name Windows opens for a category name: without trailing spaces and dots.
 size_t CategoryFolderNameLength(const char* name);
 
+// Both names open the same folder.
+bool SameCategoryFolder(const char* a, const char* b);
+
 // Index of the first rectangle (left, top, right, bottom) holding the point, edges
 // included; -1 when none. The coordinates are taken as signed 16-bit values.
 int CategoryAtPointRule(const int (*rects)[4], int count, int x, int y);
@@ -50,12 +53,16 @@ enum CATEGORY_NAME_CHECK {
     NAME_LIST_FULL,         // already ten categories
     NAME_TOO_LONG,          // over 20 bytes
     NAME_EMPTY,
-    NAME_NOT_PLAIN,         // could not be a folder inside the settings folder
+    NAME_NOT_PLAIN,         // could not be a folder inside the settings folder, or names a file of the program's
     NAME_DUPLICATE          // another category already uses that folder
 };
 
 // The add dialog's rules, in the order they are told to the user.
 CATEGORY_NAME_CHECK CheckNewCategoryName(const char* name, const char names[][CATEGORY_NAME_BYTES], int count);
+
+// A menu item's text that shows the name as written: a menu takes a single & for the
+// keyboard shortcut that follows it, so each one is doubled.
+std::string MenuLabel(const char* text);
 
 // The menu list file as it is saved: each name and CR LF.
 std::string MenuListText(const char* const* names, int count);

@@ -3,10 +3,8 @@
 #include <string.h>
 #include <string>
 
-#include "base/CommandIds.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
-#include "base/MenuInsert.h"
 #include "base/Window.h"
 #include "categories/CategoriesState.h"
 #include "categories/CategoryRules.h"
@@ -37,12 +35,15 @@ static bool Clicked(WPARAM wParam, int id)
 // ---- Add category (MenuTsuika) ----
 
 // The dialog stays open after a refusal. Some message box implementations (Wine's)
-// enable a disabled owner again, so the main window is disabled once more afterwards.
+// enable a disabled owner again, so the main window is disabled once more afterwards; the
+// dialog is made active again, with the caret back in its name field.
 static void MenuTsuika_Refuse(HWND dlg, const char* text, const char* caption)
 {
     EdgeMessageBox(MainWindow(), text, caption, MB_TOPMOST | MB_OK);
-    if (IsWindow(dlg))
-        EnableWindow(MainWindow(), FALSE);
+    if (!IsWindow(dlg))
+        return;
+    EnableWindow(MainWindow(), FALSE);
+    SetActiveWindow(dlg);
 }
 
 enum { NAME_READ_OK, NAME_READ_TOO_LONG, NAME_READ_NOT_CP932 };
@@ -63,6 +64,23 @@ static int MenuTsuika_ReadName(HWND dlg, char* name, int cap)
     return NAME_READ_OK;
 }
 
+// What the name opens on disk: a file there, or a folder under another name (a short
+// name typed for it), can't become the new category's folder.
+static CATEGORY_NAME_CHECK MenuTsuika_CheckOnDisk(const char* name, const char* folder)
+{
+    EDGE_FIND_DATA fd;
+    HANDLE h = EdgeFindFirstFile(folder, &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return NAME_OK;
+    FindClose(h);
+    if (!(fd.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return NAME_NOT_PLAIN;
+    if (fd.lossy || SameCategoryFolder(fd.name, name))
+        return NAME_OK;
+    return CheckNewCategoryName(fd.name, Categories.glMenuName, Categories.glMenuSuu) == NAME_DUPLICATE
+               ? NAME_DUPLICATE : NAME_NOT_PLAIN;
+}
+
 // OK and Enter: a new category at the end of the list, its entry leftmost on the bar,
 // its folder and lines file in the settings folder, the lines file opened for writing.
 static void MenuTsuika_Add(HWND dlg)
@@ -81,6 +99,11 @@ static void MenuTsuika_Add(HWND dlg)
     CATEGORY_NAME_CHECK check = read == NAME_READ_TOO_LONG
                                     ? NAME_TOO_LONG
                                     : CheckNewCategoryName(name, Categories.glMenuName, Categories.glMenuSuu);
+    char folder[KP_PATH_BYTES], linesFile[KP_PATH_BYTES];
+    bool placed = ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name)
+                  && PathJoin(linesFile, sizeof linesFile, folder, "\\", name, KP_LINES_SUFFIX);
+    if (check == NAME_OK && placed)
+        check = MenuTsuika_CheckOnDisk(name, folder);
     switch (check) {
     case NAME_OK:
         break;
@@ -95,7 +118,8 @@ static void MenuTsuika_Add(HWND dlg)
         return;
     case NAME_NOT_PLAIN:
         MenuTsuika_Refuse(dlg, "メニューの題名に　\\ / : * ? \" < > |　は使えません。"
-                          "「.」や「..」、最後が空白か「.」の題名、CON や NUL などの名前も使えません。",
+                          "「.」や「..」、最後が空白か「.」の題名、CON や NUL などの名前、"
+                          "個人設定フォルダにあるファイルと同じ名前も使えません。",
                           kBadNameCaption);
         return;
     case NAME_DUPLICATE: {
@@ -107,9 +131,7 @@ static void MenuTsuika_Add(HWND dlg)
     }
     }
 
-    char folder[KP_PATH_BYTES], linesFile[KP_PATH_BYTES];
-    if (!ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name)
-        || !PathJoin(linesFile, sizeof linesFile, folder, "\\", name, KP_LINES_SUFFIX)) {
+    if (!placed) {
         MenuTsuika_Refuse(dlg, "個人設定フォルダの場所が深すぎて、このメニューのフォルダを作れません。",
                           "フォルダを作れません<(_ _)>");
         return;
@@ -119,7 +141,7 @@ static void MenuTsuika_Add(HWND dlg)
     memset(Categories.glMenuName[n], 0, sizeof Categories.glMenuName[n]);
     strcpy(Categories.glMenuName[n], name);
     Categories.glNowMenuNum = n;
-    MenuItemInsert(Categories.hMainMenu, 0, TRUE, name, CMD_CATEGORY_FIRST + n, 0, 0);
+    InsertCategoryEntry(n);
     // The rectangles are taken with the new entry counted, so every entry keeps its own.
     Categories.glMenuSuu = n + 1;
     ComputeMenuRects();
@@ -151,6 +173,12 @@ static LRESULT MenuTsuika_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
                       kChild, 26, 12, 389, 12, ID_PROMPT);
         DialogControl(dlg, SLOT_MENUTSUIKA, 0, "STATIC", "メニューは１０個まで", kChild, 38, 88, 195, 17,
                       ID_LIMIT_NOTE);
+        return 0;
+    case WM_ACTIVATE:
+        // Ready to type whenever it is active: at once, and again after a refusal.
+        if (LOWORD(wParam) == WA_INACTIVE)
+            break;
+        SetFocus(GetDlgItem(dlg, ID_NAME_EDIT));
         return 0;
     case WM_CLOSE:
         DialogClose(dlg, 0);

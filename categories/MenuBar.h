@@ -11,6 +11,7 @@ void LoadCategoryList();           // menu list file -> names, glMenuSuu (first 
 void SaveCategoryList();
 void SetCategoryList(const char* const* names, int count);
 void BuildCategoryEntries();       // entries CMD_CATEGORY_FIRST + i at position 0 of the menu bar
+void InsertCategoryEntry(int i);   // one of them, showing the name as written
 void ComputeMenuRects();           // glMenuRect in client coordinates, trace "glMenuRect[0]"
 int CategoryAtPoint(int x, int y); // -1 when none; coordinates as signed 16-bit
 

@@ -130,10 +130,16 @@ void SetCategoryList(const char* const* names, int count)
     Categories.glMenuSuu = count;
 }
 
+void InsertCategoryEntry(int i)
+{
+    MenuItemInsert(Categories.hMainMenu, 0, TRUE, MenuLabel(Categories.glMenuName[i]).c_str(),
+                   CMD_CATEGORY_FIRST + i, 0, 0);
+}
+
 void BuildCategoryEntries()
 {
     for (int i = 0; i < Categories.glMenuSuu; i++)
-        MenuItemInsert(Categories.hMainMenu, 0, TRUE, Categories.glMenuName[i], CMD_CATEGORY_FIRST + i, 0, 0);
+        InsertCategoryEntry(i);
 }
 
 void ComputeMenuRects()

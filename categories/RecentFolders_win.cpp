@@ -10,6 +10,7 @@
 #include "base/MenuInsert.h"
 #include "base/Window.h"
 #include "categories/CategoriesState.h"
+#include "categories/CategoryRules.h"
 #include "categories/RecentRules.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
@@ -22,13 +23,13 @@ void BuildRecentMenu()
 
     char path[KP_PATH_BYTES];
     ProgramPath(path, sizeof path, KP_RECENT_FILE);
-    for (int n = 0; n < RECENT_SLOTS; n++) {
-        std::string line = ReadLine(path, n);
-        RecentSlotFromLine(line.c_str(), Categories.glRecentFolder[n]);
-    }
+    std::vector<char> bytes;
+    int got = ReadWholeFile(path, &bytes);
+    RecentSlotsFromFile(bytes.data(), (size_t)got, Categories.glRecentFolder);
     for (int n = 0; n < RECENT_SLOTS; n++) {
         if (Categories.glRecentFolder[n][0] != 0)
-            MenuItemInsert(Categories.hRecentPopup, 0, TRUE, Categories.glRecentFolder[n], CMD_RECENT_FIRST + n, 0, 0);
+            MenuItemInsert(Categories.hRecentPopup, 0, TRUE, MenuLabel(Categories.glRecentFolder[n]).c_str(),
+                           CMD_RECENT_FIRST + n, 0, 0);
     }
 }
 
@@ -40,7 +41,7 @@ void RecordRecentFolder(const char* folder)
     for (int i = 0; i < RECENT_SLOTS; i++)
         RemoveMenu(Categories.hRecentPopup, CMD_RECENT_FIRST + i, MF_BYCOMMAND);
     for (int i = 0; i < RECENT_SLOTS; i++)
-        MenuItemInsert(Categories.hRecentPopup, 0, TRUE, RecentItemText(Categories.glRecentFolder[i]),
+        MenuItemInsert(Categories.hRecentPopup, 0, TRUE, MenuLabel(RecentItemText(Categories.glRecentFolder[i])).c_str(),
                        CMD_RECENT_FIRST + i, 0, 0);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/Cp932.h"
+#include "store/LineText.h"
 
 void RecentSlotFromLine(const char* line, char slot[RECENT_SLOT_BYTES])
 {
@@ -11,6 +12,37 @@ void RecentSlotFromLine(const char* line, char slot[RECENT_SLOT_BYTES])
     size_t len = strlen(line);
     if (len <= RECENT_SLOT_MAX)
         memcpy(slot, line, len);
+}
+
+static bool IsBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+void RecentSlotsFromFile(const char* data, size_t len, char slots[][RECENT_SLOT_BYTES])
+{
+    // A save writes exactly RECENT_FILE_BYTES, zero-filled: text that runs up to the last
+    // byte without a line end was cut there. Lines are counted as the line reader does.
+    if (len == 0)
+        data = "";
+    const void* zero = memchr(data, 0, len);
+    size_t textLen = zero ? (size_t)((const char*)zero - data) : len;
+    int cut = -1;
+    if (textLen == RECENT_FILE_BYTES && !IsBreak(data[textLen - 1])) {
+        cut = 0;
+        for (size_t i = 0; i < textLen; i++) {
+            if (IsBreak(data[i])) {
+                if (i + 1 < textLen && IsBreak(data[i + 1]))
+                    i++;
+                cut++;
+            }
+        }
+    }
+    for (int n = 0; n < RECENT_SLOTS; n++) {
+        char line[LINE_BUFFER_BYTES] = {};
+        ExtractLine(data, len, n, line, sizeof line);
+        RecentSlotFromLine(n == cut ? "" : line, slots[n]);
+    }
 }
 
 void RecordRecentRule(char slots[][RECENT_SLOT_BYTES], const char* folder)

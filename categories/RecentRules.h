@@ -13,6 +13,9 @@ enum {
 // A recent folders file line as a slot. A line over 260 bytes is no path Windows can
 // open, and a cut one would name some other folder, so it gives an empty slot.
 void RecentSlotFromLine(const char* line, char slot[RECENT_SLOT_BYTES]);
+// The five slots from the recent folders file's bytes (lines 0 to 4). A line that the save
+// cut at byte 1300, before its line end, gives an empty slot too.
+void RecentSlotsFromFile(const char* data, size_t len, char slots[][RECENT_SLOT_BYTES]);
 
 // The most recent folder goes to slot 0. A slot holding the same folder (ASCII letter
 // case ignored) moves up; otherwise the oldest one is lost.

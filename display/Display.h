@@ -46,7 +46,7 @@ void PictureArrived(int category, const char* name);   // one more; it is the cu
 void SetPictureChoice(int nowPicNum, const char* name);
 bool PictureShown();
 const char* CurrentPictureName();
-void ClearToBackground();                      // the composition in the background colour
+void ForgetShownPicture();                     // removed: the composition in the background colour
 
 // The speech bubble: the line typed into it on the window and the composition, then the heart.
 void DrawBubble(const char* line);

@@ -7,8 +7,13 @@
 #include "base/NumberText.h"
 #include "store/SaveTemp.h"
 
-bool IsPictureEntry(const char* name)
+bool IsPictureEntry(const char* name, bool hiddenOrSystem)
 {
+    // What Windows and other systems leave in folders: hidden or system files, dot files
+    // (.DS_Store), and the two Windows files that lose those marks when copied by hand.
+    if (hiddenOrSystem || name[0] == '.' || Cp932CompareNoCase(name, "Thumbs.db") == 0
+        || Cp932CompareNoCase(name, "desktop.ini") == 0)
+        return false;
     if (strlen(name) < 4)
         return false;
     // A save cut short by a killed run is no picture, whatever its target was.

@@ -7,10 +7,10 @@
 // Picture fitting, choice, cross-fade and bubble arithmetic, and the texts of the colour
 // and heart files (no Windows header).
 
-
-// A folder entry counts as a picture unless its name is shorter than 4 bytes, ends in .txt
-// or is a temporary file of the settings writers.
-bool IsPictureEntry(const char* name);
+// A folder entry counts as a picture unless it is hidden or a system file, its name starts
+// with a dot, is Thumbs.db or desktop.ini, is shorter than 4 bytes, ends in .txt or is a
+// temporary file of the settings writers.
+bool IsPictureEntry(const char* name, bool hiddenOrSystem = false);
 // Ordinal among count entries for a fraction 0 <= f < 1.
 int OrdinalFromFraction(double f, int count);
 // Another draw is needed while there is a choice and the draw repeats the previous ordinal.

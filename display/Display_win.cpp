@@ -219,18 +219,24 @@ void CrossFade(HDC wndDC)
 
 // Counts the picture entries of a folder listing; false when the folder can't be listed.
 // The name of the last entry goes to name; with stopAt >= 0 the listing stops at that
-// ordinal instead, and name gets its name only when it is reached.
-static bool ListPictures(const char* pattern, int stopAt, int* count, char* name, size_t cap)
+// ordinal instead, and name gets its name only when it is reached. Pictures whose names
+// can't be used are counted apart, in unusable.
+static bool ListPictures(const char* pattern, int stopAt, int* count, int* unusable, char* name, size_t cap)
 {
     EDGE_FIND_DATA fd;
     HANDLE h = EdgeFindFirstFile(pattern, &fd);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     int n = 0;
+    *unusable = 0;
     do {
-        // A name code page 932 can't spell can't be opened through it either.
-        if (fd.lossy || !IsPictureEntry(fd.name))
+        if (!IsPictureEntry(fd.name, (fd.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0))
             continue;
+        // Neither the name nor a short form of it in code page 932: it can't be opened.
+        if (fd.lossy) {
+            (*unusable)++;
+            continue;
+        }
         if (stopAt < 0 || n == stopAt)
             Cp932CopyCut(name, cap, fd.name);
         if (n == stopAt)
@@ -242,9 +248,20 @@ static bool ListPictures(const char* pattern, int stopAt, int* count, char* name
     return true;
 }
 
-static void ReportEmptyCategory(const char* name)
+// No picture, or none whose name can be used (names code page 932 can't write, on a file
+// system without short names).
+static void ReportEmptyCategory(const char* name, int unusable)
 {
     char caption[256], text[1024];
+    if (unusable > 0) {
+        PathJoin(caption, sizeof(caption), "このメニュー（", name, "）の画像は、名前が使えません。");
+        PathJoin(text, sizeof(text), "「", name,
+                 "」のフォルダにある画像は、ファイル名にKotopaneで使えない文字（シフトJISにない文字）が"
+                 "入っているため、表示できません。\r\n"
+                 "ファイル名を日本語か半角英数字だけに変えてください。");
+        EdgeMessageBox(MainWindow(), text, caption, MB_OK | MB_TOPMOST);
+        return;
+    }
     PathJoin(caption, sizeof(caption), "このメニュー（", name, "）に画像は登録されていません。");
     PathJoin(text, sizeof(text), "「", name,
              "」のセリフを言わせたい画像を何枚かウィンドウにドロップしてください。\r\n"
@@ -284,12 +301,12 @@ bool Hyouji(int i, const char* folder, const char* name)
         return false;
 
     char picName[sizeof(((EDGE_FIND_DATA*)nullptr)->name)] = {};
-    int count = 0;
-    if (!ListPictures(pattern, -1, &count, picName, sizeof(picName)))
+    int count = 0, unusable = 0;
+    if (!ListPictures(pattern, -1, &count, &unusable, picName, sizeof(picName)))
         return false;
     Display.glPicSuu[i] = count;
     if (count == 0) {
-        ReportEmptyCategory(name);
+        ReportEmptyCategory(name, unusable);
         return false;
     }
 
@@ -299,7 +316,7 @@ bool Hyouji(int i, const char* folder, const char* name)
         chosen = OrdinalFromFraction(RandomFraction(), count);
         TraceValues("glNowPicNum", chosen, 0, 0, 0, 0);
         int seen = 0;
-        if (!ListPictures(pattern, chosen, &seen, picName, sizeof(picName)))
+        if (!ListPictures(pattern, chosen, &seen, &unusable, picName, sizeof(picName)))
             return false;
     } while (ChooseAgain(count, chosen, previous));
 
@@ -344,12 +361,14 @@ bool ChangeBackgroundColour(const char* selectedFolder)
     cc.rgbResult = Display.backColor;
     cc.lpCustColors = Display.customColors;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN | CC_SHOWHELP;
-    ChooseColorW(&cc);
+    // Only OK takes the colour: some dialogs (Wine's) write the colour being picked into
+    // the record as the user goes, so after Cancel it may hold a colour never confirmed.
+    BOOL picked = ChooseColorW(&cc);
     // The window closed while the dialog was open: the shutdown has run.
     if (!IsWindow(MainWindow()))
         return false;
-    // Cancel leaves rgbResult at the colour it started with.
-    SetBackColour(cc.rgbResult);
+    if (picked)
+        SetBackColour(cc.rgbResult);
 
     int W = Display.clientW, H = Display.clientH;
     FillRectColor(Display.glMemDC.hDC, 0, 0, W, H, Display.backColor);
@@ -404,8 +423,12 @@ const char* CurrentPictureName()
     return Display.currentPicName;
 }
 
-void ClearToBackground()
+// The picture commands then find no picture, as before any was shown.
+void ForgetShownPicture()
 {
     PrepareSurfaces();
     FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
+    Display.currentPicName[0] = 0;
+    Display.shownPicFolder[0] = 0;
+    Display.picShown = 0;
 }

@@ -66,7 +66,7 @@ void MainWnd_RemovePicture_MenuClick()
         return;
     }
     EdgeDeleteFile(path);
-    ClearToBackground();
+    ForgetShownPicture();
     InvalidateRect(MainWindow(), NULL, FALSE);
 }
 
@@ -143,7 +143,7 @@ static void ShowPopupMenu()
 // Right click: the one picture command that needs the shown picture.
 void PopUpMenu(WPARAM keys, int x, int y)
 {
-    if (NowPicSuu() > 0)
+    if (PictureShown() && NowPicSuu() > 0)
         AddPopupItem("現在の画像をリストから外す", CMD_REMOVE_PICTURE, 0, 0);
     ShowPopupMenu();
     Intake.popupItemCount = 0;

@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "base/ConverterProtocol.h"
 #include "base/Cp932.h"
 #include "base/Limits.h"
+#include "store/SaveTemp.h"
 
 struct STORE_STATE {
     char programFolder[KP_PATH_BYTES];   // parent of the working directory, no trailing backslash
@@ -45,4 +47,22 @@ bool ProgramPath(char* out, size_t cap, const char* a, const char* b, const char
         return false;
     }
     return PathJoin(out, cap, glStore.programFolder, a, b, c, d);
+}
+
+bool IsSettingsFileName(const char* name)
+{
+    static const char* const kFiles[] = { KP_MENU_LIST_FILE, KP_BACKCOLOR_FILE, KP_RECENT_FILE, KP_HEART_FILE,
+                                          KP_GAZOU_BMP,      KP_GAZOU_OLD_BMP,  KP_GAZOU_BMP CONVERTER_PARTIAL_SUFFIX };
+    for (const char* f : kFiles) {
+        if (Cp932CompareNoCase(name, f + strlen(KP_SETTINGS_PREFIX)) == 0)
+            return true;
+    }
+    // The crash-safe writers' temporary names, in any letter case (file names ignore it).
+    char lower[KP_PATH_BYTES];
+    size_t n = Cp932CopyCut(lower, sizeof lower, name);
+    for (size_t i = 0; i < n; i += IsCp932Lead((unsigned char)lower[i]) ? 2 : 1) {
+        if (lower[i] >= 'A' && lower[i] <= 'Z')
+            lower[i] = (char)(lower[i] - 'A' + 'a');
+    }
+    return IsSaveTempName(lower);
 }

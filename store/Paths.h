@@ -17,6 +17,10 @@
 #define KP_HEART_BMP         "\\部品\\★ハート.bmp"
 #define KP_LINES_SUFFIX      "セリフ.txt"
 
+// A name (no folder) that the program itself uses in the settings folder: a settings file,
+// the conversion output and its partial and previous forms, a save's temporary file.
+bool IsSettingsFileName(const char* name);
+
 // Program folder from the working directory: everything before its last backslash.
 void ProgramFolderOf(const char* workDir, char* out, size_t cap);
 // The same from the working directory as the system gives it (UTF-16), in code page 932:
@@ -40,6 +44,12 @@ bool ProgramPath(char* out, size_t cap, const char* a, const char* b = nullptr, 
 // False (after telling the user) when the folder can't be written in code page 932: the
 // program then ends without creating anything.
 bool StoreStart();
+// Start-up, before anything else is made on disk: the settings folder and workFolder (relative
+// to the working directory; made when missing) can each take a file that is written and
+// deleted again. When one can't, the user is told which folder and asked to move the
+// program folder to a place they can write to, what this start made is removed, and false
+// is returned: the program then ends.
+bool StoreCheckWritable(const char* workFolder);
 // The conversion output in the settings folder, the partial file the converter keeps while
 // writing it, and the previous output moved aside until its successor is on the screen.
 void DeleteConversionOutput();

@@ -7,6 +7,16 @@
 #include "base/ConverterProtocol.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
+#include "store/TextFile.h"
+
+// The folders as the user knows them (their long forms), for telling the user about them,
+// and whether this start made the settings folder.
+struct STORE_EDGE {
+    std::wstring programFolder;
+    std::wstring workDir;
+    bool settingsMade;
+};
+static STORE_EDGE glStoreEdge;
 
 bool ProgramFolderFromWide(const wchar_t* workDir, SHORT_PATH_FN shortPath, char* out, size_t cap,
                            std::wstring* longFolder)
@@ -59,11 +69,52 @@ bool StoreStart()
         return false;
     }
     SetProgramFolder(folder);
+    glStoreEdge.programFolder = longFolder;
+    glStoreEdge.workDir = work;
 
     char path[KP_PATH_BYTES];
-    if (ProgramPath(path, sizeof(path), KP_SETTINGS_DIR))
-        EdgeCreateDirectory(path);
+    glStoreEdge.settingsMade = ProgramPath(path, sizeof(path), KP_SETTINGS_DIR) && EdgeCreateDirectory(path);
     return true;
+}
+
+static void ReportUnwritableFolder(const std::wstring& folder, DWORD error)
+{
+    std::wstring text = L"次のフォルダに書き込めないため、Kotopaneを使えません。\r\n　";
+    text += folder;
+    text += DiskFullError(error) ? L"\r\n（ディスクの空きがありません。）\r\n\r\n"
+                                   L"不要なファイルを消して空きを作るか、Kotopaneのフォルダ\r\n　"
+                                 : L"\r\n（書き込みが許されていない場所です。）\r\n\r\nKotopaneのフォルダ\r\n　";
+    text += glStoreEdge.programFolder;
+    text += L"\r\nを、書き込める場所（たとえば ドキュメント、デスクトップ、別のドライブ）に移してから、"
+            L"もう一度起動してください。";
+    EdgeMessageBoxWide(nullptr, text.c_str(), "（；‘ v‘）/フォルダの場所", MB_OK);
+}
+
+bool StoreCheckWritable(const char* workFolder)
+{
+    char settings[KP_PATH_BYTES];
+    DWORD error = NO_ERROR;
+    std::wstring unwritable;
+    bool workMade = false;
+    if (!ProgramPath(settings, sizeof settings, KP_SETTINGS_DIR) || !FolderWritable(settings, &error)) {
+        unwritable = glStoreEdge.programFolder + L"\\個人設定";
+    } else {
+        workMade = EdgeCreateDirectory(workFolder) != FALSE;
+        if (!FolderWritable(workFolder, &error)) {
+            wchar_t name[MAX_PATH + 1];
+            EdgeToWide(workFolder, name, MAX_PATH + 1);
+            unwritable = glStoreEdge.workDir + L"\\" + name;
+        }
+    }
+    if (unwritable.empty())
+        return true;
+    // What this start made goes again (a folder is removed only while empty).
+    if (workMade)
+        EdgeRemoveDirectory(workFolder);
+    if (glStoreEdge.settingsMade)
+        EdgeRemoveDirectory(settings);
+    ReportUnwritableFolder(unwritable, error);
+    return false;
 }
 
 void DeleteConversionOutput()

@@ -98,47 +98,89 @@ int ReadWholeFile(const char* path, std::vector<char>* out)
 
 enum { SAVE_OK = 0, SAVE_TARGET_LOCKED, SAVE_NOT_WRITTEN };
 
+static std::vector<SAVE_FAILURE> glSaveFailures;
+
+// A new file beside target under a temporary name that no other file has (the start-up
+// sweep knows the form); INVALID_HANDLE_VALUE with the system's error when none can be made.
+static HANDLE CreateSaveTemp(const char* target, std::string* temp)
+{
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int k = 0; k < 100 && h == INVALID_HANDLE_VALUE; k++) {
+        *temp = SaveTempName(target, GetCurrentProcessId(), k);
+        h = EdgeCreateFile(temp->c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+        if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    return h;
+}
+
+// The error of a write that failed; a short write sets none.
+static DWORD WriteError()
+{
+    DWORD e = GetLastError();
+    return e != NO_ERROR ? e : ERROR_WRITE_FAULT;
+}
+
+// Writes all count bytes and has them on the disk; the system's error otherwise.
+static BOOL WriteWhole(HANDLE h, const void* data, DWORD count, DWORD* written, DWORD* error)
+{
+    *written = 0;
+    SetLastError(NO_ERROR);
+    BOOL ok = count == 0 || (WriteFile(h, data, count, written, nullptr) && *written == count);
+    ok = FlushFileBuffers(h) && ok;
+    *error = ok ? NO_ERROR : WriteError();
+    return ok;
+}
+
+// A temporary name the system refuses where the target itself may still be opened: the
+// program folder lies so deep that the longer name does not fit.
+static bool TempNameRefused(DWORD error)
+{
+    return error == ERROR_FILENAME_EXCED_RANGE || error == ERROR_INVALID_NAME || error == ERROR_PATH_NOT_FOUND;
+}
+
 // Writes the bytes to a new file beside the target and moves it over the target, so a
-// crash or power cut mid-save leaves the old settings or the new ones, never a torn file.
+// crash or power cut mid-save leaves the old settings or the new ones, never a torn file;
+// a save that fails (a full disk, a folder that can't be written) leaves the old bytes.
 // The target must be writable by us alone, as when it was opened for writing directly.
-static int SaveReplacing(const char* path, const void* data, DWORD count, DWORD* written)
+static int SaveReplacing(const char* path, const void* data, DWORD count, DWORD* written, DWORD* error)
 {
     *written = 0;
     HANDLE probe = EdgeCreateFile(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (probe == INVALID_HANDLE_VALUE) {
-        if (GetLastError() != ERROR_FILE_NOT_FOUND)
+        *error = GetLastError();
+        if (*error != ERROR_FILE_NOT_FOUND)
             return SAVE_TARGET_LOCKED;
     } else {
         CloseHandle(probe);
     }
 
     std::string temp;
-    HANDLE h = INVALID_HANDLE_VALUE;
-    for (int k = 0; k < 100 && h == INVALID_HANDLE_VALUE; k++) {
-        temp = SaveTempName(path, GetCurrentProcessId(), k);
-        h = EdgeCreateFile(temp.c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-        if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
-            break;
-    }
+    HANDLE h = CreateSaveTemp(path, &temp);
     if (h == INVALID_HANDLE_VALUE) {
-        // No room for a temporary name (a very long path): write in place as before.
-        h = EdgeCreateFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
-        if (h == INVALID_HANDLE_VALUE)
+        *error = GetLastError();
+        if (!TempNameRefused(*error))
             return SAVE_TARGET_LOCKED;
-        WriteFile(h, data, count, written, nullptr);
+        // No room for a temporary name: the target is written in place.
+        h = EdgeCreateFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+        if (h == INVALID_HANDLE_VALUE) {
+            *error = GetLastError();
+            return SAVE_TARGET_LOCKED;
+        }
+        BOOL ok = WriteWhole(h, data, count, written, error);
         CloseHandle(h);
-        return SAVE_OK;
+        return ok ? SAVE_OK : SAVE_NOT_WRITTEN;
     }
 
     DWORD n = 0;
-    BOOL ok = count == 0 || (WriteFile(h, data, count, &n, nullptr) && n == count);
-    ok = FlushFileBuffers(h) && ok;
+    BOOL ok = WriteWhole(h, data, count, &n, error);
     CloseHandle(h);
     if (!ok) {
         EdgeDeleteFile(temp.c_str());
         return SAVE_NOT_WRITTEN;
     }
     if (!EdgeReplaceFile(temp.c_str(), path)) {
+        *error = GetLastError();
         EdgeDeleteFile(temp.c_str());
         return SAVE_TARGET_LOCKED;
     }
@@ -146,21 +188,67 @@ static int SaveReplacing(const char* path, const void* data, DWORD count, DWORD*
     return SAVE_OK;
 }
 
+// Every save that does not go through is kept for TakeSaveFailures.
+static int Save(const char* path, const void* data, DWORD count, DWORD* written)
+{
+    DWORD error = NO_ERROR;
+    int result = SaveReplacing(path, data, count, written, &error);
+    if (result != SAVE_OK)
+        glSaveFailures.push_back(SAVE_FAILURE{ path, error });
+    return result;
+}
+
 int WriteTextWithZero(const char* path, const char* text)
 {
     DWORD written = 0;
-    SaveReplacing(path, text, (DWORD)strlen(text) + 1, &written);
+    Save(path, text, (DWORD)strlen(text) + 1, &written);
     return (int)written;
 }
 
 int FileWriteMy2(const char* path, const void* buffer, DWORD count)
 {
     DWORD written = 0;
-    if (SaveReplacing(path, buffer, count, &written) == SAVE_TARGET_LOCKED) {
+    if (Save(path, buffer, count, &written) == SAVE_TARGET_LOCKED) {
         EdgeMessageBox(MainWindow(), "FileWriteMy2 INVALID_HANDLE_VALUE", "", MB_OK);
         return 0;
     }
     return (int)written;
+}
+
+std::vector<SAVE_FAILURE> TakeSaveFailures()
+{
+    std::vector<SAVE_FAILURE> taken;
+    taken.swap(glSaveFailures);
+    return taken;
+}
+
+bool DiskFullError(DWORD error)
+{
+    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+}
+
+bool FolderWritable(const char* folder, DWORD* error)
+{
+    std::string target = folder;
+    target += "\\Kotopane";
+    std::string temp;
+    HANDLE h = CreateSaveTemp(target.c_str(), &temp);
+    if (h == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return false;
+    }
+    // A write the disk must find room for; no flush, which would cost the start a disk wait.
+    static const char kBytes[4096] = {};
+    DWORD n = 0;
+    SetLastError(NO_ERROR);
+    BOOL ok = WriteFile(h, kBytes, sizeof kBytes, &n, nullptr) && n == sizeof kBytes;
+    *error = ok ? NO_ERROR : WriteError();
+    CloseHandle(h);
+    if (!EdgeDeleteFile(temp.c_str()) && ok) {
+        *error = GetLastError();
+        ok = FALSE;
+    }
+    return ok != FALSE;
 }
 
 int SweepSaveLeftovers(const char* folder)

@@ -207,7 +207,7 @@ TEST(CategoryRules, RemoveName)
 
 TEST(CategoryRules, NewNameChecks)
 {
-    const char names[CATEGORY_MAX][CATEGORY_NAME_BYTES] = { "Cat", "猫", "ａ" };
+    const char names[CATEGORY_MAX][CATEGORY_NAME_BYTES] = { "Cat", "猫", "ａ", "A ", "бпω" };   // folded as folders are
     std::string twenty(20, 'x'), tenWide;
     for (int i = 0; i < 10; i++)
         tenWide += "表";
@@ -217,7 +217,9 @@ TEST(CategoryRules, NewNameChecks)
         { "", 3, NAME_EMPTY }, { "..", 3, NAME_NOT_PLAIN }, { "a\\b", 3, NAME_NOT_PLAIN },
         { "x.", 3, NAME_NOT_PLAIN }, { "NUL", 3, NAME_NOT_PLAIN },
         { "Cat", 3, NAME_DUPLICATE }, { "cAT", 3, NAME_DUPLICATE }, { "猫", 3, NAME_DUPLICATE },
-        { "Ａ", 3, NAME_OK },            // a full-width letter is no ASCII letter
+        { "Ａ", 3, NAME_DUPLICATE }, { "a", 5, NAME_DUPLICATE }, { "a", 3, NAME_OK }, { "БПΩ", 5, NAME_DUPLICATE },
+        { "Gazou.BMP", 3, NAME_NOT_PLAIN }, { "Gazou.bmp.qx5tmp", 3, NAME_NOT_PLAIN },   // the program's own
+        { "背景色.txt.~1_0.TMP", 3, NAME_NOT_PLAIN }, { "ハート.txt", 3, NAME_NOT_PLAIN }, { "ハート", 3, NAME_OK },
         { "Cat", 1, NAME_DUPLICATE }, { "猫", 1, NAME_OK },   // only names in use count
         { "犬", 10, NAME_LIST_FULL }, { twenty + "x", 10, NAME_LIST_FULL },
     };

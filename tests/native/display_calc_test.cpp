@@ -28,6 +28,8 @@ TEST(DisplayFit, PlacesPicturesInTheWindowBox)
         {1, 1, 475, 1, 1},
         {6000, 4000, 18, 915, 610},
         {4000, 6000, 273, 406, 610},
+        {4000, 2, 0, 952, 1},        // never thinner than a pixel
+        {2, 4000, 475, 1, 610},
     };
     for (const FitCase& c : cases) {
         PICTURE_PLACE p = PlacePicture(952, 610, c.iw, c.ih);
@@ -109,9 +111,10 @@ TEST(DisplayChoice, CountsPictureEntries)
     // What a save cut short leaves is no picture; names merely like it still are.
     EXPECT_FALSE(IsPictureEntry(SaveTempName("★ほめるセリフ.txt", 4242, 0).c_str()));
     EXPECT_FALSE(IsPictureEntry("a.png.~1_99.tmp"));
-    for (const char* name : { "photo.tmp", "a.~_1.tmp", "a.~1_.tmp", ".~1_2.tmp", "a~1_2.tmp", "a.~1_2.tmpx",
+    for (const char* name : { "photo.tmp", "a.~_1.tmp", "a.~1_.tmp", "a~1_2.tmp", "a.~1_2.tmpx",
                               "a.~x1_2.tmp" })
         EXPECT_TRUE(IsPictureEntry(name)) << name;
+    EXPECT_FALSE(IsPictureEntry("._a.jpg"));   // a dot file, hidden or not (Wine shows them hidden)
 }
 
 TEST(DisplayFade, WeightsAndBlendMatchTheTable)

@@ -129,6 +129,31 @@ TEST(KotopaneEndToEnd, MissingConverterIsReportedAndNothingIsSaved)
     EXPECT_TRUE(HandoffLogLines(0, 300).empty()) << "no usage guide before the converter check";
 }
 
+// From a read-only place (the zip unpacked where the user may not write) one box names the
+// folder and says where to move the program, which then ends: nothing made, no guide.
+TEST(KotopaneEndToEnd, ReadOnlyProgramFolderIsToldAndNothingStarts)
+{
+    E2E_SMALL_DISK disk(L"e2e_readonly_disk", 16);
+    if (disk.why != "mounted")
+        GTEST_SKIP() << "a read-only tmpfs needs root on Linux: " << disk.why;
+    std::wstring folder = MakeScratchProgramFolder(L"e2e_readonly_disk\\Kotopane");
+    ASSERT_TRUE(CopyFileW((TestBuildDir() + L"\\Kotopane\\App\\Kotopane.exe").c_str(), (folder + L"\\App\\Kotopane.exe").c_str(),
+                          FALSE) && disk.Shell("mount -o remount,ro \"$M\" && echo ro") == "ro");
+    HandoffLogStart(L"e2e_readonly");
+    STARTED_PROGRAM p = {};
+    ASSERT_TRUE(StartProgram(folder + L"\\App\\Kotopane.exe", folder + L"\\App", &p));
+    std::vector<HWND> boxes = FindProcessBoxes(p.pid, 15000);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(WindowTitle(boxes[0]), L"（；‘ v‘）/フォルダの場所");
+    EXPECT_NE(BoxText(boxes[0]).find(SettingsFolder(folder) + L"\r\n"), std::wstring::npos) << "the folder is named";
+    EXPECT_NE(BoxText(boxes[0]).find(L"書き込める場所"), std::wstring::npos) << "where to move it";
+    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+    DWORD code = 99;
+    EXPECT_TRUE(WaitProcessExit(p.process, 10000, &code) && code == 0);
+    CloseHandle(p.process);
+    EXPECT_TRUE(HandoffLogLines(0, 300).empty());
+}
+
 TEST(KotopaneEndToEnd, SecondStartShowsTheRunningWindowAndTouchesNothing)
 {
     std::wstring folder = MakeScratchProgramFolder(L"e2e_second");

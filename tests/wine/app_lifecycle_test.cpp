@@ -184,7 +184,7 @@ TEST_F(AppLifecycle, PictureAskedForBeforeTheStartIsFinishedIsShown)
 
 // A program folder that neither its long nor its short (8.3) form can spell in code page 932
 // (here: renamed under the running start, so it has no short form either) is told by name,
-// and nothing is created anywhere.
+// and nothing is created anywhere. So is a file-map folder a file is in the way of; the rest goes.
 TEST(ProgramFolder, UnnamableFolderIsToldAndNothingIsCreated)
 {
     std::wstring prog = MakeScratchProgramFolder(L"life_Jos\u00e9_gone"), moved = prog + L"_moved";
@@ -201,4 +201,15 @@ TEST(ProgramFolder, UnnamableFolderIsToldAndNothingIsCreated)
     EXPECT_EQ((std::vector<std::wstring>{ L"App", L"部品" }), left);
     EXPECT_TRUE(ListFolder(moved + L"\\App").empty());
     DeleteTree(moved);
+
+    prog = MakeScratchProgramFolder(L"life_blocked");
+    std::wstring blocker = prog + L"\\App\\ファイルマップフォルダ";
+    ASSERT_TRUE(WriteBytes(blocker, "in the way") && SetCurrentDirectoryW((prog + L"\\App").c_str()));
+    BoxWatchStart(IDOK);
+    EXPECT_EQ(nullptr, KotopaneStartup(GetModuleHandleW(nullptr)));
+    boxes = BoxWatchStop();
+    SetCurrentDirectoryW(TestBuildDir().c_str());
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(std::wstring::npos, boxes[0].text.find(blocker + L"\r\n")) << "the folder is named";
+    EXPECT_FALSE(DirExists(SettingsFolder(prog))) << "the settings folder this start made is left";
 }

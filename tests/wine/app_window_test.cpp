@@ -217,4 +217,8 @@ TEST(MainWindow, RecentFoldersFileIsCutAt1300Bytes)
     ASSERT_EQ(bytes.size(), 1300u);
     EXPECT_EQ(bytes, all.substr(0, 1300));
     EXPECT_EQ(bytes.substr(1300 - 256), all.substr(4 * 261, 256)) << "the last path loses three bytes and its line end";
+    ASSERT_NE(StartKotopaneInProcess(folder), nullptr);   // read back, that cut path is no folder
+    EXPECT_EQ(std::string(RecentFolder(3)), all.substr(3 * 261, 259));
+    EXPECT_STREQ(RecentFolder(4), "");
+    StopKotopaneInProcess();
 }

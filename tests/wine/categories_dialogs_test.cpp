@@ -58,6 +58,7 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
             EXPECT_EQ(rc.bottom - rc.top, 154);
             EXPECT_EQ(GetWindow(dlg, GW_OWNER), MainWindow());
             EXPECT_FALSE(IsWindowEnabled(MainWindow()));
+            EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 1000));   // ready to type
             EXPECT_EQ(ControlClass(dlg, 1000), L"Edit");
             EXPECT_EQ(ControlBox(dlg, 1000), (std::vector<int>{ 26, 34, 371, 35 }));
             EXPECT_TRUE(GetWindowLongW(GetDlgItem(dlg, 1000), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
@@ -123,7 +124,11 @@ TEST_F(DialogsTest, EnterAddsLikeOkAndKeepsAnExistingLinesFile)
 
 TEST_F(DialogsTest, AddRefusesBadNamesAndStaysOpen)
 {
-    SetCategories({ "Cat" });
+    // A file there, or a folder typed by its short name, is no new folder.
+    SetCategories({ "Cat", "LongCategory" });
+    ASSERT_TRUE(WriteBytes(settings + L"\\memo", "x"));
+    static WIN32_FIND_DATAW alias;
+    FindClose(FindFirstFileW((settings + L"\\LongCategory").c_str(), &alias));
     std::vector<std::wstring> before = SettingsEntries();
     std::vector<std::wstring> programBefore = ListFolder(program);
     bool timedOut = false;
@@ -138,8 +143,11 @@ TEST_F(DialogsTest, AddRefusesBadNamesAndStaysOpen)
         [](HWND dlg) { Type(dlg, L"con"); Click(dlg, 1001); },
         [](HWND dlg) { Type(dlg, L"한국"); Click(dlg, 1001); },    // no code page 932 form
         [](HWND dlg) { Type(dlg, L"cat"); Click(dlg, 1001); },
+        [](HWND dlg) { Type(dlg, L"memo"); Click(dlg, 1001); },
+        [](HWND dlg) { Type(dlg, alias.cAlternateFileName); Click(dlg, 1001); },
         [](HWND dlg) {
             EXPECT_TRUE(IsWindow(dlg));
+            EXPECT_EQ(GetFocus(), GetDlgItem(dlg, 1000));   // ready to type again
             EXPECT_FALSE(IsWindowEnabled(MainWindow()));
             SendMessageW(dlg, WM_CLOSE, 0, 0);   // the title-bar close button
         },
@@ -150,14 +158,15 @@ TEST_F(DialogsTest, AddRefusesBadNamesAndStaysOpen)
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{
                               L"字数制限", L"字数制限", L"題名がありません<(_ _)>", L"使えない文字<(_ _)>",
                               L"使えない文字<(_ _)>", L"使えない文字<(_ _)>", L"使えない文字<(_ _)>",
-                              L"使えない文字<(_ _)>", L"使えない文字<(_ _)>", L"同じ名前があります<(_ _)>" }));
-    ASSERT_EQ(BoxWatchSeen().size(), 10u);
+                              L"使えない文字<(_ _)>", L"使えない文字<(_ _)>", L"同じ名前があります<(_ _)>",
+                              L"使えない文字<(_ _)>", L"同じ名前があります<(_ _)>" }));
+    ASSERT_EQ(BoxWatchSeen().size(), 12u);
     EXPECT_EQ(BoxWatchSeen()[0].text, L"メニュー文字の長さは全角１０文字（半角２０文字）までです。");
     EXPECT_EQ(BoxWatchSeen()[9].text, L"メニュー「cat」はもうあります。別の題名を入力してください。");
     for (const SHOWN_BOX& b : BoxWatchSeen()) {
         EXPECT_EQ(b.owner, MainWindow());
     }
-    EXPECT_EQ(Names(), (std::vector<std::string>{ "Cat" }));
+    EXPECT_EQ(Names(), (std::vector<std::string>{ "Cat", "LongCategory" }));
     EXPECT_EQ(Categories.glNowMenuNum, 0);
     EXPECT_EQ(SettingsEntries(), before);
     EXPECT_EQ(ListFolder(program), programBefore);

@@ -122,15 +122,15 @@ TEST_F(MenuBarTest, OverlongNameIsSkippedWithItsOwnMessage)
 
 TEST_F(MenuBarTest, EntriesRectanglesAndHitTest)
 {
-    for (const wchar_t* f : { L"A", L"B", L"猫" })
+    for (const wchar_t* f : { L"A", L"B&B", L"猫" })
         MakeCategoryFolder(f);
-    WriteMenuList("A\r\nB\r\n猫\r\n");
+    WriteMenuList("A\r\nB&B\r\n猫\r\n");
     TraceCaptureStart();
     BuildAll();
     std::vector<std::string> traces = TraceCaptureStop();
 
     EXPECT_EQ(MenuTexts(Categories.hMainMenu),
-              (std::vector<std::wstring>{ L"猫", L"B", L"A", L"フォルダ(&O)", L"編集(&E)" }));
+              (std::vector<std::wstring>{ L"猫", L"B&&B", L"A", L"フォルダ(&O)", L"編集(&E)" }));   // shows B&B
     EXPECT_EQ(MenuIds(Categories.hMainMenu), (std::vector<int>{ 10002, 10001, 10000, -1, -1 }));
 
     for (int i = 0; i < 3; i++) {

@@ -269,4 +269,68 @@ TEST_F(e2eDrop, FilesFromOutsideLandInTheirCategoryAndTheFolderIsRemembered)
     EXPECT_EQ(ToCp932(L"いつもの\r\n表ソ箱\r\n"), list);
 }
 
+// From a nearly full disk: no room for the surfaces is said once and the program works on from
+// memory; a dropped photo the disk can't hold is told and leaves nothing, a small one comes in.
+// Closed with no room left, each settings file keeps its old bytes and the loss is told.
+TEST(e2eFullDisk, NothingIsLeftHalfDoneAndEveryLossIsTold)
+{
+    E2E_SMALL_DISK disk(L"e2e_full_disk", 16);
+    if (disk.why != "mounted")
+        GTEST_SKIP() << "a small tmpfs needs root on Linux: " << disk.why;
+    std::wstring prog = MakeScratchProgramFolder(L"e2e_full_disk\\Kotopane"), settings = SettingsFolder(prog);
+    std::wstring from = TestBuildDir() + L"\\scratch\\e2e_full_disk_from";
+    CreateDirectoryW(settings.c_str(), nullptr);
+    CreateDirectoryW(from.c_str(), nullptr);
+    std::vector<std::pair<std::wstring, std::string>> kept = { { L"\\背景色.txt", "255" }, { L"\\最近フォルダパス.txt", std::string(1300, 'x') } };
+    for (auto& k : kept)
+        ASSERT_TRUE(WriteBytes(settings + k.first, k.second));
+    ASSERT_TRUE(WriteBytes(from + L"\\big.jpg", std::string(6 << 20, 'p')));
+    ASSERT_TRUE(WriteTestBmp(from + L"\\small.bmp", 300, 200, [](int, int) { return 0xE0A030u; }));
+    std::string fill = "fallocate -l $(($(df --output=avail -B1 \"$M\" | tail -1) - ";   // all the room but so many bytes
+    ASSERT_EQ("full", disk.Shell(fill + "3145728)) \"$M/filler\" && echo full"));
+
+    KOTOPANE_RUN run = {};
+    ASSERT_TRUE(E2eLaunch(prog, &run));
+    std::vector<HWND> boxes = FindProcessBoxes(run.app.pid, 15000);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"<(_ _)>", WindowTitle(boxes[0]));
+    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(E2eAttach(&run));
+    EXPECT_TRUE(FindProcessBoxes(run.app.pid, 500).empty()) << "told more than once";
+
+    RECT band;
+    GetClientRect(run.main, &band);
+    int x = band.right / 2;   // the small picture's middle
+    band = { x - 200, 0, x + 200, 200 };
+    ASSERT_TRUE(E2eWaitSettled(run.main, band, [] { return true; }, 5000));
+    ASSERT_EQ("0 dropped", XdndDrop(E2eClientToScreen(run.main, x, 400), { from + L"\\big.jpg", from + L"\\small.bmp" },
+                                    from + L"\\xdnd.txt"));
+    boxes = FindProcessBoxes(run.app.pid, 10000);
+    ASSERT_EQ(1u, boxes.size());
+    std::wstring text = BoxText(boxes[0]);
+    EXPECT_LT(text.find(L"ディスクの空きが足りない"), text.find(from + L"\\big.jpg")) << ToCp932(text);
+    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(E2eWaitSettled(run.main, band, [&] { return E2eScreenPixel(run.main, x, 100) == SOLID_C; }, 10000));
+    EXPECT_EQ(2u, ListFolder(settings + L"\\★ほめる").size()) << "its lines and the small picture only";
+
+    ASSERT_EQ("full", disk.Shell(fill + "0)) \"$M/filler2\" && echo full"));
+    PostMessageW(run.main, WM_CLOSE, 0, 0);
+    boxes = FindProcessBoxes(run.app.pid, 10000);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"設定を保存できませんでした。（；‘ v‘）/", WindowTitle(boxes[0]));
+    text = BoxText(boxes[0]);
+    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+    DWORD code = 99;
+    EXPECT_TRUE(WaitProcessExit(run.app.process, 10000, &code) && code == 0) << "ended by a crash";
+    E2eCleanUp(&run);
+    for (auto& k : kept) {
+        std::string bytes;
+        EXPECT_NE(std::wstring::npos, text.find(k.first.substr(1))) << ToCp932(text);
+        EXPECT_TRUE(ReadBytes(settings + k.first, &bytes) && bytes == k.second) << ToCp932(k.first);
+    }
+    for (const std::wstring& name : ListFolder(settings))
+        EXPECT_EQ(std::wstring::npos, name.find(L".tmp")) << ToCp932(name);
+    EXPECT_FALSE(DirExists(prog + L"\\App\\ファイルマップフォルダ"));
+}
+
 }  // namespace

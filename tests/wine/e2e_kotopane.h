@@ -107,6 +107,33 @@ inline void E2eCleanUp(KOTOPANE_RUN* r)
     *r = KOTOPANE_RUN();
 }
 
+// --- Small disks -------------------------------------------------------------------------
+
+// A tmpfs under build\scratch (the test run is root on Linux), unmounted however the test ends.
+// Shell runs commands there with $M the mount point; their first line printed comes back.
+struct E2E_SMALL_DISK {
+    std::wstring folder = TestBuildDir() + L"\\scratch";
+    std::string why;   // what the mount said: "mounted", or why not
+    std::string Shell(const std::string& commands)
+    {
+        std::wstring script = folder + L".sh", out = folder + L".txt";
+        DeleteFileW(out.c_str());
+        std::string line;
+        if (WriteBytes(script, "M='" + UnixPath(folder) + "'; exec >\"$1\" 2>&1\n" + commands + "\n"))
+            HostToolFirstLine(L"Z:\\bin\\sh", L"sh \"" + Utf8ToWide(UnixPath(script)) + L"\" \"" + Utf8ToWide(UnixPath(out)) + L"\"",
+                              out, &line);
+        return line;
+    }
+    E2E_SMALL_DISK(const wchar_t* name, int megabytes)
+    {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        CreateDirectoryW((folder += L"\\" + std::wstring(name)).c_str(), nullptr);
+        why = Shell("umount -l \"$M\" 2>/dev/null; mount -t tmpfs -o size=" + std::to_string(megabytes) +
+                    "m kotopane-test \"$M\" && echo mounted");
+    }
+    ~E2E_SMALL_DISK() { Shell("umount -l \"$M\" 2>/dev/null; echo"); }
+};
+
 // --- The screen ------------------------------------------------------------------------
 
 inline POINT E2eClientToScreen(HWND wnd, int x, int y)

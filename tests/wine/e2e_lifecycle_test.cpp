@@ -26,7 +26,10 @@ std::wstring Prepare(const wchar_t* name, const char* list = "A\r\nB\r\n")
 HWND Dialog(const KOTOPANE_RUN& r, UINT command)
 {
     PostMessageW(r.main, WM_COMMAND, command, 0);
-    return FindProcessWindow(r.app.pid, L"NORMALDLG", 5000);
+    HWND dlg = FindProcessWindow(r.app.pid, L"NORMALDLG", 5000);
+    for (int i = 0; i < 250 && dlg && !IsWindowVisible(dlg); i++)   // it shows once its controls are made
+        Sleep(20);
+    return dlg;
 }
 
 HWND Box(const KOTOPANE_RUN& r)

@@ -162,12 +162,37 @@ TEST_F(DropTest, EntryEdgesCountAndPointsBesideGoToTheSelectedCategory)
     EXPECT_EQ(1, Categories.glNowMenuNum);
 }
 
-TEST_F(DropTest, SameNameReplacesTheCategoryFile)
+// A picture of the same name is replaced, the lines file never. A failed copy leaves the old
+// file and no part of the new one; one message tells which files stayed out and why.
+TEST_F(DropTest, SameNameReplacesAPictureNeverTheLinesFileAndFailedCopiesAreTold)
 {
-    ASSERT_TRUE(WriteBytes(cat0 + L"\\same.bmp", Bmp(255, 0, 0)));
-    Drop(POINT{200, 300}, {Source(L"same.bmp", Bmp(0, 0, 255))});
+    std::wstring lines = cat0 + L"\\★ほめるセリフ.txt";
+    std::string linesBytes = Read(lines);
+    ASSERT_TRUE(WriteBytes(cat0 + L"\\same.bmp", Bmp(255, 0, 0)) && WriteBytes(cat0 + L"\\ro.bmp", Bmp(1, 1, 1)));
+    // Open in a viewer that lets others read it but not replace it.
+    HANDLE inUse = CreateFileW((cat0 + L"\\ro.bmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::wstring locked = Source(L"locked.bmp", Bmp(2, 2, 2));
+    HANDLE lock = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+    CreateDirectoryW((src + L"\\別").c_str(), nullptr);   // names differing in case only are one file here
+    Drop(POINT{200, 300}, {Source(L"★ほめるセリフ.txt", "new lines\r\n"), Source(L"別\\★ほめるセリフ.TXT", "x"),
+                           Source(L"ro.bmp", Bmp(3, 3, 3)), locked, Source(L"same.bmp", Bmp(0, 0, 255))});
+    CloseHandle(lock);
+    CloseHandle(inUse);
     EXPECT_EQ(Bmp(0, 0, 255), Read(cat0 + L"\\same.bmp"));
     EXPECT_EQ(Bmp(0, 0, 255), Read(src + L"\\same.bmp"));   // the dropped file stays
+    EXPECT_EQ(linesBytes, Read(lines));
+    EXPECT_EQ(Bmp(1, 1, 1), Read(cat0 + L"\\ro.bmp"));
+    EXPECT_EQ(3u, ListFolder(cat0).size()) << "a copy was left";
+    EXPECT_EQ(1, Display.glPicSuu[0]);
+    EXPECT_EQ(L"same.bmp", ToWide(Display.currentPicName));
+    // One message, the files by reason.
+    ASSERT_EQ(1u, OurBoxes().size());
+    std::wstring t = OurBoxes()[0].text;
+    size_t at = 0;
+    for (const wchar_t* piece : {L"セリフファイルと同じ名前", L"セリフ.txt", L"セリフ.TXT", L"読み込めない", L"locked.bmp",
+                                 L"書き込めない", L"ro.bmp", L"ほかのファイルは取り込みました"})
+        EXPECT_NE(std::wstring::npos, at = t.find(piece, at)) << t;
 }
 
 // The file is already where it would be copied to: that counts as arrived, and it is shown.
@@ -181,25 +206,34 @@ TEST_F(DropTest, FileDroppedBackIntoItsOwnCategoryKeepsItsBytesAndIsShown)
     EXPECT_TRUE(BoxWatchSeen().empty());
 }
 
-TEST_F(DropTest, FolderIsNotCountedNorShown)
+// A dropped folder gives the files directly inside, as if dropped, and is remembered; a removed
+// category folder is made again. Where nothing comes in the user is told, nothing remembered.
+TEST_F(DropTest, DroppedFolderBringsInItsFilesAndARemovedCategoryFolderIsMadeAgain)
 {
-    std::wstring sub = src + L"\\フォルダ";
-    CreateDirectoryW(sub.c_str(), nullptr);
-    Source(L"フォルダ\\inner.bmp", Bmp(9, 9, 9));
+    std::wstring sub = src + L"\\フォルダ表", empty = src + L"\\空";
+    for (const std::wstring& f : {sub, sub + L"\\奥", empty})
+        CreateDirectoryW(f.c_str(), nullptr);
+    Source(L"フォルダ表\\a.bmp", Bmp(9, 9, 9));
+    Source(L"フォルダ表\\b.bmp", Bmp(8, 8, 8));
+    Source(L"フォルダ表\\.DS_Store", "x");
+    Source(L"フォルダ表\\奥\\deeper.bmp", Bmp(7, 7, 7));
+    DeleteTree(cat0);
 
     Drop(POINT{200, 300}, {sub});
-    EXPECT_EQ(0, Display.glPicSuu[0]);
-    EXPECT_EQ(0, Display.picShown);              // nothing arrived, nothing to show
-    EXPECT_STREQ("", Display.currentPicName);
-    EXPECT_FALSE(FileExists(cat0 + L"\\フォルダ"));
-    EXPECT_TRUE(BoxWatchSeen().empty());
-
-    // A folder last in a drop does not take the picture's place.
-    Drop(POINT{200, 300}, {Source(L"pic.bmp", Bmp(5, 5, 5)), sub});
-    EXPECT_EQ(1, Display.glPicSuu[0]);
-    EXPECT_EQ(L"pic.bmp", ToWide(Display.currentPicName));
+    EXPECT_EQ(2u, ListFolder(cat0).size());
+    EXPECT_EQ(L"b.bmp", ToWide(Display.currentPicName));   // the last by name is shown
     EXPECT_EQ(1, Display.picShown);
-    EXPECT_TRUE(OurBoxes().empty());
+    EXPECT_EQ(sub + L"\\", ToWide(Categories.glRecentFolder[0]));
+    DeleteTree(cat1);
+    ASSERT_TRUE(WriteBytes(cat1, "a file where the folder was"));
+    for (const std::wstring& dropped : {empty, Source(L"lost.bmp", Bmp(5, 5, 5))}) {
+        BoxWatchStart();
+        Drop(Center(Categories.glMenuRect[1]), {dropped});
+        ASSERT_EQ(1u, BoxWatchSeen().size());
+        std::wstring text = BoxWatchSeen()[0].text;
+        EXPECT_TRUE(Contains(text, dropped == empty ? L"直接入っていません" : cat1.c_str())) << text;
+        EXPECT_STREQ("", Categories.glRecentFolder[1]);
+    }
 }
 
 TEST_F(DropTest, NameOutsideCodePage932IsRefusedByNameAndTheRestCopied)
@@ -404,6 +438,13 @@ TEST_F(DropTest, RightClickOffersRemovalAndChoosingItDeletesTheShownPicture)
     EXPECT_EQ(0, Intake.popupItemCount);
     EXPECT_FALSE(FileExists(cat0 + L"\\one.bmp"));
     EXPECT_TRUE(BoxWatchSeen().empty());
+    RightClick(false);   // then the picture commands act as when no picture is shown
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_PICTURE_NAME, 0);
+    SendMessageW(MainWindow(), WM_COMMAND, CMD_REMOVE_PICTURE, 0);
+    ASSERT_EQ(3u, BoxWatchSeen().size());
+    EXPECT_EQ(L"メニューアイテムがありません。", BoxWatchSeen()[0].text);
+    EXPECT_EQ(L"現在の画像がありません。", BoxWatchSeen()[1].text);
+    EXPECT_EQ(L"削除する画像がありません。", BoxWatchSeen()[2].text);
 }
 
 }  // namespace

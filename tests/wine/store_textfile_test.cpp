@@ -123,6 +123,7 @@ TEST_F(TextFileTest, WritersProduceExactBytes)
 
 TEST_F(TextFileTest, FailedSavesKeepTheOldFileAndReport)
 {
+    TakeSaveFailures();
     ASSERT_TRUE(WriteBytes(W("menu.txt"), "old\r\n"));
     HANDLE lock = Lock("menu.txt");
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
@@ -146,6 +147,12 @@ TEST_F(TextFileTest, FailedSavesKeepTheOldFileAndReport)
     EXPECT_EQ(BoxWatchStop().size(), 1u);
 
     EXPECT_EQ(ListFolder(dir).size(), 1u);  // menu.txt alone, no temporary file
+    // Every failed save is kept, in order, for the shutdown to tell once.
+    std::vector<SAVE_FAILURE> failed = TakeSaveFailures();
+    ASSERT_EQ(failed.size(), 4u);
+    EXPECT_TRUE(failed[0].path == P("menu.txt") && failed[3].path == P("nofolder\\x.txt"));
+    EXPECT_TRUE(failed[0].error == ERROR_SHARING_VIOLATION && failed[3].error != NO_ERROR) << failed[3].error;
+    EXPECT_TRUE(TakeSaveFailures().empty());
 }
 
 TEST_F(TextFileTest, StaleTemporaryFileDoesNotBlockTheSave)
