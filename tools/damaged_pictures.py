@@ -390,7 +390,9 @@ def main():
         made_by_name = dict(sources)
         exif = b"MM\0\x2a\0\0\0\x08\0\x01" + struct.pack(">HHIHH", 274, 3, 1, 6, 0) + b"\0\0\0\0"
         seg = b"\xff\xe1" + struct.pack(">H", 2 + 6 + len(exif)) + b"Exif\0\0" + exif
-        for name, base in (("jpeg-exif6.jpg", "jpeg-baseline.jpg"), ("jpeg-big-exif6.jpg", "jpeg-big-progressive.jpg")):
+        # (A CMYK one goes through WIC, the others through libjpeg-turbo.)
+        for name, base in (("jpeg-exif6.jpg", "jpeg-baseline.jpg"), ("jpeg-big-exif6.jpg", "jpeg-big-progressive.jpg"),
+                           ("jpeg-cmyk-exif6.jpg", "jpeg-cmyk.jpg")):
             data = made_by_name[base]
             sources.insert(1, (name, data[:2] + seg + data[2:]))
 

@@ -442,7 +442,7 @@ static void ConvertBigPhoto(unsigned orient)
     PICTURE_PLACE p = PlacePicture(boxW, boxH, bmp.fullW, bmp.fullH);
     HALFTONE_CANVAS shown;
     ASSERT_TRUE(CanvasOpen(&shown, p.width, p.height));
-    BITMAPINFO bi = {{sizeof(BITMAPINFOHEADER), bmp.w, -bmp.h, 1, 32}};
+    BITMAPINFO bi = {{sizeof(BITMAPINFOHEADER), bmp.w, -bmp.h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     StretchDIBits(shown.dc, 0, 0, p.width, p.height, 0, 0, bmp.w, bmp.h, bmp.px.data(), &bi, DIB_RGB_COLORS, SRCCOPY);
     GdiFlush();
     // The full-size decode, each pixel averaged into the shown pixel it falls in.
