@@ -17,3 +17,11 @@ enum {
     CONVERTER_DEST_BYTES = 260,
     CONVERTER_SOURCE_MAX = 32767   // longest source path (the longest path Windows knows)
 };
+
+// Kotopane's client area is the desktop work area less KOTOPANE_MARGIN_W pixels of width;
+// pictures are shown from y PICTURE_BOX_TOP, in a box KOTOPANE_MARGIN_H pixels lower than the
+// client area. The converter reads the same work area and decodes a photo no larger than
+// that box shows it; the BMP's file header then keeps the picture's full size in its two
+// reserved words (width, then height), so the fit is the one the full picture gets. Both are
+// zero when the BMP is at full size.
+enum { KOTOPANE_MARGIN_W = 50, PICTURE_BOX_TOP = 60, KOTOPANE_MARGIN_H = 110 };

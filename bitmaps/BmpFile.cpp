@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "base/PictureFit.h"
+
 static uint32_t Get32(const unsigned char* p)
 {
     return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24;
@@ -78,5 +80,16 @@ bool BmpReadLayout(const unsigned char* file, size_t size, BMP_LAYOUT* out)
     out->tableOffset = next;
     out->bitsOffset = offBits;
     out->bitsBytes = (size_t)bytes;
+    // A full size is believed only when this BMP is that picture decoded at M/8 (M < 8):
+    // any other pair would distort the picture.
+    unsigned fullW = Get16(file + 6), fullH = Get16(file + 8);
+    out->fullWidth = w;
+    out->fullHeight = (int)rows;
+    for (unsigned m = 1; m < 8 && fullW && fullH; m++)
+        if (ScaledSide(fullW, m) == (unsigned)w && ScaledSide(fullH, m) == rows) {
+            out->fullWidth = (int)fullW;
+            out->fullHeight = (int)fullH;
+            break;
+        }
     return true;
 }

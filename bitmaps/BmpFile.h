@@ -14,6 +14,8 @@ struct BMP_LAYOUT {
     size_t tableOffset;     // the colour table, 4 bytes an entry
     size_t bitsOffset;      // the pixel array
     size_t bitsBytes;
+    int fullWidth;          // the picture's full size, for fitting it: the converter's BMP of
+    int fullHeight;         // a photo decoded smaller says it in the reserved words; else the BMP's
 };
 enum { BMP_RGB = 0, BMP_BITFIELDS = 3 };
 // Beyond these no picture is drawn (the converter refuses larger ones too).

@@ -2,32 +2,45 @@
 #include "converter/Exif.h"
 #include "converter/Qx5Image.h"
 #include "converter/Qx5Indexed.h"
+#include "converter/Qx5Out.h"
+#include "base/ConverterProtocol.h"
 #include <wincodec.h>
 #include <string.h>
 #include <wchar.h>
 
-// Source pixels are read in bands of about this many bytes, so a 48-megapixel photo,
-// upright or turned, never needs a second full-size copy besides what the decoder keeps.
+// Source rows are read, and upright output written, in bands of about this many bytes, so
+// a large picture never needs a second full-size copy besides what the decoder keeps.
 enum { QX5_BAND_BYTES = 4 << 20, QX5_WRITE_CHUNK = 16 << 20 };
 // The metadata segments of a JPEG precede the image data; 256 KB covers an EXIF block
 // (at most 64 KB) behind a JFIF header and a thumbnail-heavy APP0.
-enum { QX5_JPEG_HEAD = 256 << 10 };
+enum { QX5_JPEG_HEAD_BYTES = 256 << 10 };
 
-int Qx5FileOrientation(const wchar_t* src)
+// The JPEG markers before the image data; false for a file that is no JPEG.
+static bool Qx5FileJpegHead(const wchar_t* src, QX5_JPEG_HEAD* head)
 {
+    Qx5ReadJpegHead(nullptr, 0, head);
     HANDLE f = CreateFileW(src, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE)
-        return 1;
-    int orient = 1;
-    unsigned char* head = (unsigned char*)HeapAlloc(GetProcessHeap(), 0, QX5_JPEG_HEAD);
+        return false;
+    bool jpeg = false;
+    unsigned char* bytes = (unsigned char*)HeapAlloc(GetProcessHeap(), 0, QX5_JPEG_HEAD_BYTES);
     DWORD got = 0;
-    if (head && ReadFile(f, head, QX5_JPEG_HEAD, &got, nullptr))
-        orient = Qx5JpegOrientation(head, got);
-    if (head)
-        HeapFree(GetProcessHeap(), 0, head);
+    if (bytes && ReadFile(f, bytes, QX5_JPEG_HEAD_BYTES, &got, nullptr))
+        jpeg = Qx5ReadJpegHead(bytes, got, head);
+    if (bytes)
+        HeapFree(GetProcessHeap(), 0, bytes);
     CloseHandle(f);
-    return orient;
+    return jpeg;
+}
+
+// The largest picture box Kotopane shows, from the work area it reads too.
+static void Qx5PictureBox(int* w, int* h)
+{
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    *w = work.right - work.left - KOTOPANE_MARGIN_W;
+    *h = work.bottom - work.top - KOTOPANE_MARGIN_H;
 }
 
 static bool Qx5WriteAt(HANDLE f, unsigned long long at, const unsigned char* data, size_t bytes)
@@ -107,93 +120,124 @@ static unsigned Qx5IndexBits(const WICPixelFormatGUID& fmt)
     return 0;
 }
 
-// Reads the source in bands that fill whole output rows and writes each band's pixel data
-// to its place in the file: bands of rows when the orientation keeps rows rows, bands of
-// columns when it turns them. With idx the source gives palette indices, expanded here;
-// otherwise BGR pixels (bgr) or BGRA ones.
-static bool Qx5WritePixels(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, const QX5_GEOMETRY* g, HANDLE f)
+bool Qx5OutBegin(QX5_OUT* out, const QX5_GEOMETRY* g, const wchar_t* path)
 {
+    memset(out, 0, sizeof(*out));
+    out->g = g;
+    out->whole = Qx5Transposed(g->orient);
+    size_t rowBytes = g->stride;
+    out->bandRows = out->whole ? g->srcH : (unsigned)(QX5_BAND_BYTES / rowBytes);
+    if (out->bandRows == 0)
+        out->bandRows = 1;
+    if (out->bandRows > g->srcH)
+        out->bandRows = g->srcH;
+    // A turned picture's buffer is one band: the whole pixel data. Otherwise no band yet.
+    out->bandFirst = out->whole ? 0 : g->srcH;
+    out->bandBytes = out->whole ? g->imageBytes : 0;
+    size_t bufBytes = out->whole ? g->imageBytes : (size_t)out->bandRows * rowBytes;
+    out->buf = (unsigned char*)VirtualAlloc(nullptr, bufBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    out->file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    unsigned char header[QX5_BMP_HEADER];
+    Qx5BmpHeader(g, header);
+    if (out->buf && out->file != INVALID_HANDLE_VALUE && Qx5WriteAt(out->file, 0, header, sizeof(header)))
+        return true;
+    Qx5OutEnd(out, path, false);
+    return false;
+}
+
+// Writes the band in the buffer, if any, to its place in the file.
+static bool Qx5OutFlush(QX5_OUT* out)
+{
+    if (out->bandFirst >= out->g->srcH)
+        return true;
+    out->bandFirst = out->g->srcH;
+    return Qx5WriteAt(out->file, QX5_BMP_HEADER + (unsigned long long)out->bandStart, out->buf, out->bandBytes);
+}
+
+unsigned char* Qx5OutRow(QX5_OUT* out, unsigned sy, long long* base, long long* step)
+{
+    const QX5_GEOMETRY* g = out->g;
+    if (!out->whole && (sy < out->bandFirst || sy >= out->bandFirst + out->bandRows)) {
+        unsigned first = sy - sy % out->bandRows;
+        unsigned last = first + out->bandRows < g->srcH ? first + out->bandRows : g->srcH;
+        if (!Qx5OutFlush(out) || !Qx5BandBlock(g, first, last, &out->bandStart, &out->bandBytes))
+            return nullptr;
+        out->bandFirst = first;
+    }
+    Qx5RowPlacement(g, sy, base, step);
+    *base -= (long long)out->bandStart;
+    return out->buf;
+}
+
+bool Qx5OutEnd(QX5_OUT* out, const wchar_t* path, bool ok)
+{
+    if (out->file != INVALID_HANDLE_VALUE && out->file) {
+        ok = ok && Qx5OutFlush(out);
+        if (!CloseHandle(out->file))
+            ok = false;
+        if (!ok)
+            DeleteFileW(path);
+    } else {
+        ok = false;
+    }
+    if (out->buf)
+        VirtualFree(out->buf, 0, MEM_RELEASE);
+    memset(out, 0, sizeof(*out));
+    return ok;
+}
+
+// Reads the source in bands of whole rows, top to bottom, one pass; each row is placed
+// where its orientation shows it. With idx the source gives palette indices, expanded here;
+// otherwise BGR pixels (bgr) or BGRA ones.
+static bool Qx5WicRows(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, QX5_OUT* out)
+{
+    const QX5_GEOMETRY* g = out->g;
     size_t srcBytes = bgr ? 3 : 4;
-    bool turned = Qx5Transposed(g->orient);
-    // A band is `lines` source rows (or columns) of `length` pixels each.
-    unsigned length = turned ? g->srcH : g->srcW;
-    unsigned total = turned ? g->srcW : g->srcH;
-    unsigned lines = (unsigned)(QX5_BAND_BYTES / ((size_t)length * 4));
+    unsigned lines = (unsigned)(QX5_BAND_BYTES / ((size_t)g->srcW * 4));
     if (lines == 0)
         lines = 1;
-    if (lines > total)
-        lines = total;
-    size_t bandPixels = (size_t)length * lines;
-    unsigned maxRowPixels = turned ? lines : g->srcW;
-    size_t maxReadStride = idx ? ((size_t)maxRowPixels * idx->bits + 7) / 8 : (size_t)maxRowPixels * srcBytes;
-    size_t maxRows = turned ? g->srcH : lines;
-    unsigned char* in = bgr ? nullptr
-                            : (unsigned char*)VirtualAlloc(nullptr, bandPixels * 4, MEM_COMMIT | MEM_RESERVE,
-                                                           PAGE_READWRITE);
-    unsigned char* raw = idx || bgr ? (unsigned char*)VirtualAlloc(nullptr, maxReadStride * maxRows,
-                                                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
-                                    : in;
-    unsigned char* out = (unsigned char*)VirtualAlloc(nullptr, (size_t)lines * g->stride, MEM_COMMIT | MEM_RESERVE,
+    if (lines > g->srcH)
+        lines = g->srcH;
+    size_t readStride = idx ? ((size_t)g->srcW * idx->bits + 7) / 8 : (size_t)g->srcW * srcBytes;
+    unsigned char* raw = (unsigned char*)VirtualAlloc(nullptr, readStride * lines, MEM_COMMIT | MEM_RESERVE,
                                                       PAGE_READWRITE);
-    bool ok = (in || bgr) && raw && out;
-    for (unsigned k0 = 0; ok && k0 < total; k0 += lines) {
-        unsigned n = total - k0 < lines ? total - k0 : lines;
-        WICRect rc = turned ? WICRect{(INT)k0, 0, (INT)n, (INT)g->srcH} : WICRect{0, (INT)k0, (INT)g->srcW, (INT)n};
-        unsigned rowPixels = (unsigned)rc.Width, rows = (unsigned)rc.Height;
-        size_t readStride = idx ? ((size_t)rowPixels * idx->bits + 7) / 8 : (size_t)rowPixels * srcBytes;
+    unsigned char* in = idx ? (unsigned char*)VirtualAlloc(nullptr, (size_t)g->srcW * 4, MEM_COMMIT | MEM_RESERVE,
+                                                           PAGE_READWRITE)
+                            : nullptr;
+    bool ok = raw && (in || !idx);
+    for (unsigned y0 = 0; ok && y0 < g->srcH; y0 += lines) {
+        unsigned rows = g->srcH - y0 < lines ? g->srcH - y0 : lines;
+        WICRect rc = {0, (INT)y0, (INT)g->srcW, (INT)rows};
         if (FAILED(src->CopyPixels(&rc, (UINT)readStride, (UINT)(readStride * rows), raw))) {
             ok = false;
             break;
         }
-        for (unsigned i = 0; idx && i < rows; i++)
-            Qx5ExpandIndices(idx, raw + readStride * i, rowPixels, in + (size_t)rowPixels * 4 * i);
-        size_t start = 0, bytes = 0;
-        if (!Qx5BandBlock(g, (unsigned)rc.X, (unsigned)rc.Y, (unsigned)(rc.X + rc.Width), (unsigned)(rc.Y + rc.Height),
-                          &start, &bytes)) {
-            ok = false;
-            break;
-        }
-        for (unsigned i = 0; i < rows; i++) {
+        for (unsigned i = 0; ok && i < rows; i++) {
             long long base, step;
-            Qx5RowPlacement(g, (unsigned)rc.Y + i, &base, &step);
-            base += step * rc.X - (long long)start;
-            if (bgr)
-                Qx5PlaceBgrRow(raw + readStride * i, rowPixels, out, base, step);
-            else
-                Qx5CompositeRow(in + (size_t)rowPixels * 4 * i, rowPixels, out, base, step);
+            unsigned char* at = Qx5OutRow(out, y0 + i, &base, &step);
+            const unsigned char* row = raw + readStride * i;
+            if (!at) {
+                ok = false;
+            } else if (idx) {
+                Qx5ExpandIndices(idx, row, g->srcW, in);
+                Qx5CompositeRow(in, g->srcW, at, base, step);
+            } else if (bgr) {
+                Qx5PlaceBgrRow(row, g->srcW, at, base, step);
+            } else {
+                Qx5CompositeRow(row, g->srcW, at, base, step);
+            }
         }
-        ok = Qx5WriteAt(f, QX5_BMP_HEADER + (unsigned long long)start, out, bytes);
     }
-    if (out)
-        VirtualFree(out, 0, MEM_RELEASE);
-    if (raw && raw != in)
-        VirtualFree(raw, 0, MEM_RELEASE);
     if (in)
         VirtualFree(in, 0, MEM_RELEASE);
+    if (raw)
+        VirtualFree(raw, 0, MEM_RELEASE);
     return ok;
 }
 
-static bool Qx5WriteBmp(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, const QX5_GEOMETRY* g,
-                        const wchar_t* path)
+// Everything libjpeg-turbo does not take, through WIC at full size.
+static bool Qx5WicConvert(const wchar_t* src, bool jpeg, int orient, const wchar_t* target)
 {
-    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return false;
-    unsigned char header[QX5_BMP_HEADER];
-    Qx5BmpHeader(g, header);
-    bool ok = Qx5WriteAt(f, 0, header, sizeof(header)) && Qx5WritePixels(src, idx, bgr, g, f);
-    if (!CloseHandle(f))
-        ok = false;
-    if (!ok)
-        DeleteFileW(path);
-    return ok;
-}
-
-bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
-{
-    // No earlier picture may be mistaken for this one when it fails.
-    DeleteFileW(dst);
-
     IWICImagingFactory* factory = nullptr;
     IWICBitmapDecoder* dec = nullptr;
     IWICBitmapFrameDecode* frame = nullptr;
@@ -203,12 +247,9 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
     QX5_INDEXED idx;
     bool bgr = false;
     bool ok = false;
-    GUID container = GUID_NULL;
     UINT w = 0, h = 0;
-    int orient = 1;
     QX5_GEOMETRY g;
-    wchar_t tmp[MAX_PATH];
-    const wchar_t* target = dst;
+    QX5_OUT out;
 
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                 (void**)&factory)))
@@ -218,9 +259,8 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
     frame = Qx5PickFrame(dec);
     if (!frame || FAILED(frame->GetSize(&w, &h)))
         goto done;
-    if (SUCCEEDED(dec->GetContainerFormat(&container)) && IsEqualGUID(container, GUID_ContainerFormatJpeg))
-        orient = Qx5FileOrientation(src);
-    if (!Qx5PlanGeometry(&g, w, h, orient))
+    // The orientation tag is read from a JPEG's own markers only.
+    if (!Qx5PlanGeometry(&g, w, h, jpeg ? orient : 1))
         goto done;
     // Indexed pictures are expanded here: Wine's format converter looks indices past the end
     // of a short palette up in memory it never filled, so a damaged file came out in other
@@ -241,18 +281,8 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
             goto done;
         pixels = conv;
     }
-
-    // Written beside the destination and renamed, so the destination is whole or absent.
-    if (wcslen(dst) + 8 < MAX_PATH) {
-        wcscpy(tmp, dst);
-        wcscat(tmp, L".qx5tmp");
-        target = tmp;
-    }
-    ok = Qx5WriteBmp(pixels, idx.bits ? &idx : nullptr, bgr, &g, target);
-    if (ok && target != dst && !MoveFileExW(target, dst, MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(target);
-        ok = false;
-    }
+    if (Qx5OutBegin(&out, &g, target))
+        ok = Qx5OutEnd(&out, target, Qx5WicRows(pixels, idx.bits ? &idx : nullptr, bgr, &out));
 done:
     if (conv)
         conv->Release();
@@ -262,5 +292,40 @@ done:
         dec->Release();
     if (factory)
         factory->Release();
+    return ok;
+}
+
+bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
+{
+    // No earlier picture may be mistaken for this one when it fails.
+    DeleteFileW(dst);
+
+    // Written beside the destination and renamed, so the destination is whole or absent.
+    wchar_t tmp[MAX_PATH];
+    const wchar_t* target = dst;
+    if (wcslen(dst) + 8 < MAX_PATH) {
+        wcscpy(tmp, dst);
+        wcscat(tmp, L".qx5tmp");
+        target = tmp;
+    }
+    QX5_JPEG_HEAD head;
+    bool jpeg = Qx5FileJpegHead(src, &head);
+    bool ok = false;
+    QX5_JPEG_ROUTE route = jpeg ? Qx5JpegRoute(&head) : QX5_JPEG_WIC;
+    if (route == QX5_JPEG_REFUSE)
+        return false;
+    QX5_JPEG_RESULT jr = QX5_JPEG_TO_WIC;
+    if (route == QX5_JPEG_LIBJPEG) {
+        int boxW, boxH;
+        Qx5PictureBox(&boxW, &boxH);
+        jr = Qx5JpegConvert(src, head.orient, boxW, boxH, target);
+    }
+    if (jr == QX5_JPEG_REFUSED)
+        return false;
+    ok = jr == QX5_JPEG_WRITTEN || Qx5WicConvert(src, jpeg, head.orient, target);
+    if (ok && target != dst && !MoveFileExW(target, dst, MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(target);
+        ok = false;
+    }
     return ok;
 }

@@ -1,4 +1,5 @@
 #include "converter/Exif.h"
+#include "converter/Qx5Image.h"
 
 enum { EXIF_TAG_ORIENTATION = 274, TIFF_SHORT = 3, TIFF_LONG = 4 };
 
@@ -55,14 +56,16 @@ int Qx5TiffOrientation(const unsigned char* t, size_t size)
     return 1;
 }
 
-int Qx5JpegOrientation(const unsigned char* d, size_t size)
+bool Qx5ReadJpegHead(const unsigned char* d, size_t size, QX5_JPEG_HEAD* out)
 {
+    *out = QX5_JPEG_HEAD{1, 0, 0, 0, 0, 0};
     if (!d || size < 4 || d[0] != 0xFF || d[1] != 0xD8)
-        return 1;
+        return false;
+    bool exifSeen = false;
     size_t at = 2;
     while (size - at >= 2) {
         if (d[at] != 0xFF)
-            return 1;                  // not a marker: the header is damaged
+            break;                     // not a marker: the header is damaged
         unsigned char m = d[at + 1];
         if (m == 0xFF) {               // fill byte
             at++;
@@ -72,23 +75,51 @@ int Qx5JpegOrientation(const unsigned char* d, size_t size)
         if (m == 0x01 || (m >= 0xD0 && m <= 0xD7))
             continue;                  // markers without a length
         if (m == 0xD9 || m == 0xDA)
-            return 1;                  // image data starts: metadata is over
+            break;                     // image data starts: the header is over
         if (size - at < 2)
-            return 1;
+            break;
         size_t len = (size_t)(d[at] << 8 | d[at + 1]);
         if (len < 2 || len > size - at)
-            return 1;
+            break;
         const unsigned char* body = d + at + 2;
         size_t bodyLen = len - 2;
         static const unsigned char kExif[6] = {'E', 'x', 'i', 'f', 0, 0};
-        if (m == 0xE1 && bodyLen >= 6) {
+        if (m == 0xE1 && bodyLen >= 6 && !exifSeen) {
             bool exif = true;
             for (int i = 0; i < 6; i++)
                 exif = exif && body[i] == kExif[i];
-            if (exif)
-                return Qx5TiffOrientation(body + 6, bodyLen - 6);
+            if (exif) {
+                exifSeen = true;
+                out->orient = Qx5TiffOrientation(body + 6, bodyLen - 6);
+            }
+        }
+        // Start of frame: every 0xCn but the tables (C4, CC) and the reserved C8.
+        if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC && !out->sof && bodyLen >= 6) {
+            out->sof = m;
+            out->precision = body[0];
+            out->height = (unsigned)(body[1] << 8 | body[2]);
+            out->width = (unsigned)(body[3] << 8 | body[4]);
+            out->components = body[5];
         }
         at += len;
     }
-    return 1;
+    return true;
+}
+
+int Qx5JpegOrientation(const unsigned char* d, size_t size)
+{
+    QX5_JPEG_HEAD head;
+    return Qx5ReadJpegHead(d, size, &head) ? head.orient : 1;
+}
+
+QX5_JPEG_ROUTE Qx5JpegRoute(const QX5_JPEG_HEAD* h)
+{
+    if (!h->sof)
+        return QX5_JPEG_LIBJPEG;       // the frame lies further on: libjpeg-turbo reads it
+    if ((unsigned long long)h->width * h->height > QX5_MAX_PIXELS)
+        return QX5_JPEG_REFUSE;
+    bool kind = h->sof == 0xC0 || h->sof == 0xC1 || h->sof == 0xC2 || h->sof == 0xC9 || h->sof == 0xCA;
+    if (!kind || h->precision != 8 || (h->components != 1 && h->components != 3) || !h->width || !h->height)
+        return QX5_JPEG_WIC;
+    return QX5_JPEG_LIBJPEG;
 }

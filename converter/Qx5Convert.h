@@ -2,8 +2,8 @@
 #include <windows.h>
 
 // Decodes the picture at src (first frame; the largest of an icon) and writes it upright
-// as a 32-bit BMP at dst, transparency over white. False, and no file at dst, when the
+// as a 32-bit BMP at dst, transparency over white; a JPEG larger than Kotopane's picture
+// box shows it is decoded at the smallest scale that still covers its place there. False, and no file at dst, when the
 // picture can't be read or written. The calling thread has COM initialised.
 bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst);
-// The orientation tag of a JPEG file, 1 when it has none.
-int Qx5FileOrientation(const wchar_t* src);
+

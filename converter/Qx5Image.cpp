@@ -1,5 +1,9 @@
 #include "converter/Qx5Image.h"
 
+#include <string.h>
+
+#include "base/PictureFit.h"
+
 bool Qx5Transposed(int orient)
 {
     return orient >= 5 && orient <= 8;
@@ -23,7 +27,34 @@ bool Qx5PlanGeometry(QX5_GEOMETRY* g, unsigned w, unsigned h, int orient)
     if (bytes > 0xFFFFFFFFull - QX5_BMP_HEADER)
         return false;
     g->imageBytes = (size_t)bytes;
+    g->fullW = g->outW;
+    g->fullH = g->outH;
     return true;
+}
+
+unsigned Qx5ChooseEighths(unsigned w, unsigned h, int orient, int boxW, int boxH)
+{
+    bool turned = Qx5Transposed(orient);
+    unsigned shownW = turned ? h : w, shownH = turned ? w : h;
+    if (boxW <= 0 || boxH <= 0 || shownW == 0 || shownH == 0 || shownW > QX5_MAX_SIDE || shownH > QX5_MAX_SIDE)
+        return 8;
+    PICTURE_PLACE p = PlacePicture(boxW, boxH, (int)shownW, (int)shownH);
+    for (unsigned m = 1; m < 8; m++)
+        if (ScaledSide(shownW, m) >= (unsigned)p.width && ScaledSide(shownH, m) >= (unsigned)p.height)
+            return m;
+    return 8;
+}
+
+void Qx5ScaleGeometry(QX5_GEOMETRY* g, unsigned eighths)
+{
+    // Smaller than the full plan, which passed every bound.
+    g->srcW = ScaledSide(g->srcW, eighths);
+    g->srcH = ScaledSide(g->srcH, eighths);
+    bool turned = Qx5Transposed(g->orient);
+    g->outW = turned ? g->srcH : g->srcW;
+    g->outH = turned ? g->srcW : g->srcH;
+    g->stride = (size_t)g->outW * QX5_PIXEL_BYTES;
+    g->imageBytes = g->stride * g->outH;
 }
 
 void Qx5OrientPoint(const QX5_GEOMETRY* g, unsigned sx, unsigned sy, unsigned* dx, unsigned* dy)
@@ -54,22 +85,17 @@ void Qx5RowPlacement(const QX5_GEOMETRY* g, unsigned sy, long long* base, long l
     *step = (long long)kStepX[g->orient] * QX5_PIXEL_BYTES - (long long)kStepY[g->orient] * stride;
 }
 
-bool Qx5BandBlock(const QX5_GEOMETRY* g, unsigned x0, unsigned y0, unsigned x1, unsigned y1, size_t* start,
-                  size_t* bytes)
+bool Qx5BandBlock(const QX5_GEOMETRY* g, unsigned y0, unsigned y1, size_t* start, size_t* bytes)
 {
-    if (x0 >= x1 || y0 >= y1 || x1 > g->srcW || y1 > g->srcH)
+    if (y0 >= y1 || y1 > g->srcH || Qx5Transposed(g->orient))
         return false;
-    bool turned = Qx5Transposed(g->orient);
-    if (turned ? (y0 != 0 || y1 != g->srcH) : (x0 != 0 || x1 != g->srcW))
-        return false;
-    // The band's shown rows run between those of two opposite corners.
+    // Bottom-up rows: the band's last shown row is stored first.
     unsigned dx, dyA, dyB;
-    Qx5OrientPoint(g, x0, y0, &dx, &dyA);
-    Qx5OrientPoint(g, x1 - 1, y1 - 1, &dx, &dyB);
+    Qx5OrientPoint(g, 0, y0, &dx, &dyA);
+    Qx5OrientPoint(g, 0, y1 - 1, &dx, &dyB);
     unsigned dyMax = dyA > dyB ? dyA : dyB;
-    unsigned rows = turned ? x1 - x0 : y1 - y0;
     *start = (size_t)(g->outH - 1 - dyMax) * g->stride;
-    *bytes = (size_t)rows * g->stride;
+    *bytes = (size_t)(y1 - y0) * g->stride;
     return true;
 }
 
@@ -92,6 +118,12 @@ void Qx5BmpHeader(const QX5_GEOMETRY* g, unsigned char out[QX5_BMP_HEADER])
     out[0] = 'B';
     out[1] = 'M';
     Qx5Put32(out + 2, (unsigned long)(QX5_BMP_HEADER + g->imageBytes));
+    // The full size of a picture decoded smaller, in the two reserved words (see
+    // base/ConverterProtocol.h); JPEG sides always fit in them.
+    if ((g->fullW != g->outW || g->fullH != g->outH) && g->fullW <= 0xFFFF && g->fullH <= 0xFFFF) {
+        Qx5Put16(out + 6, g->fullW);
+        Qx5Put16(out + 8, g->fullH);
+    }
     Qx5Put32(out + 10, QX5_BMP_HEADER);
     Qx5Put32(out + 14, 40);                 // BITMAPINFOHEADER
     Qx5Put32(out + 18, g->outW);
@@ -134,4 +166,11 @@ void Qx5PlaceBgrRow(const unsigned char* bgr, unsigned n, unsigned char* dst, lo
         p[2] = bgr[2];
         p[3] = 255;
     }
+}
+
+void Qx5PlaceBgrxRow(const unsigned char* bgrx, unsigned n, unsigned char* dst, long long base, long long step)
+{
+    long long at = base;
+    for (unsigned i = 0; i < n; i++, bgrx += 4, at += step)
+        memcpy(dst + at, bgrx, 4);
 }

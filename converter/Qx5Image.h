@@ -15,22 +15,28 @@ struct QX5_GEOMETRY {
     unsigned outW, outH;   // as shown
     size_t stride;         // bytes per output row
     size_t imageBytes;     // stride * outH
+    unsigned fullW, fullH; // as shown at full size; larger than outW x outH when decoded smaller
 };
 
 // False for an empty or too large picture.
 bool Qx5PlanGeometry(QX5_GEOMETRY* g, unsigned w, unsigned h, int orient);
+// The smallest M (1..8) at which the picture decoded at M/8 still covers it fitted into a
+// box of boxW x boxH as shown (turned by orient); 8 for a picture that already fits.
+unsigned Qx5ChooseEighths(unsigned w, unsigned h, int orient, int boxW, int boxH);
+// Turns a full-size plan into the plan of the same picture decoded at eighths/8.
+void Qx5ScaleGeometry(QX5_GEOMETRY* g, unsigned eighths);
 bool Qx5Transposed(int orient);                 // 5..8 turn rows into columns
 // Where source pixel (sx, sy) is shown.
 void Qx5OrientPoint(const QX5_GEOMETRY* g, unsigned sx, unsigned sy, unsigned* dx, unsigned* dy);
 // Source row sy, pixel sx, lands at byte base + sx * step of the BMP pixel data.
 void Qx5RowPlacement(const QX5_GEOMETRY* g, unsigned sy, long long* base, long long* step);
-// The source is read in bands that fill whole output rows: full-width rows y0..y1-1 when
-// the orientation keeps rows rows, full-height columns x0..x1-1 when it turns them.
-// The contiguous span of pixel data that band fills; false for any other rectangle.
-bool Qx5BandBlock(const QX5_GEOMETRY* g, unsigned x0, unsigned y0, unsigned x1, unsigned y1, size_t* start,
-                  size_t* bytes);
+// Source rows y0..y1-1 of a picture whose orientation keeps rows rows (1..4) fill one
+// contiguous span of the pixel data; false for a turned picture or rows past the end.
+bool Qx5BandBlock(const QX5_GEOMETRY* g, unsigned y0, unsigned y1, size_t* start, size_t* bytes);
 void Qx5BmpHeader(const QX5_GEOMETRY* g, unsigned char out[QX5_BMP_HEADER]);
 // n straight-alpha BGRA pixels over white into opaque 32-bit pixels at dst + base + i * step.
 void Qx5CompositeRow(const unsigned char* bgra, unsigned n, unsigned char* dst, long long base, long long step);
-// n BGR pixels (24 bits each, as JPEG photos decode) likewise, without a conversion pass.
+// n BGR pixels (24 bits each, as WIC decodes JPEG photos) likewise, without a conversion pass.
 void Qx5PlaceBgrRow(const unsigned char* bgr, unsigned n, unsigned char* dst, long long base, long long step);
+// n 32-bit pixels whose fourth byte is already 255 (as libjpeg-turbo decodes to BGRX).
+void Qx5PlaceBgrxRow(const unsigned char* bgrx, unsigned n, unsigned char* dst, long long base, long long step);

@@ -2,19 +2,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/PictureFit.h"
+
 // Picture fitting, choice, cross-fade and bubble arithmetic, and the texts of the colour
 // and heart files (no Windows header).
-
-// Shrinks the box (w, h) to the picture's proportions, never below 1 x 1; may enlarge,
-// the caller decides.
-void FitInside(int* w, int* h, int iw, int ih);
-// Fitted size of a picture in a box, never larger than the picture, and its left offset.
-struct PICTURE_PLACE {
-    int x;
-    int width;
-    int height;
-};
-PICTURE_PLACE PlacePicture(int boxW, int boxH, int iw, int ih);
 
 // A folder entry counts as a picture unless it is hidden or a system file, its name starts
 // with a dot, is Thumbs.db or desktop.ini, is shorter than 4 bytes, ends in .txt or is a

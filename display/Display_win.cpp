@@ -4,6 +4,7 @@
 #include <string.h>
 #include <string>
 
+#include "base/ConverterProtocol.h"
 #include "base/Cp932.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
@@ -29,7 +30,7 @@ void DisplayStart()
     CreateBubbleFont();
     Display.backColor = 0x5A00;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &Display.workArea, 0);
-    Display.clientW = Display.workArea.right - Display.workArea.left - 50;
+    Display.clientW = Display.workArea.right - Display.workArea.left - KOTOPANE_MARGIN_W;
     Display.clientH = Display.workArea.bottom - Display.workArea.top;
 }
 
@@ -171,8 +172,9 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
     }
     SetStretchBltMode(dc, HALFTONE);
     const BMP_LAYOUT* l = &bmp.layout;
-    int rows = l->height < 0 ? -l->height : l->height;
-    PICTURE_PLACE p = PlacePicture(w, h, l->width, rows);
+    // Fitted by the picture's full size: a photo the converter decoded smaller for the
+    // screen lands on the same rectangle as the whole one would.
+    PICTURE_PLACE p = PlacePicture(w, h, l->fullWidth, l->fullHeight);
     FSFM_DC* slot = &Display.glGazouDC[Display.glGazouNext];
     // The stretch covers its rectangle, so only the field around it is filled.
     int left = x + p.x, right = left + p.width, bottom = y + p.height;
@@ -287,7 +289,7 @@ static bool ShowPicture(const char* path)
         return false;
     PrepareSurfaces();
     RememberShownFolder(path);
-    LoadPicture(Display.glMemDC.hDC, path, 0, 60, Display.clientW, Display.clientH - 110);
+    LoadPicture(Display.glMemDC.hDC, path, 0, PICTURE_BOX_TOP, Display.clientW, Display.clientH - KOTOPANE_MARGIN_H);
     Display.picShown = 1;
     if (Display.closed || !IsWindow(MainWindow()))
         return false;

@@ -6,7 +6,9 @@ set -euo pipefail
 need=(cmake ninja-build g++ make
       g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
       wine64 wine xvfb xauth x11-utils libx11-dev imagemagick
-      locales fonts-ipafont-gothic googletest python3)
+      locales fonts-ipafont-gothic googletest python3
+      nasm dpkg-dev    # libjpeg-turbo's SIMD, and unpacking its source package
+      libjpeg-turbo-progs)   # arithmetic-coded JPEGs for the damaged pictures
 
 missing=()
 for p in "${need[@]}"; do

@@ -7,7 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${KP_BUILD_DIR:-$root/build}"
 
 bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+jpeg_dir=$(bash "$root/scripts/libjpeg-turbo.sh" "$build")
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKP_LIBJPEG_TURBO=ON -Dlibjpeg-turbo_DIR="$jpeg_dir" \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target Kotopane QX5
 

@@ -15,6 +15,20 @@ TOP = "Kotopane"
 README = "はじめにお読みください.txt"
 # Program-folder paths of everything shipped; the settings folder is the program's own business.
 SHIPPED = ["App/Kotopane.exe", "部品/QX5.exe", "部品/★ハート.bmp", "部品/使い方.html"]
+# libjpeg-turbo's licence texts, shipped when QX5 is built with it (the build says so in
+# generated/libjpeg-turbo.txt): IJG (README.ijg), BSD-3-Clause (LICENSE.md), zlib.
+LIBJPEG_LICENCES = ["部品/libjpeg-turbo/LICENSE.md", "部品/libjpeg-turbo/README.ijg",
+                    "部品/libjpeg-turbo/LICENSE-zlib.txt"]
+
+
+def shipped(build):
+    """Program-folder paths to ship, and the folders that hold them."""
+    files = list(SHIPPED)
+    folders = ["App/", "部品/"]
+    if os.path.isfile(os.path.join(build, "generated", "libjpeg-turbo.txt")):
+        files += LIBJPEG_LICENCES
+        folders.append("部品/libjpeg-turbo/")
+    return files, folders
 
 
 class Utf8Entry(zipfile.ZipInfo):
@@ -47,7 +61,8 @@ def make_release(build, out):
     with open(os.path.join(build, "generated", "version.txt"), encoding="utf-8") as f:
         version = f.read().strip()
     folder = os.path.join(build, "Kotopane")
-    missing = [p for p in SHIPPED if not os.path.isfile(os.path.join(folder, p))]
+    files, folders = shipped(build)
+    missing = [p for p in files if not os.path.isfile(os.path.join(folder, p))]
     if missing:
         sys.exit("release-zip: not built: " + ", ".join(missing))
     os.makedirs(out, exist_ok=True)
@@ -56,9 +71,9 @@ def make_release(build, out):
     now = time.time()
     tmp = path + ".part"
     with zipfile.ZipFile(tmp, "w", compression=zipfile.ZIP_DEFLATED, compresslevel=9) as z:
-        for d in (TOP + "/", TOP + "/App/", TOP + "/部品/"):
-            z.writestr(entry(d, now, folder=True), b"")
-        for p in SHIPPED:
+        for d in [""] + folders:
+            z.writestr(entry(TOP + "/" + d, now, folder=True), b"")
+        for p in files:
             src = os.path.join(folder, p)
             with open(src, "rb") as f:
                 z.writestr(entry(TOP + "/" + p, os.path.getmtime(src)), f.read())

@@ -9,13 +9,14 @@ build="${KP_BUILD_DIR:-$root/build}"
 home="${KOTOPANE_HOME:-$HOME/Kotopane}"
 
 bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+jpeg_dir=$(bash "$root/scripts/libjpeg-turbo.sh" "$build")
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKP_LIBJPEG_TURBO=ON -Dlibjpeg-turbo_DIR="$jpeg_dir" \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target Kotopane QX5
 
 mkdir -p "$home/App" "$home/部品"
 cp -f "$build/Kotopane/App/Kotopane.exe" "$home/App/"
-cp -f "$build/Kotopane/部品/"* "$home/部品/"
+cp -rf "$build/Kotopane/部品/"* "$home/部品/"
 
 . "$root/scripts/wine-env.sh"
 export WINEPREFIX="${KP_WINEPREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/kotopane/wineprefix}"

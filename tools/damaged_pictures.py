@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Makes a corpus of damaged pictures for the damaged-picture test (tests/wine/
 display_damaged_test.cpp): good JPEG, PNG, GIF, BMP, TIFF and ICO files, drawn with
-ImageMagick or taken from a folder of your own, and from each of them copies cut short,
+ImageMagick (jpegtran makes the JPEG kinds it does not write) or taken from a folder of your own, and from each of them copies cut short,
 with bytes flipped, and with header fields (sizes, lengths, counts, offsets) set to zero
 or to huge values.
 
@@ -24,7 +24,7 @@ import sys
 import zlib
 
 # Good sources drawn with ImageMagick: name, arguments. Small, so one conversion is quick
-# and each fits the window at its own size. Metadata that carries dates is left out, so
+# and each fits the window at its own size, except the large JPEGs. Metadata that carries dates is left out, so
 # the bytes are the same on every run.
 PNG_NO_DATES = ["-define", "png:exclude-chunk=date,time"]
 SOURCES = [
@@ -32,6 +32,11 @@ SOURCES = [
     ("jpeg-progressive.jpg", ["logo:", "-resize", "160x120!", "-interlace", "JPEG", "-quality", "80"]),
     ("jpeg-gray.jpg", ["-size", "96x64", "gradient:white-black", "-colorspace", "Gray"]),
     ("jpeg-444.jpg", ["-seed", "3", "-size", "80x60", "plasma:", "-sampling-factor", "1x1"]),
+    ("jpeg-cmyk.jpg", ["rose:", "-colorspace", "CMYK"]),
+    # Larger than the picture box, so the converter decodes them at a reduced scale.
+    ("jpeg-big-progressive.jpg", ["-size", "2400x1500", "radial-gradient:white-navy", "-interlace", "JPEG",
+                                  "-quality", "80"]),
+    ("jpeg-big-gray.jpg", ["-size", "2600x1400", "gradient:white-black", "-colorspace", "Gray"]),
     ("png-rgb.png", ["rose:"] + PNG_NO_DATES + ["PNG24:"]),
     ("png-rgba.png", ["-size", "96x64", "xc:none", "-fill", "#E02020", "-draw", "circle 48,32 48,6",
                       "-fill", "#2020E080", "-draw", "rectangle 0,40 95,63"] + PNG_NO_DATES + ["PNG32:"]),
@@ -60,6 +65,14 @@ SOURCES = [
                                   "tiff:rows-per-strip=8"]),
     ("ico-bmp.ico", ["rose:", "-define", "icon:auto-resize=48,32,16"]),
     ("ico-png256.ico", ["rose:", "-define", "icon:auto-resize=256,32"]),
+]
+
+# Kinds ImageMagick does not write, made losslessly from its JPEGs by jpegtran:
+# name, the JPEG it is made from, jpegtran's options.
+DERIVED = [
+    ("jpeg-arithmetic.jpg", "jpeg-444.jpg", ["-arithmetic"]),
+    ("jpeg-restart.jpg", "jpeg-baseline.jpg", ["-restart", "1"]),
+    ("jpeg-big-arithmetic-progressive.jpg", "jpeg-big-progressive.jpg", ["-arithmetic", "-progressive"]),
 ]
 
 FORMATS = ("jpeg", "png", "gif", "bmp", "tiff", "ico")
@@ -101,7 +114,8 @@ def jpeg_fields(d):
         if 0xC0 <= m <= 0xCF and m not in (0xC4, 0xC8, 0xCC):
             name = "SOF"
             fields += [("SOF-height", o + 5, 2, True), ("SOF-width", o + 7, 2, True),
-                       ("SOF-components", o + 9, 1, True), ("SOF-precision", o + 4, 1, True),
+                       ("SOF-components", o + 9, 1, True),
+                       ("SOF-precision", o + 4, 1, True, {"zero": 0, "12bit": 12, "huge": 255}),
                        # Both sides large but within what the converter takes: 4000 x 3000.
                        ("SOF-size", o + 5, 4, True, {"12MP": 0x0BB80FA0})]
         if name and seen.get(name, 0) < 1:
@@ -367,11 +381,20 @@ def main():
             subprocess.run(cmd, check=True)
             with open(path, "rb") as fh:
                 sources.append((name, fh.read()))
+        for name, base, opts in DERIVED:
+            path = os.path.join(good, name)
+            subprocess.run(["jpegtran"] + opts + ["-outfile", path, os.path.join(good, base)], check=True)
+            with open(path, "rb") as fh:
+                sources.append((name, fh.read()))
         # A camera's orientation tag: the converter reads it itself, so it gets damaged too.
-        name, data = sources[0]
+        made_by_name = dict(sources)
         exif = b"MM\0\x2a\0\0\0\x08\0\x01" + struct.pack(">HHIHH", 274, 3, 1, 6, 0) + b"\0\0\0\0"
         seg = b"\xff\xe1" + struct.pack(">H", 2 + 6 + len(exif)) + b"Exif\0\0" + exif
-        sources.insert(1, ("jpeg-exif6.jpg", data[:2] + seg + data[2:]))
+        # (A CMYK one goes through WIC, the others through libjpeg-turbo.)
+        for name, base in (("jpeg-exif6.jpg", "jpeg-baseline.jpg"), ("jpeg-big-exif6.jpg", "jpeg-big-progressive.jpg"),
+                           ("jpeg-cmyk-exif6.jpg", "jpeg-cmyk.jpg")):
+            data = made_by_name[base]
+            sources.insert(1, (name, data[:2] + seg + data[2:]))
 
     rows, made = [], []
     for name, data in sources:

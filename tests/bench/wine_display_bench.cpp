@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/CommandIds.h"
+#include "base/ConverterProtocol.h"
 #include "base/Limits.h"
 #include "bitmaps/Converter.h"
 #include "bitmaps/MappedBuffer.h"
@@ -168,16 +169,32 @@ struct REAL_PIC {
     const GUID* container;
     int w, h;
     const char* label;
+    unsigned orient;       // EXIF orientation put into the photo (0: none)
 };
 static const REAL_PIC realPics[] = {
-    {"二百万", L"p2mp.png", &GUID_ContainerFormatPng, 1920, 1080, "2 MP PNG"},
-    {"千二百万", L"p12mp.jpg", &GUID_ContainerFormatJpeg, 4000, 3000, "12 MP JPEG"},
-    {"二千四百万", L"p24mp.jpg", &GUID_ContainerFormatJpeg, 6000, 4000, "24 MP JPEG"},
-    {"四千八百万", L"p48mp.jpg", &GUID_ContainerFormatJpeg, 8000, 6000, "48 MP JPEG"},
-    {"小さい", L"small.png", &GUID_ContainerFormatPng, 640, 480, "small PNG"},
+    {"二百万", L"p2mp.jpg", &GUID_ContainerFormatJpeg, 1920, 1080, "2 MP JPEG", 0},
+    {"千二百万", L"p12mp.jpg", &GUID_ContainerFormatJpeg, 4000, 3000, "12 MP JPEG", 0},
+    {"二千四百万", L"p24mp.jpg", &GUID_ContainerFormatJpeg, 6000, 4000, "24 MP JPEG", 0},
+    {"四千八百万", L"p48mp.jpg", &GUID_ContainerFormatJpeg, 8000, 6000, "48 MP JPEG", 0},
+    {"横向き", L"p24mp6.jpg", &GUID_ContainerFormatJpeg, 6000, 4000, "24 MP JPEG turned by its EXIF orientation", 6},
+    {"小さい", L"small.png", &GUID_ContainerFormatPng, 640, 480, "small PNG", 0},
 };
-enum { REAL_PICS = 5, SMALL_PIC = 4 };
+enum { REAL_PICS = 6, SMALL_PIC = 5, PIC_24MP = 2, PIC_24MP_TURNED = 4 };
 static const COLORREF kBackColour = RGB(0, 90, 0);   // Kotopane's colour when none is stored
+
+// A camera photo's detail: the test picture's gradients and squares under grain that
+// changes from pixel to pixel and from colour to colour, so the JPEG is about as large as a
+// camera's (3 to 4 bits a pixel) and its decoder has as much to do.
+static DWORD PhotoPixel(int x, int y, int w, int h)
+{
+    COLORREF c = WicPicturePixel(x, y, w, h);
+    unsigned n = (unsigned)x * 2654435761u ^ (unsigned)y * 40503u;
+    n ^= n >> 13;
+    n *= 0x5bd1e995u;
+    n ^= n >> 15;
+    auto ch = [](int v, unsigned g) { return (DWORD)std::min(255, std::max(0, v + (int)(g & 63) - 32)); };
+    return 0xFF000000u | ch(GetRValue(c), n) << 16 | ch(GetGValue(c), n >> 8) << 8 | ch(GetBValue(c), n >> 16);
+}
 
 // One-character lines: the typing after the fade is not what is measured here.
 static int MakeRealPictures(const std::wstring& settings)
@@ -185,7 +202,12 @@ static int MakeRealPictures(const std::wstring& settings)
     std::string list;
     for (const REAL_PIC& p : realPics) {
         std::wstring folder = MakeCategory(settings, p.category, "あ\r\n", &list);
-        if (!WriteWicPicture(folder + L"\\" + p.file, *p.container, p.w, p.h)) {
+        std::wstring path = folder + L"\\" + p.file;
+        int w = p.w, h = p.h;
+        bool made = IsEqualGUID(*p.container, GUID_ContainerFormatJpeg)
+                        ? EncodePicture(path, *p.container, w, h, {[w, h](int x, int y) { return PhotoPixel(x, y, w, h); }}, true)
+                        : WriteWicPicture(path, *p.container, w, h);
+        if (!made || (p.orient && !SpliceExif(path, p.orient, false))) {
             printf("could not write %ls\n", p.file);
             return 1;
         }
@@ -438,6 +460,43 @@ static void PrintMemory(const char* what, SIZE_T bytes, const char* base, SIZE_T
            baseBytes / 1048576.0, baseBytes ? bytes / (double)baseBytes : 0.0);
 }
 
+// What the floor program (wine_jpeg_floor.exe, beside this one) prints for args.
+static std::string FloorProgramOutput(const std::wstring& args)
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring exe = self;
+    exe = exe.substr(0, exe.rfind(L'\\') + 1) + L"wine_jpeg_floor.exe";
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
+        return "";
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    PROCESS_INFORMATION pi = {};
+    std::string out;
+    if (CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(writeEnd);
+        writeEnd = nullptr;
+        char buf[4096];
+        DWORD got = 0;
+        while (ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got > 0)
+            out.append(buf, got);
+        WaitForSingleObject(pi.hProcess, 60000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+    if (writeEnd)
+        CloseHandle(writeEnd);
+    CloseHandle(readEnd);
+    return out;
+}
+
 static void RealProgramFigures(int switches)
 {
     std::wstring prog = MakeScratchProgramFolder(L"display_bench_real");
@@ -471,8 +530,32 @@ static void RealProgramFigures(int switches)
     RECT spot = {probe.x - 32, probe.y, probe.x + 32, probe.y + 64};
     auto show = [&](int k) { SendMessageW(run.main, WM_COMMAND, CMD_CATEGORY_FIRST + k, 0); };
     printf("client area on screen %ld x %ld\n", rc.right, rc.bottom);
+#if KP_HAVE_LIBJPEG_TURBO
+    printf("QX5.exe built with libjpeg-turbo: JPEGs decoded at the scale the picture box shows them\n");
+#else
+    printf("QX5.exe built without libjpeg-turbo: WIC decodes every picture at full size\n");
+#endif
+
+    // Kotopane's picture box, from the work area as it reads it.
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    int boxW = work.right - work.left - KOTOPANE_MARGIN_W, boxH = work.bottom - work.top - KOTOPANE_MARGIN_H;
+    printf("picture box %d x %d\n", boxW, boxH);
+
+    // The floor under each JPEG, measured first in a process of its own.
+    std::vector<double> floorMs(REAL_PICS, 0);
+    std::wstring floorArgs = std::to_wstring(boxW) + L" " + std::to_wstring(boxH);
+    for (int k = 0; k < SMALL_PIC; k++)
+        floorArgs += L" \"" + settings + L"\\" + ToWide(realPics[k].category) + L"\\" + realPics[k].file + L"\"";
+    std::string floorOut = FloorProgramOutput(floorArgs);
+    // One line a file, in order: "floor <ms> <M>/8".
+    size_t at = floorOut.find("floor ");
+    for (int k = 0; k < SMALL_PIC && at != std::string::npos; k++, at = floorOut.find("floor ", at + 1))
+        floorMs[k] = atof(floorOut.c_str() + at + 6);
+    printf("floor program: %s\n", floorOut.empty() ? "did not run" : floorOut.substr(0, floorOut.find('\n')).c_str());
 
     SIZE_T convPeakPrivate = 0;
+    std::vector<double> firstMedian(REAL_PICS, 0);
     for (int k = 0; k < SMALL_PIC; k++) {
         const REAL_PIC& p = realPics[k];
         std::wstring path = settings + L"\\" + ToWide(p.category) + L"\\" + p.file;
@@ -499,10 +582,16 @@ static void RealProgramFigures(int switches)
         convPeakPrivate = std::max(convPeakPrivate, mem.maxPrivate[1]);
         std::vector<double> base;
         for (int r = 0; r < 3; r++)
-            base.push_back(WicDecodeScaleMs(path, rc.right, 970));
+            base.push_back(WicDecodeScaleMs(path, boxW, boxH));
         printf("\n%s (%d x %d)\n", p.label, p.w, p.h);
         if (!first.empty()) {
-            Row("  command to first fade frame on screen", Median(first), "WIC decode + HALFTONE fit", Median(base));
+            firstMedian[k] = Median(first);
+            if (k == PIC_24MP_TURNED)
+                Row("  command to first fade frame on screen", firstMedian[k], "the same photo unturned",
+                    firstMedian[PIC_24MP]);
+            else if (floorMs[k] > 0)
+                Row("  command to first fade frame on screen", firstMedian[k], "libjpeg-turbo floor", floorMs[k]);
+            Row("  command to first fade frame on screen", firstMedian[k], "WIC decode + HALFTONE fit", Median(base));
             // The spread shows how much one figure can be trusted on a shared machine.
             printf("    each (ms):");
             for (double ms : first)

@@ -78,6 +78,19 @@ TEST(BmpFile, LayoutOfTheKindsDrawnFromTheFile)
     ASSERT_TRUE(Read(Bmp(2, 2, 32, BMP_BITFIELDS, 124), &l));  // inside a V5 header
     EXPECT_EQ(0xFF00u, l.masks[1]);
     EXPECT_EQ(138u, l.bitsOffset);
+
+    // The converter's BMP of a photo decoded at M/8 keeps the full size in the reserved
+    // words; it is taken only when the BMP is that size at some M/8 < 8, else the BMP's own.
+    struct { int w, h; unsigned fullW, fullH; int wantW, wantH; } full[] = {
+        {1500, 1000, 6000, 4000, 6000, 4000}, {1125, 844, 3000, 2250, 3000, 2250}, {1500, 1000, 0, 0, 1500, 1000},
+        {1500, 1000, 6000, 9000, 1500, 1000}, {1500, 1000, 1500, 1000, 1500, 1000}, {1500, 1000, 65535, 4000, 1500, 1000},
+    };
+    for (auto& f : full) {
+        std::string b = Bmp(f.w, f.h, 32);
+        Put(b, 6, f.fullW | f.fullH << 16, 4);
+        ASSERT_TRUE(Read(b, &l));
+        EXPECT_TRUE(l.fullWidth == f.wantW && l.fullHeight == f.wantH) << f.fullW << "x" << f.fullH;
+    }
 }
 
 // Each damage alone makes the file unreadable; nothing past its end is ever trusted.

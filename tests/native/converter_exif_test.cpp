@@ -72,6 +72,46 @@ static Bytes Jpeg(const Bytes& tiff, bool withJfif = true)
     return j;
 }
 
+// A start of frame: its kind, precision, size and component count.
+static void Frame(Bytes& jpg, unsigned char marker, unsigned bits, unsigned w, unsigned h, unsigned comps)
+{
+    Segment(jpg, marker, Bytes{(unsigned char)bits, (unsigned char)(h >> 8), (unsigned char)h,
+                               (unsigned char)(w >> 8), (unsigned char)w, (unsigned char)comps, 1, 0x11, 0});
+}
+
+// The frame is read beside the orientation and decides the decoder: libjpeg-turbo's kinds
+// of 8-bit gray or colour pictures go there, the rest to WIC, oversized ones nowhere.
+TEST(ConverterExif, FrameDecidesTheDecoder)
+{
+    struct { unsigned char marker; unsigned bits, w, h, comps; QX5_JPEG_ROUTE route; } cases[] = {
+        {0xC0, 8, 6000, 4000, 3, QX5_JPEG_LIBJPEG}, {0xC1, 8, 640, 480, 1, QX5_JPEG_LIBJPEG},
+        {0xC2, 8, 640, 480, 3, QX5_JPEG_LIBJPEG},   {0xC9, 8, 640, 480, 3, QX5_JPEG_LIBJPEG},   // arithmetic
+        {0xCA, 8, 640, 480, 3, QX5_JPEG_LIBJPEG},
+        {0xC0, 8, 640, 480, 4, QX5_JPEG_WIC},       // CMYK or YCCK
+        {0xC1, 12, 640, 480, 3, QX5_JPEG_WIC},      {0xC3, 8, 640, 480, 3, QX5_JPEG_WIC},       // lossless
+        {0xC5, 8, 640, 480, 3, QX5_JPEG_WIC},       {0xC0, 8, 640, 0, 3, QX5_JPEG_WIC},         // height later
+        {0xC0, 8, 65000, 65000, 3, QX5_JPEG_REFUSE}, {0xC0, 8, 20000, 10000, 3, QX5_JPEG_LIBJPEG},
+        {0xC0, 8, 20000, 10001, 3, QX5_JPEG_REFUSE},
+    };
+    for (auto& c : cases) {
+        Bytes j = {0xFF, 0xD8};
+        Segment(j, 0xE1, ExifBody(Tiff(true, 6)));
+        Segment(j, 0xC4, Bytes(20, 0));           // tables are no frame
+        Frame(j, c.marker, c.bits, c.w, c.h, c.comps);
+        j.insert(j.end(), {0xFF, 0xDA, 0, 2});
+        Frame(j, 0xC0, 8, 1, 1, 3);               // nor is anything after the scan
+        QX5_JPEG_HEAD head;
+        ASSERT_TRUE(Qx5ReadJpegHead(j.data(), j.size(), &head));
+        EXPECT_TRUE(head.orient == 6 && head.sof == c.marker && head.width == c.w && head.height == c.h);
+        EXPECT_EQ(c.route, Qx5JpegRoute(&head)) << std::hex << (int)c.marker << std::dec << " " << c.w << "x" << c.h;
+    }
+    // No frame in the bytes read: libjpeg-turbo reads the header itself.
+    Bytes none = Jpeg(Tiff(false, 3));
+    QX5_JPEG_HEAD head;
+    ASSERT_TRUE(Qx5ReadJpegHead(none.data(), none.size(), &head));
+    EXPECT_EQ(QX5_JPEG_LIBJPEG, Qx5JpegRoute(&head));
+}
+
 TEST(ConverterExif, EveryOrientationInBothByteOrders)
 {
     for (int big = 0; big < 2; big++)
@@ -182,8 +222,13 @@ TEST(ConverterExif, Fuzz)
     std::mt19937 rng(12345);
     std::vector<Bytes> seeds;
     for (int big = 0; big < 2; big++)
-        for (unsigned o = 1; o <= 8; o++)
+        for (unsigned o = 1; o <= 8; o++) {
             seeds.push_back(Jpeg(Tiff(big, o, o % 2 ? 3 : 4, 8 + o * 3)));
+            Bytes framed = {0xFF, 0xD8};
+            Frame(framed, (unsigned char)(0xC0 + o), 8, 4000 * o, 3000, o % 2 ? 3 : 1);
+            framed.insert(framed.end(), {0xFF, 0xDA, 0, 2});
+            seeds.push_back(framed);
+        }
     std::clock_t begin = std::clock();
     long runs = 0;
     for (; runs < 400000; runs++) {
@@ -212,6 +257,10 @@ TEST(ConverterExif, Fuzz)
         int o = Qx5JpegOrientation(exact.data(), exact.size());
         ASSERT_GE(o, 1);
         ASSERT_LE(o, 8);
+        QX5_JPEG_HEAD h;
+        if (Qx5ReadJpegHead(exact.data(), exact.size(), &h) && h.sof && Qx5JpegRoute(&h) == QX5_JPEG_LIBJPEG) {
+            ASSERT_TRUE(h.precision == 8 && h.width * (unsigned long long)h.height <= 200000000ull);
+        }
         int t = Qx5TiffOrientation(exact.data(), exact.size());
         ASSERT_GE(t, 1);
         ASSERT_LE(t, 8);

@@ -1,5 +1,6 @@
 #include "converter/Qx5Image.h"
 #include "converter/Qx5Message.h"
+#include "base/PictureFit.h"
 #include <gtest/gtest.h>
 #include <cstring>
 #include <vector>
@@ -113,30 +114,27 @@ TEST(ConverterImage, RowPlacementMatchesEveryOrientation)
     EXPECT_EQ(W - 1, dy);
 }
 
-// Bands of rows (orientations that keep rows) or of columns (turned ones) fill one
-// contiguous span each, every source pixel of a band lands inside its span, and the spans
-// of all bands tile the pixel data exactly once. Other rectangles are refused.
+// Bands of rows of the orientations that keep rows fill one contiguous span each, every
+// source pixel of a band lands inside its span, and the spans of all bands tile the pixel
+// data exactly once. Turned pictures have no row bands.
 TEST(ConverterImage, BandBlocksTileThePixelData)
 {
     const unsigned W = 3, H = 10;
-    for (int o = 1; o <= 8; o++) {
+    for (int o = 1; o <= 4; o++) {
         QX5_GEOMETRY g;
         ASSERT_TRUE(Qx5PlanGeometry(&g, W, H, o));
-        bool turned = Qx5Transposed(o);
-        unsigned total = turned ? W : H;
         std::vector<int> hits(g.imageBytes, 0);
-        for (unsigned k0 = 0; k0 < total; k0 += 2) {
-            unsigned k1 = k0 + 2 < total ? k0 + 2 : total;
-            unsigned x0 = turned ? k0 : 0, x1 = turned ? k1 : W, y0 = turned ? 0 : k0, y1 = turned ? H : k1;
+        for (unsigned y0 = 0; y0 < H; y0 += 3) {
+            unsigned y1 = y0 + 3 < H ? y0 + 3 : H;
             size_t start, bytes;
-            ASSERT_TRUE(Qx5BandBlock(&g, x0, y0, x1, y1, &start, &bytes)) << "o=" << o;
+            ASSERT_TRUE(Qx5BandBlock(&g, y0, y1, &start, &bytes)) << "o=" << o;
             ASSERT_LE(start + bytes, g.imageBytes);
             for (size_t b = start; b < start + bytes; b++)
                 hits[b]++;
             for (unsigned y = y0; y < y1; y++) {
                 long long base, step;
                 Qx5RowPlacement(&g, y, &base, &step);
-                for (unsigned x = x0; x < x1; x++) {
+                for (unsigned x = 0; x < W; x++) {
                     long long at = base + step * x;
                     EXPECT_GE(at, (long long)start) << "o=" << o;
                     EXPECT_LE(at + 4, (long long)(start + bytes)) << "o=" << o;
@@ -149,10 +147,35 @@ TEST(ConverterImage, BandBlocksTileThePixelData)
     QX5_GEOMETRY g;
     size_t s, b;
     Qx5PlanGeometry(&g, W, H, 6);
-    EXPECT_FALSE(Qx5BandBlock(&g, 0, 0, W, 4, &s, &b));     // rows of a turned picture
+    EXPECT_FALSE(Qx5BandBlock(&g, 0, 4, &s, &b));     // rows of a turned picture
     Qx5PlanGeometry(&g, W, H, 1);
-    EXPECT_FALSE(Qx5BandBlock(&g, 0, 0, 2, H, &s, &b));     // columns of an upright one
-    EXPECT_FALSE(Qx5BandBlock(&g, 0, 8, W, 11, &s, &b));    // past the end
+    EXPECT_FALSE(Qx5BandBlock(&g, 8, 11, &s, &b));    // past the end
+}
+
+// The scale a photo is decoded at: the smallest M/8 whose output still covers the picture
+// as fitted into the box, turned as shown.
+TEST(ConverterImage, ScaleCoversThePictureFittedIntoTheBox)
+{
+    struct { unsigned w, h; int orient, boxW; unsigned m; } cases[] = {
+        {1920, 1080, 1, 1870, 8},    // fitted 1724 x 970: 7/8 would be 1680 wide
+        {4000, 3000, 1, 1870, 3},    // 1293 x 970: 2/8 is 1000 x 750, 3/8 1500 x 1125
+        {6000, 4000, 1, 1870, 2},    // 1455 x 970 <= 1500 x 1000
+        {8000, 6000, 6, 1870, 1},    // turned: 727 x 970 <= 750 x 1000
+        {6000, 4000, 8, 1870, 2},    // turned: 646 x 970; 1/8 is 500 wide
+        {1800, 900, 1, 1870, 8},     // fits: full size
+        {16000, 1000, 1, 1870, 1},   // a panorama: 1870 x 116 <= 2000 x 125
+        {1870, 971, 1, 1870, 8},     // a pixel too tall: 1868 x 970 needs all of it
+        {3000, 2000, 1, 0, 8},       // no box: full size
+    };
+    for (auto& c : cases) {
+        unsigned m = Qx5ChooseEighths(c.w, c.h, c.orient, c.boxW, 970);
+        EXPECT_EQ(c.m, m) << c.w << "x" << c.h << " o=" << c.orient;
+        QX5_GEOMETRY g;
+        ASSERT_TRUE(Qx5PlanGeometry(&g, c.w, c.h, c.orient));
+        unsigned shownW = g.outW, shownH = g.outH;
+        Qx5ScaleGeometry(&g, m);
+        EXPECT_EQ((size_t)ScaledSide(shownW, m) * 4 * ScaledSide(shownH, m), g.imageBytes);
+    }
 }
 
 TEST(ConverterImage, TransparencyGoesOverWhite)

@@ -37,6 +37,9 @@ def main(build, version, unpack):
     readme = "Kotopane/はじめにお読みください.txt"
     expected = {"Kotopane/", "Kotopane/App/", "Kotopane/部品/", "Kotopane/App/Kotopane.exe",
                 "Kotopane/部品/QX5.exe", "Kotopane/部品/★ハート.bmp", "Kotopane/部品/使い方.html", readme}
+    # The test build's QX5 carries libjpeg-turbo: its three licences ship beside it.
+    licences = ["Kotopane/" + p for p in release_zip.LIBJPEG_LICENCES]
+    expected |= set(licences) | {"Kotopane/部品/libjpeg-turbo/"}
     with zipfile.ZipFile(path) as z:
         infos = z.infolist()
         names = [i.filename for i in infos]
@@ -52,8 +55,11 @@ def main(build, version, unpack):
         text = raw[3:].decode("utf-8")
         check("\n" not in text.replace("\r\n", ""), "readme line ends are not all CR LF")
         for word in ("バージョン " + version, "App\\Kotopane.exe", "個人設定", "バックアップ",
-                     "アンインストール", "ライセンス", "150%"):
+                     "アンインストール", "ライセンス", "150%", "libjpeg-turbo", "README.ijg", "LICENSE.md",
+                     "LICENSE-zlib.txt", "based in part on the work of the Independent JPEG Group"):
             check(word in text, "readme lacks " + word)
+        for name, word in zip(licences, ("Redistributions in binary form", "Independent JPEG Group", "zlib")):
+            check(name in names and word in z.read(name).decode("utf-8"), "%s lacks %s" % (name, word))
 
         guide = z.read("Kotopane/部品/使い方.html").decode("utf-8")
         m = re.search(r'<img id="window-shot"[^>]*src="data:image/png;base64,([A-Za-z0-9+/=]+)"', guide)

@@ -3,6 +3,8 @@
 // for the BMPs the converter writes.
 #include "tests/support/TestSupport.h"
 
+#include "bitmaps/BmpFile.h"
+
 void Put16(std::string& s, unsigned v, bool big)
 {
     if (big) {
@@ -242,6 +244,11 @@ bool ReadConvertedBmp(const std::wstring& path, READ_BMP* out)
     size_t stride = (size_t)out->w * 4;
     if (fh->bfOffBits + stride * out->h > data.size())
         return false;
+    BMP_LAYOUT layout;
+    if (!BmpReadLayout((const unsigned char*)data.data(), data.size(), &layout))
+        return false;
+    out->fullW = layout.fullWidth;
+    out->fullH = layout.fullHeight;
     out->px.resize((size_t)out->w * out->h);
     for (int y = 0; y < out->h; y++) {
         const unsigned char* row = (const unsigned char*)data.data() + fh->bfOffBits + (size_t)(out->h - 1 - y) * stride;

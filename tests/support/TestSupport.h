@@ -59,6 +59,7 @@ bool SpliceExif(const std::wstring& path, unsigned orient, bool bigEndian);
 // the top left.
 struct READ_BMP {
     int w = 0, h = 0, bits = 0;
+    int fullW = 0, fullH = 0;      // the picture's full size, as Kotopane's reader takes it
     std::vector<DWORD> px;
     DWORD at(int x, int y) const { return px[(size_t)y * w + x]; }
 };

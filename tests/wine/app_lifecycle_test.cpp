@@ -83,7 +83,7 @@ TEST_F(AppLifecycle, ShutdownEndsTheBusyConverterBeforeDeletingItsOutput)
     ASSERT_TRUE(EncodePicture(Folder(L"A") + L"\\big.jpg", GUID_ContainerFormatJpeg, 4000, 3000,
                               { [](int x, int y) { return 0xFF000000u | (DWORD)(x * 31 ^ y * 17); } }));
     Start();
-    ConvLink.convertMs = 50;   // taken up, then given up while the converter decodes
+    ConvLink.convertMs = 1;    // taken up, then given up while the converter decodes
     std::wstring partial = settings + L"\\Gazou.bmp.qx5tmp";
     EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(ToCp932(settings + L"\\Gazou.bmp").c_str(),
                                                      ToCp932(Folder(L"A") + L"\\big.jpg").c_str()));
