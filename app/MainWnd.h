@@ -5,6 +5,8 @@
 HWND KotopaneStartup(HINSTANCE inst);
 int KotopaneMessageLoop();
 LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The Edit menu, built from the command rows the window procedure dispatches.
+HMENU CreateEditMenu();
 
 // Work of WM_CREATE and WM_DESTROY.
 void MainWnd_Create();

@@ -1,8 +1,11 @@
 #include "app/MainWnd.h"
 
+#include <windowsx.h>
+
 #include "app/AppState.h"
 #include "base/CommandIds.h"
 #include "base/Limits.h"
+#include "base/MenuInsert.h"
 #include "base/Trace.h"
 #include "base/Window.h"
 #include "categories/DialogHost.h"
@@ -154,46 +157,110 @@ static void MainWnd_RightClick(WPARAM keys, int x, int y)
         PopUpMenu(keys, x, y);
 }
 
-static void MainWnd_RemovePicture()
+static void MainWnd_AddCategory_MenuClick()
 {
-    if (App.showing == 0)
-        MainWnd_RemovePicture_MenuClick();
+    DialogOpen(MainWindow(), "MenuTsuika");
 }
 
-static void MainWnd_EditCommand(UINT id)
+static void MainWnd_DeleteCategory_MenuClick()
 {
-    switch (id) {
-    case CMD_ADD_PICTURE: MainWnd_AddPicture_MenuClick(); break;
-    case CMD_PICTURE_NAME: MainWnd_PictureName_MenuClick(); break;
-    case CMD_REMOVE_PICTURE: MainWnd_RemovePicture(); break;
-    case CMD_DELETE_PICTURE: MainWnd_DeletePicture_MenuClick(); break;
-    case CMD_COPY_PICTURE: MainWnd_CopyPicture_MenuClick(); break;
-    case CMD_ADD_LINES: MainWnd_AddLines_MenuClick(); break;
-    case CMD_DELETE_LINES: MainWnd_DeleteLines_MenuClick(); break;
-    case CMD_ADD_CATEGORY: DialogOpen(MainWindow(), "MenuTsuika"); break;
-    case CMD_DELETE_CATEGORY: DialogOpen(MainWindow(), "MenuSakujo"); break;
-    case CMD_RESTORE_CATEGORY: MainWnd_RestoreMenu_MenuClick(); break;
-    case CMD_HEART_OPTION: DialogOpen(MainWindow(), "Kinou"); break;
-    case CMD_BACK_COLOUR: MainWnd_BackColour_MenuClick(); break;
+    DialogOpen(MainWindow(), "MenuSakujo");
+}
+
+static void MainWnd_HeartOption_MenuClick()
+{
+    DialogOpen(MainWindow(), "Kinou");
+}
+
+// The Edit menu, top to bottom: one row per command (CMD_REMOVE_PICTURE is also the
+// context menu's item). A row that needs no display in progress is ignored while a picture
+// is shown or a line typed: its box or redraw would land inside the other display.
+struct COMMAND_ROW {
+    UINT id;
+    const char* text;
+    void (*handler)();
+    bool needsNoDisplay;
+};
+
+static constexpr COMMAND_ROW kCommands[] = {
+    { CMD_ADD_PICTURE, "画像追加", MainWnd_AddPicture_MenuClick, false },
+    { CMD_PICTURE_NAME, "現在の画像ファイル名", MainWnd_PictureName_MenuClick, false },
+    { CMD_REMOVE_PICTURE, "現在の画像をリストから外す", MainWnd_RemovePicture_MenuClick, true },
+    { CMD_DELETE_PICTURE, "画像を選択して削除", MainWnd_DeletePicture_MenuClick, false },
+    { CMD_COPY_PICTURE, "画像を指定して別のメニューにコピー", MainWnd_CopyPicture_MenuClick, false },
+    { CMD_ADD_LINES, "セリフを追加", MainWnd_AddLines_MenuClick, false },
+    { CMD_DELETE_LINES, "セリフを選択して削除", MainWnd_DeleteLines_MenuClick, false },
+    { CMD_ADD_CATEGORY, "メニュー追加", MainWnd_AddCategory_MenuClick, false },
+    { CMD_DELETE_CATEGORY, "メニュー削除", MainWnd_DeleteCategory_MenuClick, false },
+    { CMD_RESTORE_CATEGORY, "削除済みメニューの復活", MainWnd_RestoreMenu_MenuClick, false },
+    { CMD_HEART_OPTION, "語尾にハートを付ける", MainWnd_HeartOption_MenuClick, false },
+    { CMD_BACK_COLOUR, "背景色指定", MainWnd_BackColour_MenuClick, true },
+};
+
+// The rows run through the Edit range in menu order, so a new row can neither fall outside
+// the range (and be dropped) nor share an id with a recent folder or a category.
+static constexpr bool RowsFillTheEditRange()
+{
+    constexpr size_t rows = sizeof kCommands / sizeof kCommands[0];
+    for (size_t k = 0; k < rows; k++) {
+        if (kCommands[k].id != CMD_EDIT_FIRST + k)
+            return false;
     }
+    return rows == CMD_EDIT_LAST - CMD_EDIT_FIRST + 1;
+}
+static_assert(RowsFillTheEditRange(), "Edit commands: one row per id from CMD_EDIT_FIRST to CMD_EDIT_LAST, in menu order");
+
+HMENU CreateEditMenu()
+{
+    HMENU menu = CreatePopupMenu();
+    // Each insertion lands on top, so the last row goes in first.
+    for (int k = (int)(sizeof kCommands / sizeof kCommands[0]) - 1; k >= 0; k--)
+        MenuItemInsert(menu, 0, TRUE, kCommands[k].text, kCommands[k].id, nullptr, 0);
+    return menu;
 }
 
 static void MainWnd_Command(UINT id)
 {
     if (WindowGone())
         return;
-    if (id >= CMD_CATEGORY_FIRST && id - CMD_CATEGORY_FIRST < (UINT)CATEGORY_MAX)
+    if (id >= CMD_CATEGORY_FIRST && id - CMD_CATEGORY_FIRST < (UINT)CATEGORY_MAX) {
         SelectCategory((int)(id - CMD_CATEGORY_FIRST));
-    if (id >= CMD_RECENT_FIRST && id < CMD_RECENT_FIRST + CMD_RECENT_COUNT)
+        return;
+    }
+    if (id >= CMD_RECENT_FIRST && id - CMD_RECENT_FIRST < (UINT)CMD_RECENT_COUNT) {
         MainWnd_FolderOPEN_MenuClick(RecentFolder((int)(id - CMD_RECENT_FIRST)));
-    if (id >= CMD_EDIT_FIRST && id <= CMD_EDIT_LAST)
-        MainWnd_EditCommand(id);
+        return;
+    }
+    for (const COMMAND_ROW& row : kCommands) {
+        if (row.id == id && !(row.needsNoDisplay && App.showing > 0))
+            row.handler();
+    }
+}
+
+// A fade or a typed line answers other programs' sent messages as it runs, and so enters
+// this procedure: whatever would start a display inside it, or end the window under it,
+// goes to the back of the queue and is taken once the animation is over.
+static bool WaitsForAnimation(UINT msg)
+{
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_DROPFILES:
+    case WM_CLOSE:
+        return AnimationRunning();
+    }
+    return false;
 }
 
 LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    int x = LOWORD(lParam);
-    int y = HIWORD(lParam);
+    if (WaitsForAnimation(msg)) {
+        PostMessageW(wnd, msg, wParam, lParam);
+        return 0;
+    }
+    int x = GET_X_LPARAM(lParam);
+    int y = GET_Y_LPARAM(lParam);
     switch (msg) {
     case WM_CREATE:
         SetMainWindow(wnd);

@@ -3,11 +3,11 @@
 #include <commctrl.h>
 
 #include "app/AppState.h"
-#include "base/CommandIds.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/MenuInsert.h"
 #include "base/Random.h"
+#include "base/Trace.h"
 #include "base/Window.h"
 #include "bitmaps/MappedBuffer.h"
 #include "categories/DialogHost.h"
@@ -20,37 +20,16 @@ APP_STATE App;
 
 #define KP_MAIN_TITLE "Kotopane （‘ v‘）/ メニューを押すと画像が変わります。画像をクリックするとセリフだけ変わります。　セリフやメニューは「編集(E)」から追加、削除、書き換えできます。"
 
-struct EDIT_ITEM {
-    UINT id;
-    const char* text;
-};
-
-static const EDIT_ITEM kEditItems[] = {
-    { CMD_ADD_PICTURE, "画像追加" },
-    { CMD_PICTURE_NAME, "現在の画像ファイル名" },
-    { CMD_REMOVE_PICTURE, "現在の画像をリストから外す" },
-    { CMD_DELETE_PICTURE, "画像を選択して削除" },
-    { CMD_COPY_PICTURE, "画像を指定して別のメニューにコピー" },
-    { CMD_ADD_LINES, "セリフを追加" },
-    { CMD_DELETE_LINES, "セリフを選択して削除" },
-    { CMD_ADD_CATEGORY, "メニュー追加" },
-    { CMD_DELETE_CATEGORY, "メニュー削除" },
-    { CMD_RESTORE_CATEGORY, "削除済みメニューの復活" },
-    { CMD_HEART_OPTION, "語尾にハートを付ける" },
-    { CMD_BACK_COLOUR, "背景色指定" },
-};
-
 static void CreateMenus()
 {
     App.hMainMenu = CreateMenu();
-    App.hEditMenu = CreatePopupMenu();
-    // Each insertion lands on top, so the highest id goes in first.
-    for (int k = (int)(sizeof(kEditItems) / sizeof(kEditItems[0])) - 1; k >= 0; k--)
-        MenuItemInsert(App.hEditMenu, 0, TRUE, kEditItems[k].text, kEditItems[k].id, nullptr, 0);
+    App.hEditMenu = CreateEditMenu();
     MenuItemInsert(App.hMainMenu, 0, TRUE, "編集(&E)", 0, App.hEditMenu, 0);
 }
 
-static void RegisterMainClass(HINSTANCE inst)
+// A class registered by an earlier window of this process (tests bring it up again) is
+// the same class.
+static bool RegisterMainClass(HINSTANCE inst)
 {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
@@ -62,12 +41,16 @@ static void RegisterMainClass(HINSTANCE inst)
     wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
     wc.hbrBackground = App.hBackBrush;
     wc.lpszClassName = L"NORMAL0";
-    RegisterClassExW(&wc);
+    if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+        return true;
+    TraceLastError("RegisterClassExW", "NORMAL0");
+    return false;
 }
 
-// The order is the one every start has always had; each subsystem starts from a fresh
-// record (tests bring the window up more than once in one process). Null when the program
-// ends without a window.
+// Each step needs the ones before it: the menus before the categories put entries on them,
+// the program folder before anything is read or created, the client size before the
+// window. Each subsystem starts from a fresh record (tests bring the window up more than
+// once in one process). Null when the program ends without a window.
 HWND KotopaneStartup(HINSTANCE inst)
 {
     App = APP_STATE();
@@ -94,12 +77,16 @@ HWND KotopaneStartup(HINSTANCE inst)
     DisplayStart();
     App.hHandCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_HAND);
 
-    RegisterMainClass(inst);
+    if (!RegisterMainClass(inst))
+        return nullptr;
     // Created at its final size and place: resizing and moving it during creation cost an
     // X window change each.
-    return EdgeCreateWindowEx(WS_EX_ACCEPTFILES, "NORMAL0", KP_MAIN_TITLE,
-                              WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10, ClientWidth(),
-                              ClientHeight(), nullptr, nullptr, inst, nullptr);
+    HWND wnd = EdgeCreateWindowEx(WS_EX_ACCEPTFILES, "NORMAL0", KP_MAIN_TITLE,
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10, ClientWidth(),
+                                  ClientHeight(), nullptr, nullptr, inst, nullptr);
+    if (!wnd)
+        TraceLastError("CreateWindowExW", "NORMAL0");
+    return wnd;
 }
 
 // The program ends only through the main window's destruction, whose shutdown saves

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Limits.h"
+
 // Command ids of the main window's menus, used by the program and by its tests.
 enum {
     // The Edit menu (編集), top to bottom.
@@ -24,3 +26,9 @@ enum {
     CMD_RECENT_FIRST = 5330,
     CMD_RECENT_COUNT = 5,
 };
+
+// The three ranges never meet, and every id fits the low word of WM_COMMAND's wParam.
+static_assert(CMD_EDIT_FIRST <= CMD_EDIT_LAST && CMD_EDIT_LAST < CMD_RECENT_FIRST,
+              "the Edit commands lie below the recent folders");
+static_assert(CMD_RECENT_FIRST + CMD_RECENT_COUNT <= CMD_CATEGORY_FIRST, "the recent folders lie below the categories");
+static_assert((int)CMD_CATEGORY_FIRST + (int)CATEGORY_MAX - 1 <= 0xFFFF, "category ids fit a WORD");

@@ -3,6 +3,8 @@
 #include <shlwapi.h>
 #include <string.h>
 
+#include "base/Trace.h"
+
 enum { CP_SJIS = 932 };
 
 int EdgeToWide(const char* s, wchar_t* out, int cap)
@@ -112,40 +114,62 @@ static void WideClose(WIDE_TEXT* w)
         HeapFree(GetProcessHeap(), 0, w->heap);
 }
 
+// A file call that failed goes to the trace with its error, unless it failed the way its
+// callers expect (a file that is not there, or one that already is). The caller still
+// finds the error where the call left it.
+static void FileCallFailed(const char* call, const char* path, DWORD err)
+{
+    if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND && err != ERROR_FILE_EXISTS
+        && err != ERROR_ALREADY_EXISTS) {
+        SetLastError(err);
+        TraceLastError(call, path);
+    }
+    SetLastError(err);
+}
+
 HANDLE EdgeCreateFile(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD attrs)
 {
     WIDE_TEXT w;
     WideOpen(&w, path);
     HANDLE h = CreateFileW(w.p, access, share, nullptr, disposition, attrs, nullptr);
+    DWORD err = GetLastError();
     WideClose(&w);
+    if (h == INVALID_HANDLE_VALUE)
+        FileCallFailed("CreateFileW", path, err);
     return h;
+}
+
+// One path in, a BOOL out: the folder and file calls below.
+static BOOL PathCall(BOOL (WINAPI *call)(LPCWSTR), const char* name, const char* path)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    BOOL ok = call(w.p);
+    DWORD err = GetLastError();
+    WideClose(&w);
+    if (!ok)
+        FileCallFailed(name, path, err);
+    return ok;
+}
+
+static BOOL WINAPI CreateFolderW(LPCWSTR path)
+{
+    return CreateDirectoryW(path, nullptr);
 }
 
 BOOL EdgeCreateDirectory(const char* path)
 {
-    WIDE_TEXT w;
-    WideOpen(&w, path);
-    BOOL ok = CreateDirectoryW(w.p, nullptr);
-    WideClose(&w);
-    return ok;
+    return PathCall(CreateFolderW, "CreateDirectoryW", path);
 }
 
 BOOL EdgeRemoveDirectory(const char* path)
 {
-    WIDE_TEXT w;
-    WideOpen(&w, path);
-    BOOL ok = RemoveDirectoryW(w.p);
-    WideClose(&w);
-    return ok;
+    return PathCall(RemoveDirectoryW, "RemoveDirectoryW", path);
 }
 
 BOOL EdgeDeleteFile(const char* path)
 {
-    WIDE_TEXT w;
-    WideOpen(&w, path);
-    BOOL ok = DeleteFileW(w.p);
-    WideClose(&w);
-    return ok;
+    return PathCall(DeleteFileW, "DeleteFileW", path);
 }
 
 BOOL EdgeSetFileAttributes(const char* path, DWORD attrs)
@@ -153,7 +177,10 @@ BOOL EdgeSetFileAttributes(const char* path, DWORD attrs)
     WIDE_TEXT w;
     WideOpen(&w, path);
     BOOL ok = SetFileAttributesW(w.p, attrs);
+    DWORD err = GetLastError();
     WideClose(&w);
+    if (!ok)
+        FileCallFailed("SetFileAttributesW", path, err);
     return ok;
 }
 
@@ -163,8 +190,11 @@ BOOL EdgeCopyFile(const char* from, const char* to, BOOL failIfExists)
     WideOpen(&a, from);
     WideOpen(&b, to);
     BOOL ok = CopyFileW(a.p, b.p, failIfExists);
+    DWORD err = GetLastError();
     WideClose(&b);
     WideClose(&a);
+    if (!ok)
+        FileCallFailed("CopyFileW", to, err);
     return ok;
 }
 
@@ -174,8 +204,11 @@ BOOL EdgeReplaceFile(const char* from, const char* to)
     WideOpen(&a, from);
     WideOpen(&b, to);
     BOOL ok = MoveFileExW(a.p, b.p, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    DWORD err = GetLastError();
     WideClose(&b);
     WideClose(&a);
+    if (!ok)
+        FileCallFailed("MoveFileExW", to, err);
     return ok;
 }
 

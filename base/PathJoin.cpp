@@ -2,29 +2,34 @@
 
 #include <cstring>
 
-bool PathJoin(char* out, size_t cap, const char* a, const char* b,
-              const char* c, const char* d, const char* e)
+#include "base/Cp932.h"
+
+static bool EndsWithBackslash(const char* s)
+{
+    size_t len = strlen(s);
+    bool last = false;
+    for (size_t i = 0; i < len;) {
+        last = s[i] == '\\';
+        i += (IsCp932Lead((unsigned char)s[i]) && i + 1 < len) ? 2 : 1;
+    }
+    return last;
+}
+
+bool PathJoin(char* out, size_t cap, const char* folder, const char* name)
 {
     if (cap == 0)
         return false;
-    const char* parts[5] = {a, b, c, d, e};
-    size_t total = 0;
-    for (const char* p : parts) {
-        if (p)
-            total += strlen(p);
-    }
-    if (total + 1 > cap) {
-        out[0] = 0;
+    out[0] = 0;
+    if (!name[0])
         return false;
-    }
-    size_t at = 0;
-    for (const char* p : parts) {
-        if (!p)
-            continue;
-        size_t n = strlen(p);
-        memmove(out + at, p, n);
-        at += n;
-    }
-    out[at] = 0;
+    size_t f = strlen(folder), n = strlen(name);
+    bool sep = f > 0 && !EndsWithBackslash(folder);
+    size_t total = f + (sep ? 1 : 0) + n;
+    if (total + 1 > cap)
+        return false;
+    memcpy(out, folder, f);
+    if (sep)
+        out[f++] = '\\';
+    memcpy(out + f, name, n + 1);
     return true;
 }

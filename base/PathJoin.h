@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 
-// Joins up to five texts into out; returns false (and an empty out) when they don't fit.
-bool PathJoin(char* out, size_t cap, const char* a, const char* b,
-              const char* c = nullptr, const char* d = nullptr, const char* e = nullptr);
+// folder + "\" + name, without doubling a backslash that already ends the folder (a trail
+// byte 0x5C of a two-byte character is no backslash). False (and an empty out) when the
+// name is empty or the result does not fit cap bytes.
+bool PathJoin(char* out, size_t cap, const char* folder, const char* name);

@@ -9,7 +9,7 @@
 
 // A 48-megapixel photo takes the converter about two seconds under Wine on a slow machine;
 // ten seconds leaves room for a busy one and still gives the user the program back.
-CONVERTER_LINK ConvLink = {5000, 2000, 10000, 0, nullptr, nullptr, 0, nullptr, 0, 0, 0, 0, {}, {}, {}};
+CONVERTER_LINK ConvLink = { .searchMs = 5000, .answerMs = 2000, .convertMs = 10000 };
 
 enum { SEARCH_POLL_MS = 20, SEARCH_TEXT_MAX = 64 };
 
@@ -110,8 +110,9 @@ static void ConverterForget()
     ConvLink.waited = 0;
 }
 
-// Started with the shell's "open" as ever, but the process is kept: it goes into the job
-// at once, and its window is looked for only when a picture needs it.
+// Started with the shell's "open", so the converter runs as the user's own program would;
+// the process is kept: it goes into the job at once, and its window is looked for only
+// when a picture needs it.
 void ConverterStart()
 {
     ConvLink.hConverterWnd = nullptr;

@@ -89,6 +89,7 @@ int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int hei
         return 1;
     }
 
+    TraceLastError(rec->hDC ? "CreateDIBSection" : "CreateCompatibleDC", name);
     rec->pView = nullptr;
     if (rec->hDC)
         DeleteDC(rec->hDC);

@@ -6,6 +6,7 @@
 #include "base/Limits.h"
 #include "base/NumberText.h"
 #include "base/PathJoin.h"
+#include "base/Trace.h"
 #include "bitmaps/BlendTable.h"
 
 BITMAPS_STATE Bitmaps;
@@ -27,29 +28,37 @@ static bool DiskFull()
 // The backing file gets its blocks on the disk before it is mapped. A file that is only
 // said to be long (sparse, as Wine extends one on Linux) faults on the first pixel written
 // to a page the full disk cannot give; a failed call here is a message instead.
-static bool ReserveFileSpace(HANDLE file, DWORD size)
+static bool ReserveFileSpace(HANDLE file, DWORD size, const char* path)
 {
     LARGE_INTEGER end;
     end.QuadPart = size;
     // NTFS allocates the extension here, or says that the disk is full.
-    if (!SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !SetEndOfFile(file))
+    if (!SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !SetEndOfFile(file)) {
+        TraceLastError("SetEndOfFile", path);
         return false;
+    }
     if (AllocatedBytes(file) >= size)
         return true;
     // A sparse extension: Wine allocates a file's valid data for real (fallocate).
     if (SetFileValidData(file, size) && AllocatedBytes(file) >= size)
         return true;
-    if (DiskFull())
+    if (DiskFull()) {
+        TraceLastError("SetFileValidData", path);
         return false;
+    }
     // Else the blocks are taken by writing them.
     static const BYTE kZeros[65536] = {};
     LARGE_INTEGER zero = {};
-    if (!SetFilePointerEx(file, zero, nullptr, FILE_BEGIN))
+    if (!SetFilePointerEx(file, zero, nullptr, FILE_BEGIN)) {
+        TraceLastError("SetFilePointerEx", path);
         return false;
+    }
     for (DWORD done = 0; done < size;) {
         DWORD part = size - done < sizeof kZeros ? size - done : (DWORD)sizeof kZeros, n = 0;
-        if (!WriteFile(file, kZeros, part, &n, nullptr) || n != part)
+        if (!WriteFile(file, kZeros, part, &n, nullptr) || n != part) {
+            TraceLastError("WriteFile", path);
             return false;
+        }
         done += part;
     }
     return true;
@@ -69,7 +78,7 @@ BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD 
                                  FILE_ATTRIBUTE_NORMAL);
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;
-    if (size == 0 || !ReserveFileSpace(file, size)) {
+    if (size == 0 || !ReserveFileSpace(file, size, filePath.c_str())) {
         Bitmaps.fileMapFull = Bitmaps.fileMapFull || size > 0;
         CloseHandle(file);
         EdgeDeleteFile(filePath.c_str());
@@ -78,7 +87,13 @@ BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD 
     buf->hFile = file;
     std::string mapName = std::string(name) + NumberToText(index);
     buf->hMap = EdgeCreateFileMapping(file, PAGE_READWRITE, 0, size, mapName.c_str());
-    buf->pView = buf->hMap ? (BYTE*)MapViewOfFile(buf->hMap, FILE_MAP_ALL_ACCESS, 0, 0, mapBytes) : nullptr;
+    if (!buf->hMap) {
+        TraceLastError("CreateFileMappingW", mapName.c_str());
+        return nullptr;
+    }
+    buf->pView = (BYTE*)MapViewOfFile(buf->hMap, FILE_MAP_ALL_ACCESS, 0, 0, mapBytes);
+    if (!buf->pView)
+        TraceLastError("MapViewOfFile", mapName.c_str());
     return buf->pView;
 }
 
@@ -95,6 +110,8 @@ void BuildAlphaBlendTable()
     Bitmaps.AlphaBlendBBTableC = buf->pView;
     if (Bitmaps.AlphaBlendBBTableC)
         FillBlendTable(Bitmaps.AlphaBlendBBTableC);
+    else
+        TraceLastError("VirtualAlloc", "AlphaBlendBBTableC");
 }
 
 void ReleaseAlphaBlendTable()
@@ -119,7 +136,7 @@ void RemoveFileMapFolder()
         return;
     do {
         char path[KP_PATH_BYTES];
-        if (!fd.lossy && PathJoin(path, sizeof(path), KP_FILEMAP_DIR, "\\", fd.name))
+        if (!fd.lossy && PathJoin(path, sizeof(path), KP_FILEMAP_DIR, fd.name))
             EdgeDeleteFile(path);
     } while (EdgeFindNextFile(find, &fd));
     FindClose(find);

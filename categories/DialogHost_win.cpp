@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "base/Edge.h"
+#include "base/Trace.h"
 #include "base/Window.h"
 #include "categories/CategoriesState.h"
 #include "categories/DialogKinds.h"
@@ -40,7 +41,9 @@ void RegisterDialogClass(HBRUSH background)
     wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
     wc.hbrBackground = background;
     wc.lpszClassName = L"NORMALDLG";
-    RegisterClassExW(&wc);
+    // Registered by an earlier start in this process (tests), it is the same class.
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        TraceLastError("RegisterClassExW", "NORMALDLG");
 }
 
 HWND DialogControl(HWND dlg, int slot, DWORD exStyle, const char* cls, const char* text, DWORD style,
@@ -48,6 +51,8 @@ HWND DialogControl(HWND dlg, int slot, DWORD exStyle, const char* cls, const cha
 {
     HWND c = EdgeCreateWindowEx(exStyle, cls, text, style, x, y, w, h, dlg, (HMENU)(INT_PTR)id,
                                 DialogInstance(), nullptr);
+    if (!c)
+        TraceLastError("CreateWindowExW", cls);
     SendMessageW(c, WM_SETFONT, (WPARAM)Categories.slot[slot].hFont, 0);
     return c;
 }
@@ -69,8 +74,10 @@ int DialogOpen(HWND owner, const char* key)
                                   CW_USEDEFAULT, CW_USEDEFAULT, kind->width, kind->height,
                                   owner, nullptr, DialogInstance(), nullptr);
     Categories.slot[kind->slot].hWnd = dlg;
-    if (!dlg)
+    if (!dlg) {
+        TraceLastError("CreateWindowExW", "NORMALDLG");
         return 0;
+    }
     DIALOG_RUN run = { dlg, 0, 0, Categories.dialogRun };
     Categories.dialogRun = &run;
     SetWindowLongPtrW(dlg, GWLP_WNDPROC, (LONG_PTR)kind->proc);

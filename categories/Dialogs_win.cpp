@@ -5,6 +5,7 @@
 
 #include "base/Edge.h"
 #include "base/Limits.h"
+#include "base/PathJoin.h"
 #include "base/Window.h"
 #include "categories/CategoriesState.h"
 #include "categories/CategoryRules.h"
@@ -101,7 +102,7 @@ static void MenuTsuika_Add(HWND dlg)
                                     : CheckNewCategoryName(name, Categories.glMenuName, Categories.glMenuSuu);
     char folder[KP_PATH_BYTES], linesFile[KP_PATH_BYTES];
     bool placed = ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name)
-                  && PathJoin(linesFile, sizeof linesFile, folder, "\\", name, KP_LINES_SUFFIX);
+                  && PathJoin(linesFile, sizeof linesFile, folder, (std::string(name) + KP_LINES_SUFFIX).c_str());
     if (check == NAME_OK && placed)
         check = MenuTsuika_CheckOnDisk(name, folder);
     switch (check) {

@@ -9,6 +9,7 @@
 #include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/MenuInsert.h"
+#include "base/PathJoin.h"
 #include "base/Trace.h"
 #include "base/Window.h"
 #include "categories/CategoriesState.h"
@@ -105,7 +106,7 @@ static void WriteFirstStartCategory(const char* name, const char* lines)
     if (!ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name))
         return;
     EdgeCreateDirectory(folder);
-    if (!PathJoin(file, sizeof file, folder, "\\", name, KP_LINES_SUFFIX))
+    if (!PathJoin(file, sizeof file, folder, (std::string(name) + KP_LINES_SUFFIX).c_str()))
         return;
     HANDLE h = EdgeCreateFile(file, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL);
@@ -250,5 +251,5 @@ bool CategoryLinesPath(int i, char* out, size_t cap)
             out[0] = 0;
         return false;
     }
-    return PathJoin(out, cap, folder, "\\", Categories.glMenuName[i], KP_LINES_SUFFIX);
+    return PathJoin(out, cap, folder, (std::string(Categories.glMenuName[i]) + KP_LINES_SUFFIX).c_str());
 }

@@ -20,6 +20,9 @@ void DisplayEnd();
 int ClientWidth();
 int ClientHeight();
 void PaintComposition(HDC dc);                 // the composition surface to the window
+// A fade or a typed line is on its way to the screen. Meanwhile the thread answers other
+// programs' sent messages, so the window procedure may be entered before it ends.
+bool AnimationRunning();
 
 // Shows a random picture of category i, whose folder (null when it has none) and name the
 // caller gives: listed, loaded, cross-faded in. True when it got as far as the fade; the

@@ -34,10 +34,12 @@ bool ChooseAgain(int count, int chosen, int previous)
 
 void FadeWeights(int out[FADE_FRAMES])
 {
+    // From half and half down in equal steps, one per frame, so every weight stays positive
+    // whatever the number of frames.
     int a = 128;
     for (int k = 0; k < FADE_FRAMES; k++) {
         out[k] = a;
-        a = (int)((float)a - 128.0f / 5.0f);
+        a = (int)((float)a - 128.0f / (float)FADE_FRAMES);
     }
 }
 

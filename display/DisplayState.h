@@ -33,7 +33,6 @@ struct DISPLAY_STATE {
     int heartFlag;                      // the heart after each line (the options dialog)
 
     int animDepth;                      // a fade or a typed line is running
-    WNDPROC animPrevProc;               // the window's own procedure meanwhile
 };
 extern DISPLAY_STATE Display;
 

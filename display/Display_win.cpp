@@ -9,6 +9,7 @@
 #include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/NumberText.h"
+#include "base/PathJoin.h"
 #include "base/Random.h"
 #include "base/Trace.h"
 #include "base/Window.h"
@@ -17,7 +18,6 @@
 #include "bitmaps/MappedBuffer.h"
 #include "display/DisplayCalc.h"
 #include "display/DisplayState.h"
-#include "display/ShownPicture.h"
 #include "store/LineText.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
@@ -262,23 +262,22 @@ static bool ListPictures(const char* pattern, int stopAt, int* count, int* unusa
 // system without short names).
 static void ReportEmptyCategory(const char* name, int unusable)
 {
-    char caption[256], text[1024];
+    std::string caption = "このメニュー（", text = "「";
+    caption += name;
+    text += name;
     if (unusable > 0) {
-        PathJoin(caption, sizeof(caption), "このメニュー（", name, "）の画像は、名前が使えません。");
-        PathJoin(text, sizeof(text), "「", name,
-                 "」のフォルダにある画像は、ファイル名にKotopaneで使えない文字（シフトJISにない文字）が"
-                 "入っているため、表示できません。\r\n"
-                 "ファイル名を日本語か半角英数字だけに変えてください。");
-        EdgeMessageBox(MainWindow(), text, caption, MB_OK | MB_TOPMOST);
-        return;
+        caption += "）の画像は、名前が使えません。";
+        text += "」のフォルダにある画像は、ファイル名にKotopaneで使えない文字（シフトJISにない文字）が"
+                "入っているため、表示できません。\r\n"
+                "ファイル名を日本語か半角英数字だけに変えてください。";
+    } else {
+        caption += "）に画像は登録されていません。";
+        text += "」のセリフを言わせたい画像を何枚かウィンドウにドロップしてください。\r\n"
+                "（「OK」を押してから画像をドロップしてください。）\r\n"
+                "（元の画像は移動したり失われたりしません。）\r\n"
+                "(裏ワザ：メニューをクリックしなくても、入れたいメニューの上にドロップすればそのメニューに画像が入ります。)";
     }
-    PathJoin(caption, sizeof(caption), "このメニュー（", name, "）に画像は登録されていません。");
-    PathJoin(text, sizeof(text), "「", name,
-             "」のセリフを言わせたい画像を何枚かウィンドウにドロップしてください。\r\n"
-             "（「OK」を押してから画像をドロップしてください。）\r\n"
-             "（元の画像は移動したり失われたりしません。）\r\n"
-             "(裏ワザ：メニューをクリックしなくても、入れたいメニューの上にドロップすればそのメニューに画像が入ります。)");
-    EdgeMessageBox(MainWindow(), text, caption, MB_OK | MB_TOPMOST);
+    EdgeMessageBox(MainWindow(), text.c_str(), caption.c_str(), MB_OK | MB_TOPMOST);
 }
 
 // Shows the picture at path: load into the next slot, fade to it on the window. False
@@ -309,7 +308,7 @@ bool Hyouji(int i, const char* folder, const char* name)
     if (i < 0 || i >= CATEGORY_MAX || !folder || Display.closed)
         return false;
     char pattern[KP_PATH_BYTES];
-    if (!PathJoin(pattern, sizeof(pattern), folder, "\\*.*"))
+    if (!PathJoin(pattern, sizeof(pattern), folder, "*.*"))
         return false;
 
     char picName[sizeof(((EDGE_FIND_DATA*)nullptr)->name)] = {};
@@ -334,7 +333,7 @@ bool Hyouji(int i, const char* folder, const char* name)
 
     // A path too long for the converter and the commands is reported by name, untouched.
     char path[KP_PATH_BYTES];
-    if (!PathJoin(path, sizeof(path), folder, "\\", picName)) {
+    if (!PathJoin(path, sizeof(path), folder, picName)) {
         FailedToLoad((std::string(folder) + "\\" + picName).c_str());
         return false;
     }
@@ -362,7 +361,7 @@ bool ShownPicturePath(char* out, size_t cap, const char* selectedFolder)
     const char* folder = Display.shownPicFolder[0] ? Display.shownPicFolder : selectedFolder;
     if (!folder || !folder[0])
         return false;
-    return JoinFolderAndName(out, cap, folder, Display.currentPicName);
+    return PathJoin(out, cap, folder, Display.currentPicName);
 }
 
 bool ChangeBackgroundColour(const char* selectedFolder)
@@ -437,7 +436,7 @@ const char* CurrentPictureName()
     return Display.currentPicName;
 }
 
-// The picture commands then find no picture, as before any was shown.
+// The picture commands then find no picture, as at start.
 void ForgetShownPicture()
 {
     if (Display.closed)

@@ -2,27 +2,13 @@
 
 #include <mmsystem.h>
 
-#include "base/Window.h"
-
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
 #endif
 
-// While an animation runs, the messages that would start another display (or end the
-// window under it) wait their turn at the back of the queue; everything else another
-// program sends is answered at once.
-static LRESULT CALLBACK AnimatingWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+bool AnimationRunning()
 {
-    switch (msg) {
-    case WM_COMMAND:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_DROPFILES:
-    case WM_CLOSE:
-        PostMessageW(wnd, msg, wParam, lParam);
-        return 0;
-    }
-    return CallWindowProcW(Display.animPrevProc, wnd, msg, wParam, lParam);
+    return Display.animDepth > 0;
 }
 
 void PaceStart(PACE* p)
@@ -36,12 +22,7 @@ void PaceStart(PACE* p)
     // system timer is made fine enough for 40 ms frames while the animation runs.
     p->timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
     p->finePeriod = !p->timer && timeBeginPeriod(1) == TIMERR_NOERROR;
-
-    HWND wnd = MainWindow();
-    if (Display.animDepth++ == 0 && wnd) {
-        Display.animPrevProc = (WNDPROC)GetWindowLongPtrW(wnd, GWLP_WNDPROC);
-        SetWindowLongPtrW(wnd, GWLP_WNDPROC, (LONG_PTR)AnimatingWndProc);
-    }
+    Display.animDepth++;
 }
 
 // Waiting in a message wait is what puts the window's drawing on the screen (Wine sends its
@@ -89,11 +70,7 @@ void PaceShow(PACE* p, int ms)
 
 void PaceEnd(PACE* p)
 {
-    HWND wnd = MainWindow();
-    if (--Display.animDepth == 0 && wnd && Display.animPrevProc) {
-        SetWindowLongPtrW(wnd, GWLP_WNDPROC, (LONG_PTR)Display.animPrevProc);
-        Display.animPrevProc = nullptr;
-    }
+    Display.animDepth--;
     if (p->timer)
         CloseHandle(p->timer);
     if (p->finePeriod)

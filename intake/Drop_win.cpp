@@ -112,15 +112,12 @@ static void AddFolderFiles(const char* folder, const std::wstring& wideFolder, s
     }
     std::sort(names.begin(), names.end(),
               [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
-    // A folder ending in its separator (a drive's root) takes no second one; the scan for
-    // it walks characters, since a trail byte can be a backslash.
-    const char* sep = *Cp932FindFileName(folder) ? "\\" : "";
     for (const std::wstring& name : names) {
         DROPPED d;
         d.wide = wideFolder + wsep + name;
         char cp932[MAX_PATH * 2 + 1];
         char path[KP_PATH_BYTES];
-        if (EdgeFromWide(name.c_str(), cp932, sizeof cp932) > 0 && PathJoin(path, sizeof path, folder, sep, cp932))
+        if (EdgeFromWide(name.c_str(), cp932, sizeof cp932) > 0 && PathJoin(path, sizeof path, folder, cp932))
             d.path = path;
         items->push_back(d);
     }
@@ -139,7 +136,7 @@ static bool IsLinesFile(int target, const char* folder, const char* name, const 
     if (Cp932CompareNoCase(given.c_str(), own.c_str()) == 0)
         return true;
     char lines[KP_PATH_BYTES];
-    return PathJoin(lines, sizeof lines, folder, "\\", own.c_str()) && EdgeSameFile(dest, lines);
+    return PathJoin(lines, sizeof lines, folder, own.c_str()) && EdgeSameFile(dest, lines);
 }
 
 // Copies a picture to a temporary name beside dest and gives it dest's name only when it
@@ -249,7 +246,7 @@ bool MainWnd_DropFiles(HDROP drop)
         }
         const char* name = Cp932FindFileName(d.path.c_str());
         // A name like the crash-safe writers' temporary files would be swept at the next start.
-        if (!PathJoin(dest, sizeof dest, folder, "\\", name) || IsSaveTempName(name)) {
+        if (!PathJoin(dest, sizeof dest, folder, name) || IsSaveTempName(name)) {
             Refuse(&refusals, REFUSED_NAME, d.wide);
             continue;
         }

@@ -46,7 +46,26 @@ bool ProgramPath(char* out, size_t cap, const char* a, const char* b, const char
             out[0] = 0;
         return false;
     }
-    return PathJoin(out, cap, glStore.programFolder, a, b, c, d);
+    // The literals begin with their own backslash: the texts follow one another.
+    const char* parts[5] = { glStore.programFolder, a, b, c, d };
+    size_t total = 0;
+    for (const char* p : parts)
+        total += p ? strlen(p) : 0;
+    if (total + 1 > cap) {
+        if (cap > 0)
+            out[0] = 0;
+        return false;
+    }
+    size_t at = 0;
+    for (const char* p : parts) {
+        if (!p)
+            continue;
+        size_t n = strlen(p);
+        memmove(out + at, p, n);
+        at += n;
+    }
+    out[at] = 0;
+    return true;
 }
 
 bool IsSettingsFileName(const char* name)

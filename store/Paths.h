@@ -2,7 +2,6 @@
 #include <cstddef>
 #include <string>
 
-#include "base/PathJoin.h"
 
 // Literals under the program folder.
 #define KP_SETTINGS_DIR      "\\個人設定"

@@ -4,6 +4,7 @@
 
 #include "base/Edge.h"
 #include "base/NumberText.h"
+#include "base/Trace.h"
 #include "base/Window.h"
 #include "store/LineText.h"
 #include "store/SaveTemp.h"
@@ -154,6 +155,12 @@ static BOOL WriteWhole(HANDLE h, const void* data, DWORD count, DWORD* written, 
     return ok;
 }
 
+static void TraceWriteFailed(const char* path, DWORD error)
+{
+    SetLastError(error);
+    TraceLastError("WriteFile", path);
+}
+
 // A temporary name the system refuses where the target itself may still be opened: the
 // program folder lies so deep that the longer name does not fit.
 static bool TempNameRefused(DWORD error)
@@ -191,6 +198,8 @@ static int SaveReplacing(const char* path, const void* data, DWORD count, DWORD*
         }
         BOOL ok = WriteWhole(h, data, count, written, error);
         CloseHandle(h);
+        if (!ok)
+            TraceWriteFailed(path, *error);
         return ok ? SAVE_OK : SAVE_NOT_WRITTEN;
     }
 
@@ -198,6 +207,7 @@ static int SaveReplacing(const char* path, const void* data, DWORD count, DWORD*
     BOOL ok = WriteWhole(h, data, count, &n, error);
     CloseHandle(h);
     if (!ok) {
+        TraceWriteFailed(temp.c_str(), *error);
         EdgeDeleteFile(temp.c_str());
         return SAVE_NOT_WRITTEN;
     }

@@ -320,3 +320,30 @@ TEST(RecentRules, SlotsItemsAndOpenPath)
         EXPECT_EQ(std::string(out), c.out) << c.text;
     }
 }
+
+TEST(SettingsFormat, MenuListAndRecentBlock)
+{
+    const char* names[] = {"★ほめる", "★なぐさめる"};
+    EXPECT_EQ(MenuListText(names, 2), "★ほめる\r\n★なぐさめる\r\n");
+    EXPECT_EQ(MenuListText(names, 0), "");
+
+    unsigned char block[RECENT_FILE_BYTES];
+    const char* slots[] = {"C:\\x", "", "C:\\y", "C", ""};
+    RecentFoldersBlock(slots, 5, block);
+    std::string expect = "C:\\x\r\nC:\\y\r\n";
+    EXPECT_EQ(std::string((char*)block, expect.size()), expect);
+    for (size_t i = expect.size(); i < RECENT_FILE_BYTES; i++)
+        ASSERT_EQ(block[i], 0) << i;
+
+    // Five paths of 259 bytes: 1305 bytes, the last path loses three bytes and its line end.
+    std::string p[5];
+    const char* five[5];
+    for (int i = 0; i < 5; i++) {
+        p[i] = std::string(259, (char)('a' + i));
+        five[i] = p[i].c_str();
+    }
+    RecentFoldersBlock(five, 5, block);
+    std::string all = p[0] + "\r\n" + p[1] + "\r\n" + p[2] + "\r\n" + p[3] + "\r\n" + p[4] + "\r\n";
+    EXPECT_EQ(std::string((char*)block, RECENT_FILE_BYTES), all.substr(0, 1300));
+    EXPECT_EQ(std::string((char*)block + 1300 - 256, 256), std::string(256, 'e'));
+}

@@ -51,24 +51,29 @@ TEST(DisplayFit, FitInsideMayEnlargeAndSurvivesEmptySizes)
     EXPECT_EQ(610, h);
 }
 
-TEST(DisplayRandom, ReplaysTheClassicSequenceFromSeedOne)
+TEST(StoredSettings, BackgroundColourDigits)
 {
-    RandomSeed(1);
-    const int expected[] = {16838, 5758, 10113, 17515, 31051, 5627, 23010, 7419};
-    for (int v : expected)
-        EXPECT_EQ(v, RandomNext());
-    RandomSeed(1);
-    EXPECT_DOUBLE_EQ((16838 * 5758 % 100000) / 100000.0, RandomFraction());
-    EXPECT_DOUBLE_EQ((10113 * 17515 % 100000) / 100000.0, RandomFraction());
-    // Whatever the seed, fractions stay in [0, 0.99999] on the 0.00001 grid.
-    RandomSeed(0xDEADBEEF);
-    for (int k = 0; k < 20000; k++) {
-        double f = RandomFraction();
-        ASSERT_GE(f, 0.0);
-        ASSERT_LE(f, 0.99999);
-        double steps = f * 100000.0;
-        ASSERT_NEAR(steps, (double)(long)(steps + 0.5), 1e-6);
-    }
+    EXPECT_EQ(BackColorFromLine("255"), 0xFFu);
+    EXPECT_EQ(BackColorFromLine("16711680"), 0xFF0000u);
+    EXPECT_EQ(BackColorFromLine("16777215"), 0xFFFFFFu);
+    EXPECT_EQ(BackColorFromLine(""), 0u);
+    // Hand-edited lines that are not a colour fall back to black instead of a wrong colour.
+    EXPECT_EQ(BackColorFromLine(" 255"), 0u);
+    EXPECT_EQ(BackColorFromLine("12a"), 0u);
+    EXPECT_EQ(BackColorFromLine("-1"), 0u);
+    EXPECT_EQ(BackColorFromLine("16777216"), 0u);
+    EXPECT_EQ(BackColorFromLine("99999999999999999999"), 0u);
+}
+
+TEST(StoredSettings, HeartFlagText)
+{
+    EXPECT_EQ(HeartFlagFromLine("1"), 1);
+    EXPECT_EQ(HeartFlagFromLine("0"), 0);
+    EXPECT_EQ(HeartFlagFromLine("&H1"), 1);
+    EXPECT_EQ(HeartFlagFromLine("2.9"), 2);
+    EXPECT_EQ(HeartFlagFromLine("-2.9"), -2);
+    EXPECT_EQ(HeartFlagFromLine(""), 0);
+    EXPECT_EQ(HeartFlagFromLine("99999999999999999999"), 0);   // out of range: off, not undefined
 }
 
 // The loop of the category display, without the folder listing.

@@ -71,12 +71,13 @@ TEST(MainWindow, ClassStylesPlacementAndFolders)
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), L"NORMAL0", &wc));
-    EXPECT_EQ(wc.style, 0x000Bu);
+    EXPECT_EQ(wc.style, (UINT)(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS));
     ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), L"NORMALDLG", &wc));
-    EXPECT_EQ(wc.style, 0x000Bu);
+    EXPECT_EQ(wc.style, (UINT)(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS));
 
     DWORD style = GetWindowLongW(wnd, GWL_STYLE);
-    EXPECT_EQ(style & 0x12CF0000u, 0x12CF0000u);
+    const DWORD shown = WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN;
+    EXPECT_EQ(style & shown, shown);
     EXPECT_TRUE(GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 
     RECT work, rc;

@@ -383,7 +383,7 @@ bool DriveColourDialog(HWND dlg)
 TEST_F(DisplayShow, ColourDialogRepaintsEverythingBeforeAnyPicture)
 {
     Start({"色"});
-    gPlan = COLOUR_PLAN{RGB(10, 200, 30), true, true, 0, 0, false, false};
+    gPlan = COLOUR_PLAN{.pick = RGB(10, 200, 30), .ok = true, .addCustom = true};
     BoxWatchStart();
     BoxWatchSetDialogDriver(DriveColourDialog);
     SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
@@ -411,7 +411,7 @@ TEST_F(DisplayShow, ColourDialogRedrawsTheShownPictureOnOkAndOnCancel)
     Show("色替え");
     ASSERT_EQ(Hex(BACK), Hex(MemPixel(500, 500)));
 
-    gPlan = COLOUR_PLAN{RGB(200, 100, 0), true, false, 0, 0, false, false};
+    gPlan = COLOUR_PLAN{.pick = RGB(200, 100, 0), .ok = true};
     BoxWatchStart();
     BoxWatchSetDialogDriver(DriveColourDialog);
     SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
@@ -424,7 +424,7 @@ TEST_F(DisplayShow, ColourDialogRedrawsTheShownPictureOnOkAndOnCancel)
 
     // Red, then キャンセル clicked or Esc: the old colour, still repainted (the mark is gone).
     for (bool escape : {false, true}) {
-        gPlan = COLOUR_PLAN{RGB(255, 0, 0), false, false, 0, 0, false, false, escape};
+        gPlan = COLOUR_PLAN{.pick = RGB(255, 0, 0), .escape = escape};
         FillRectColor(Display.glMemDC.hDC, 400, 400, 600, 600, RGB(1, 2, 3));
         SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
         EXPECT_FALSE(gPlan.stuck) << escape;
