@@ -114,13 +114,18 @@ static void WideClose(WIDE_TEXT* w)
         HeapFree(GetProcessHeap(), 0, w->heap);
 }
 
+// What a caller of a file call expects to happen now and then: the file or folder is not
+// there (reading a setting never saved, deleting what is already gone), or it already is
+// (a folder made again, a temporary name taken).
+enum { EXPECT_NONE = 0, EXPECT_MISSING = 1, EXPECT_EXISTING = 2 };
+
 // A file call that failed goes to the trace with its error, unless it failed the way its
-// callers expect (a file that is not there, or one that already is). The caller still
-// finds the error where the call left it.
-static void FileCallFailed(const char* call, const char* path, DWORD err)
+// callers expect. The caller still finds the error where the call left it.
+static void FileCallFailed(const char* call, const char* path, DWORD err, int expected)
 {
-    if (err != ERROR_FILE_NOT_FOUND && err != ERROR_PATH_NOT_FOUND && err != ERROR_FILE_EXISTS
-        && err != ERROR_ALREADY_EXISTS) {
+    bool missing = err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
+    bool existing = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS;
+    if (!((expected & EXPECT_MISSING) && missing) && !((expected & EXPECT_EXISTING) && existing)) {
         SetLastError(err);
         TraceLastError(call, path);
     }
@@ -135,12 +140,12 @@ HANDLE EdgeCreateFile(const char* path, DWORD access, DWORD share, DWORD disposi
     DWORD err = GetLastError();
     WideClose(&w);
     if (h == INVALID_HANDLE_VALUE)
-        FileCallFailed("CreateFileW", path, err);
+        FileCallFailed("CreateFileW", path, err, EXPECT_MISSING | EXPECT_EXISTING);
     return h;
 }
 
 // One path in, a BOOL out: the folder and file calls below.
-static BOOL PathCall(BOOL (WINAPI *call)(LPCWSTR), const char* name, const char* path)
+static BOOL PathCall(BOOL (WINAPI *call)(LPCWSTR), const char* name, const char* path, int expected)
 {
     WIDE_TEXT w;
     WideOpen(&w, path);
@@ -148,7 +153,7 @@ static BOOL PathCall(BOOL (WINAPI *call)(LPCWSTR), const char* name, const char*
     DWORD err = GetLastError();
     WideClose(&w);
     if (!ok)
-        FileCallFailed(name, path, err);
+        FileCallFailed(name, path, err, expected);
     return ok;
 }
 
@@ -159,17 +164,17 @@ static BOOL WINAPI CreateFolderW(LPCWSTR path)
 
 BOOL EdgeCreateDirectory(const char* path)
 {
-    return PathCall(CreateFolderW, "CreateDirectoryW", path);
+    return PathCall(CreateFolderW, "CreateDirectoryW", path, EXPECT_EXISTING);
 }
 
 BOOL EdgeRemoveDirectory(const char* path)
 {
-    return PathCall(RemoveDirectoryW, "RemoveDirectoryW", path);
+    return PathCall(RemoveDirectoryW, "RemoveDirectoryW", path, EXPECT_MISSING);
 }
 
 BOOL EdgeDeleteFile(const char* path)
 {
-    return PathCall(DeleteFileW, "DeleteFileW", path);
+    return PathCall(DeleteFileW, "DeleteFileW", path, EXPECT_MISSING);
 }
 
 BOOL EdgeSetFileAttributes(const char* path, DWORD attrs)
@@ -180,7 +185,7 @@ BOOL EdgeSetFileAttributes(const char* path, DWORD attrs)
     DWORD err = GetLastError();
     WideClose(&w);
     if (!ok)
-        FileCallFailed("SetFileAttributesW", path, err);
+        FileCallFailed("SetFileAttributesW", path, err, EXPECT_MISSING);
     return ok;
 }
 
@@ -194,7 +199,7 @@ BOOL EdgeCopyFile(const char* from, const char* to, BOOL failIfExists)
     WideClose(&b);
     WideClose(&a);
     if (!ok)
-        FileCallFailed("CopyFileW", to, err);
+        FileCallFailed("CopyFileW", to, err, failIfExists ? EXPECT_EXISTING : EXPECT_NONE);
     return ok;
 }
 
@@ -208,7 +213,7 @@ BOOL EdgeReplaceFile(const char* from, const char* to)
     WideClose(&b);
     WideClose(&a);
     if (!ok)
-        FileCallFailed("MoveFileExW", to, err);
+        FileCallFailed("MoveFileExW", to, err, EXPECT_MISSING);
     return ok;
 }
 

@@ -136,7 +136,10 @@ void RemoveFileMapFolder()
         return;
     do {
         char path[KP_PATH_BYTES];
-        if (!fd.lossy && PathJoin(path, sizeof(path), KP_FILEMAP_DIR, fd.name))
+        // The folder's own entries (. and ..) are no files of ours.
+        if (fd.lossy || (fd.attributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        if (PathJoin(path, sizeof(path), KP_FILEMAP_DIR, fd.name))
             EdgeDeleteFile(path);
     } while (EdgeFindNextFile(find, &fd));
     FindClose(find);
