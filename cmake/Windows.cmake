@@ -32,7 +32,7 @@ set_target_properties(Kotopane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_APP_DIR}
 list(FILTER QX5_WIN_SOURCES EXCLUDE REGEX "/converter/QX5Main_win\\.cpp$")
 # The converter walks code page 932 text by the same rule as Kotopane.
 add_library(qx5_core STATIC ${QX5_PURE_SOURCES} ${QX5_WIN_SOURCES} ${CMAKE_SOURCE_DIR}/base/Cp932.cpp
-            ${CMAKE_SOURCE_DIR}/base/PictureFit.cpp)
+            ${CMAKE_SOURCE_DIR}/base/PictureFit.cpp ${CMAKE_SOURCE_DIR}/base/PictureKind.cpp)
 target_link_libraries(qx5_core PUBLIC ${KP_WIN_LIBS})
 include(cmake/LibjpegTurbo.cmake)
 kp_use_libjpeg_turbo(qx5_core "${KP_PARTS_DIR}")

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/PictureKind.h"
 #include "base/Random.h"
 #include "display/DisplayCalc.h"
 #include "store/SaveTemp.h"
@@ -120,6 +121,41 @@ TEST(DisplayChoice, CountsPictureEntries)
                               "a.~x1_2.tmp" })
         EXPECT_TRUE(IsPictureEntry(name)) << name;
     EXPECT_FALSE(IsPictureEntry("._a.jpg"));   // a dot file, hidden or not (Wine shows them hidden)
+
+    // By the first bytes: what a phone's export folder holds beside its photos stays out.
+    const struct {
+        std::string head;
+        PICTURE_KIND kind;
+    } kHeads[] = {
+        { std::string("\xFF\xD8\xFF\xE1\0\x10" "Exif", 10), PICTURE_JPEG },
+        { std::string("\xFF\xD8", 2), PICTURE_JPEG },                  // cut short: still a picture
+        { std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16), PICTURE_PNG },
+        { "GIF89a\x01", PICTURE_GIF },
+        { std::string("BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0", 18), PICTURE_BMP },
+        { "BMW service notes, spring", PICTURE_NOT },
+        { std::string("II*\0\x08\0", 6), PICTURE_TIFF },
+        { std::string("\0\0\1\0\1\0", 6), PICTURE_ICO },
+        { std::string("RIFF\x24\0\0\0WEBPVP8 ", 16), PICTURE_WEBP },
+        { std::string("RIFF\x24\0\0\0AVI LIST", 16), PICTURE_NOT },
+        { std::string("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic", 24), PICTURE_HEIF },
+        { std::string("\0\0\0\x18" "ftypmif1\0\0\0\0mif1heic", 24), PICTURE_HEIF },
+        { std::string("\0\0\0\x20" "ftypavif\0\0\0\0avifmif1miafMA1B", 32), PICTURE_AVIF },
+        { std::string("\0\0\0\x14" "ftypqt  \0\0\0\0qt  ", 20), PICTURE_NOT },   // IMG_0001.MOV
+        { std::string("\0\0\0\x1C" "ftypisom\0\0\2\0isomiso2mp41", 28), PICTURE_NOT },
+        { std::string("\0\0\0\x18" "ftypcrx \0\0\0\1crx isom", 24), PICTURE_UNKNOWN },
+        { std::string("\0\0\0\x08wide", 8), PICTURE_NOT },
+        { "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<plist", PICTURE_NOT },   // .AAE, .xmp
+        { "{\"title\": \"IMG_0001.HEIC\", \"photoTakenTime\": {", PICTURE_NOT },
+        { "\xEF\xBB\xBFがんばって！", PICTURE_NOT },
+        { "がんばって！\r\n応援してるよ", PICTURE_NOT },                       // code page 932 text
+        { std::string("\xFF\xFE[\0.\0S\0", 8), PICTURE_NOT },              // desktop.ini
+        { std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10), PICTURE_NOT },   // Thumbs.db
+        { "PK\3\4\x14\0", PICTURE_NOT },
+        { std::string("\0\0\x0A\0\0\0\0", 7), PICTURE_UNKNOWN },          // no signature, not text either
+        { "", PICTURE_NOT },
+    };
+    for (const auto& h : kHeads)
+        EXPECT_EQ(h.kind, PictureKindOf((const unsigned char*)h.head.data(), h.head.size())) << h.head;
 }
 
 TEST(DisplayFade, WeightsAndBlendMatchTheTable)

@@ -7,6 +7,7 @@
 
 #include "base/Cp932.h"
 #include "base/NumberText.h"
+#include "base/PictureKind.h"
 #include "store/LineText.h"
 #include "store/TextDecode.h"
 
@@ -45,6 +46,7 @@ TEST(Fuzz, ParsersOnRandomBytes)
         std::vector<unsigned char> bytes(data.begin(), data.begin() + len);   // exact size for ASan
         size_t bom = 0;
         DetectTextEncoding(bytes.data(), len, rounds % 2 == 0, &bom);
+        PictureKindOf(bytes.data(), len);
         std::u16string text;
         for (TEXT_ENCODING e : { TEXT_UTF8, TEXT_UTF16LE, TEXT_UTF16BE })
             DecodeUnicodeText(bytes.data() + bom, len - bom, e, rounds % 3 == 0, &text);
