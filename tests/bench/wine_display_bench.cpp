@@ -720,7 +720,7 @@ int main()
         std::vector<double> conv, load, fade, whole;
         for (int r = 0; r < 3; r++) {
             double a = Now();
-            ConverterConvert(bmp, path.c_str());
+            ConverterConvert(bmp, path.c_str(), Display.backColor);
             conv.push_back(Now() - a);
             a = Now();
             LoadPicture(Display.glMemDC.hDC, path.c_str(), 0, 60, W, H - 110);

@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
 #include <stdio.h>
 #include <string.h>
 #include <shlobj.h>
@@ -403,12 +404,15 @@ HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files)
 // ---------------------------------------------------------------- the converter
 
 LRESULT ConverterRequest(HWND converter, const std::wstring& dst, const std::wstring& src, bool* answered,
-                         DWORD timeoutMs)
+                         DWORD timeoutMs, long long back)
 {
-    char block[CONVERTER_DEST_BYTES] = {};
+    CONVERTER_CONVERT_REQUEST request = {};
     std::string d = ToCp932(dst);
-    memcpy(block, d.data(), d.size() < sizeof(block) - 1 ? d.size() : sizeof(block) - 1);
-    COPYDATASTRUCT cds = {(ULONG_PTR)GetDesktopWindow(), sizeof(block), block};
+    memcpy(request.destination, d.data(), std::min(d.size(), sizeof(request.destination) - 1));
+    request.backColour = (uint32_t)back;
+    COPYDATASTRUCT cds = {(ULONG_PTR)GetDesktopWindow(), CONVERTER_DEST_BYTES, &request};
+    if (back >= 0)
+        cds = {CONVERTER_CONVERT_OVER_COLOUR, sizeof(request), &request};
     DWORD_PTR r1 = 0, r2 = 0;
     bool ok = SendMessageTimeoutW(converter, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, 5000, &r1)
               && SendMessageTimeoutW(converter, WM_SETTEXT, 0, (LPARAM)src.c_str(), SMTO_ABORTIFHUNG, timeoutMs, &r2);

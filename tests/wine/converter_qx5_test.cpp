@@ -203,18 +203,28 @@ TEST_F(Qx5Test, ExifOrientationTurnsJpegsUpright)
     }
 }
 
-TEST_F(Qx5Test, TransparencyIsCompositedOverWhite)
+// Kotopane's request lays transparency over the colour it names; the plain request, which
+// other programs send, over white. Opaque pixels come out the same either way.
+TEST_F(Qx5Test, TransparencyIsLaidOverTheRequestedColour)
 {
     std::wstring src = dir + L"\\透明.png";
     // Left column clear, middle half-transparent black, right opaque blue.
     ASSERT_TRUE(EncodePicture(src, GUID_ContainerFormatPng, 3, 1, {[](int x, int) {
         return x == 0 ? 0x00FF0000u : (x == 1 ? 0x80000000u : 0xFF0000FFu);
     }}));
-    READ_BMP bmp;
-    ASSERT_TRUE(Convert(src, &bmp));
-    EXPECT_EQ(0xFFFFFFu, bmp.at(0, 0));
-    EXPECT_PRED3(Near, 0x7F7F7Fu, bmp.at(1, 0), 1);
-    EXPECT_EQ(0x0000FFu, bmp.at(2, 0));
+    std::wstring dst = dir + L"\\Gazou.bmp";
+    struct { long long back; DWORD clear, half; } cases[] = {
+        {-1, 0xFFFFFF, 0x7F7F7F},
+        {RGB(0xFF, 0xC0, 0xA0), 0xFFC0A0, 0x7F6050},    // pink
+    };
+    for (auto& c : cases) {
+        EXPECT_EQ(TRUE, ConverterRequest(run.wnd, dst, src, nullptr, 10000, c.back)) << c.back;
+        READ_BMP bmp;
+        ASSERT_TRUE(ReadConvertedBmp(dst, &bmp));
+        EXPECT_EQ(c.clear, bmp.at(0, 0)) << c.back;
+        EXPECT_PRED3(Near, c.half, bmp.at(1, 0), 1);
+        EXPECT_EQ(0x0000FFu, bmp.at(2, 0));
+    }
 }
 
 // Whatever it can't read leaves no file, not even an earlier one, and the converter
