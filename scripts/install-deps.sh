@@ -8,7 +8,8 @@ need=(cmake ninja-build g++ make
       wine64 wine xvfb xauth x11-utils libx11-dev imagemagick
       locales fonts-ipafont-gothic googletest python3
       nasm dpkg-dev    # libjpeg-turbo's SIMD, and unpacking its source package
-      libjpeg-turbo-progs)   # arithmetic-coded JPEGs for the damaged pictures
+      libjpeg-turbo-progs    # arithmetic-coded JPEGs for the damaged pictures
+      webp libavif-bin libheif-examples x265)   # WebP, AVIF and HEIC test pictures
 
 missing=()
 for p in "${need[@]}"; do
