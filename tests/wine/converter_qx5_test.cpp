@@ -10,6 +10,13 @@
 #include "base/PictureFit.h"
 #include "converter/Qx5Image.h"
 
+#ifndef KP_HAVE_LIBWEBP
+#define KP_HAVE_LIBWEBP 0
+#endif
+#ifndef KP_HAVE_LIBHEIF
+#define KP_HAVE_LIBHEIF 0
+#endif
+
 struct QX5_RUN {
     STARTED_PROGRAM prog = {};
     HWND wnd = nullptr;
@@ -134,6 +141,12 @@ protected:
 QX5_RUN Qx5Test::run;
 std::wstring Qx5Test::dir;
 
+// Pictures the corpus maker (tools/damaged_pictures.py) encoded with the formats' own tools.
+static std::wstring Corpus(const wchar_t* name)
+{
+    return TestBuildDir() + L"\\damaged\\good\\" + name;
+}
+
 TEST_F(Qx5Test, EachFormatBecomesAnUprightBmp)
 {
     const int W = 64, H = 32;
@@ -159,6 +172,38 @@ TEST_F(Qx5Test, EachFormatBecomesAnUprightBmp)
         EXPECT_PRED3(Near, GREEN, bmp.at(56, 8), c.tol) << ToCp932(c.name);
         EXPECT_PRED3(Near, BLUE, bmp.at(8, 24), c.tol) << ToCp932(c.name);
         EXPECT_PRED3(Near, YELLOW, bmp.at(56, 24), c.tol) << ToCp932(c.name);
+    }
+
+    // The same four colours (blue 0000FF) from the corpus: stills, an animation's first frame,
+    // 10 bits, tiles, and pictures turned by their own irot (a quarter turn clockwise) whose
+    // EXIF says the same turn, which must not be applied again.
+    const DWORD FULL_BLUE = 0x0000FF;
+    struct { const wchar_t* name; int w, h; DWORD tl, tr, bl, br; } files[] = {
+        {L"webp-lossy.webp", 160, 96, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"webp-animated.webp", 160, 96, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"avif-quads.avif", 160, 96, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"heic-quads.heic", 160, 96, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"heic-10bit.heic", 256, 192, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"avif-10bit-grid-turned.avif", 192, 256, FULL_BLUE, RED, YELLOW, GREEN},
+        {L"heic-phone-10bit.heic", 96, 160, FULL_BLUE, RED, YELLOW, GREEN},
+    };
+    for (auto& f : files) {
+        READ_BMP bmp;
+        ASSERT_TRUE(FileExists(Corpus(f.name))) << "make the corpus: python3 tools/damaged_pictures.py build/damaged";
+        bool heif = wcsstr(f.name, L".heic") || wcsstr(f.name, L".avif");
+        if (!(heif ? KP_HAVE_LIBHEIF : KP_HAVE_LIBWEBP)) {
+            // Without the library they go to WIC, which has no such decoder under Wine.
+            EXPECT_FALSE(Convert(Corpus(f.name), &bmp)) << ToCp932(f.name);
+            continue;
+        }
+        ASSERT_TRUE(Convert(Corpus(f.name), &bmp)) << ToCp932(f.name);
+        ASSERT_EQ(f.w, bmp.w) << ToCp932(f.name);
+        ASSERT_EQ(f.h, bmp.h) << ToCp932(f.name);
+        int qx = f.w / 4, qy = f.h / 4;
+        EXPECT_PRED3(Near, f.tl, bmp.at(qx, qy), 40) << ToCp932(f.name);
+        EXPECT_PRED3(Near, f.tr, bmp.at(f.w - 1 - qx, qy), 40) << ToCp932(f.name);
+        EXPECT_PRED3(Near, f.bl, bmp.at(qx, f.h - 1 - qy), 40) << ToCp932(f.name);
+        EXPECT_PRED3(Near, f.br, bmp.at(f.w - 1 - qx, f.h - 1 - qy), 40) << ToCp932(f.name);
     }
 }
 
@@ -224,6 +269,28 @@ TEST_F(Qx5Test, TransparencyIsLaidOverTheRequestedColour)
         EXPECT_EQ(c.clear, bmp.at(0, 0)) << c.back;
         EXPECT_PRED3(Near, c.half, bmp.at(1, 0), 1);
         EXPECT_EQ(0x0000FFu, bmp.at(2, 0));
+    }
+
+    // The corpus's transparent figure (a red disc on a clear canvas over a band of blue
+    // 2020E0 at half alpha) in each format that has alpha; lossy alpha within a few steps.
+    const wchar_t* figures[] = {L"webp-lossless-alpha.webp", L"webp-lossy-alpha.webp", L"avif-alpha.avif",
+                                L"heic-alpha.heic"};
+    for (const wchar_t* f : figures) {
+        bool heif = !wcsstr(f, L".webp");
+        if (!(heif ? KP_HAVE_LIBHEIF : KP_HAVE_LIBWEBP))
+            continue;
+        for (auto& c : cases) {
+            DWORD back = c.back < 0 ? 0xFFFFFF : c.clear;
+            DWORD band = 0;
+            for (int s = 0; s < 24; s += 8)
+                band |= ((0x2020E0u >> s & 0xFF) * 128 + (back >> s & 0xFF) * 127 + 127) / 255 << s;
+            ASSERT_EQ(TRUE, ConverterRequest(run.wnd, dst, Corpus(f), nullptr, 10000, c.back)) << ToCp932(f);
+            READ_BMP bmp;
+            ASSERT_TRUE(ReadConvertedBmp(dst, &bmp));
+            EXPECT_PRED3(Near, back, bmp.at(2, 2), 3) << ToCp932(f);
+            EXPECT_PRED3(Near, band, bmp.at(4, 56), 8) << ToCp932(f);
+            EXPECT_PRED3(Near, 0xE02020, bmp.at(48, 20), 12) << ToCp932(f);
+        }
     }
 }
 
