@@ -163,9 +163,12 @@ static int Qx5HeifCancel(void* user)
 }
 
 // What libheif does not support goes to WIC, which may have a codec for it; anything else it
-// refused is damaged or past a bound.
+// refused is damaged or past a bound. Its reason goes to the debugger.
 static QX5_RESULT Qx5HeifFailure(const heif_error& e)
 {
+    char text[300];
+    wsprintfA(text, "QX5 libheif: %d.%d %.250s\r\n", (int)e.code, (int)e.subcode, e.message ? e.message : "");
+    OutputDebugStringA(text);
     switch (e.code) {
     case heif_error_Unsupported_filetype:
     case heif_error_Unsupported_feature:

@@ -184,7 +184,8 @@ TEST_F(Qx5Test, EachFormatBecomesAnUprightBmp)
         {L"avif-quads.avif", 160, 96, RED, GREEN, FULL_BLUE, YELLOW},
         {L"heic-quads.heic", 160, 96, RED, GREEN, FULL_BLUE, YELLOW},
         {L"heic-10bit.heic", 256, 192, RED, GREEN, FULL_BLUE, YELLOW},
-        {L"avif-10bit-grid-turned.avif", 192, 256, FULL_BLUE, RED, YELLOW, GREEN},
+        {L"avif-10bit-grid.avif", 256, 192, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"avif-turned.avif", 96, 160, FULL_BLUE, RED, YELLOW, GREEN},
         {L"heic-phone-10bit.heic", 96, 160, FULL_BLUE, RED, YELLOW, GREEN},
     };
     for (auto& f : files) {
