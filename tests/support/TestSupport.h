@@ -20,7 +20,7 @@ bool DirExists(const std::wstring& path);
 std::vector<std::wstring> ListFolder(const std::wstring& folder);   // names, without . and ..
 
 // A fresh program folder build\scratch\<name>: App\ (empty), 部品\ with the built QX5.exe,
-// heart and usage guide. withConverter false leaves 部品 empty. Returns the program folder.
+// its DLLs, heart and usage guide. withConverter false leaves 部品 empty. Returns the program folder.
 std::wstring MakeScratchProgramFolder(const wchar_t* name, bool withConverter = true);
 std::wstring SettingsFolder(const std::wstring& programFolder);  // ...\個人設定
 

@@ -155,6 +155,10 @@ std::wstring MakeScratchProgramFolder(const wchar_t* name, bool withConverter)
         CopyFileW((built + L"\\QX5.exe").c_str(), (parts + L"\\QX5.exe").c_str(), FALSE);
         CopyFileW((built + L"\\★ハート.bmp").c_str(), (parts + L"\\★ハート.bmp").c_str(), FALSE);
         CopyFileW((built + L"\\使い方.html").c_str(), (parts + L"\\使い方.html").c_str(), FALSE);
+        // The converter's picture libraries, when the build has them.
+        for (const std::wstring& n : ListFolder(built))
+            if (n.size() > 4 && _wcsicmp(n.c_str() + n.size() - 4, L".dll") == 0)
+                CopyFileW((built + L"\\" + n).c_str(), (parts + L"\\" + n).c_str(), FALSE);
     }
     return folder;
 }
