@@ -5,9 +5,10 @@ turned by an irot property, with an EXIF item whose orientation says the same tu
 reader that applies both turns it twice), a depth map and an HDR gain map as auxiliary
 images, a thumbnail, and 8 or 10 bits. heif-enc 1.15 writes none of this layout.
 
-    python3 tools/heic_maker.py PICTURE OUT.heic [--tile 512] [--bits 10] [--turn 3]
+    python3 tools/heic_maker.py PICTURE OUT.heic [--tile 512] [--bits 10] [--turn 3] [--size WxH]
 
-PICTURE is any picture ImageMagick reads; the grid covers it with whole tiles.
+PICTURE is any picture ImageMagick reads (resized to --size if given); the grid covers it
+with whole tiles.
 """
 import argparse
 import os
@@ -171,8 +172,10 @@ def main():
     ap.add_argument("--tile", type=int, default=512)
     ap.add_argument("--bits", type=int, default=10, choices=(8, 10))
     ap.add_argument("--turn", type=int, default=3, choices=(0, 1, 2, 3), help="irot: quarter turns anticlockwise")
+    ap.add_argument("--size", help="WxH")
     args = ap.parse_args()
-    make(args.picture, args.out, args.tile, args.bits, args.turn)
+    w, h = map(int, args.size.split("x")) if args.size else (None, None)
+    make(args.picture, args.out, args.tile, args.bits, args.turn, w, h)
 
 
 if __name__ == "__main__":
