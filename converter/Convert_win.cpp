@@ -212,7 +212,7 @@ bool Qx5WritePicture(const unsigned char* px, size_t stride, unsigned w, unsigne
         }
         return Qx5OutEnd(&out, dst, ok);
     }
-    uint32_t* sums = (uint32_t*)HeapAlloc(GetProcessHeap(), 0, Qx5ReduceSums(g.srcW) * sizeof(uint32_t));
+    uint32_t* sums = (uint32_t*)HeapAlloc(GetProcessHeap(), 0, Qx5ReduceSums(w, g.srcW) * sizeof(uint32_t));
     ok = sums != nullptr;
     QX5_REDUCE r;
     if (ok)

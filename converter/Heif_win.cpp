@@ -21,7 +21,6 @@ struct QX5_LIBHEIF {
     decltype(&heif_context_alloc) context_alloc;
     decltype(&heif_context_free) context_free;
     decltype(&heif_context_read_from_reader) context_read_from_reader;
-    decltype(&heif_context_set_max_decoding_threads) context_set_max_decoding_threads;
     decltype(&heif_context_set_maximum_image_size_limit) context_set_maximum_image_size_limit;
     decltype(&heif_context_get_primary_image_handle) context_get_primary_image_handle;
     decltype(&heif_image_handle_release) image_handle_release;
@@ -69,7 +68,6 @@ static bool Qx5HeifLoad()
         {"heif_context_alloc", (void**)&Heif.context_alloc, true},
         {"heif_context_free", (void**)&Heif.context_free, true},
         {"heif_context_read_from_reader", (void**)&Heif.context_read_from_reader, true},
-        {"heif_context_set_max_decoding_threads", (void**)&Heif.context_set_max_decoding_threads, true},
         {"heif_context_set_maximum_image_size_limit", (void**)&Heif.context_set_maximum_image_size_limit, true},
         {"heif_context_get_primary_image_handle", (void**)&Heif.context_get_primary_image_handle, true},
         {"heif_image_handle_release", (void**)&Heif.image_handle_release, true},
@@ -213,11 +211,6 @@ QX5_RESULT Qx5HeifConvert(const wchar_t* src, int boxW, int boxH, uint32_t back,
             limits->max_image_size_pixels = QX5_MAX_PIXELS;
     } else {
         Heif.context_set_maximum_image_size_limit(ctx, (int)QX5_MAX_SIDE);
-    }
-    {
-        SYSTEM_INFO si;
-        GetSystemInfo(&si);
-        Heif.context_set_max_decoding_threads(ctx, si.dwNumberOfProcessors > 1 ? (int)si.dwNumberOfProcessors : 0);
     }
     e = Heif.context_read_from_reader(ctx, &reader, &file, nullptr);
     if (e.code != heif_error_Ok) {

@@ -177,9 +177,10 @@ void Qx5CompositeRow(const unsigned char* px, unsigned n, QX5_PIXELS kind, uint3
     }
 }
 
-size_t Qx5ReduceSums(unsigned outW)
+size_t Qx5ReduceSums(unsigned srcW, unsigned outW)
 {
-    return (size_t)outW * 3;
+    // The sums, then a source row laid over the colour.
+    return (size_t)outW * 3 + srcW;
 }
 
 // The boxes of the output: output pixel k covers source pixels floor(k * src / out) up to
@@ -227,35 +228,39 @@ void Qx5ReduceBegin(QX5_REDUCE* r, unsigned srcW, unsigned srcH, unsigned outW, 
     Qx5SpanNext(&rows);
     r->outEnd = rows.end;
     r->outRem = rows.rem;
-    memset(sums, 0, Qx5ReduceSums(outW) * sizeof(uint32_t));
+    memset(sums, 0, (size_t)outW * 3 * sizeof(uint32_t));
+}
+
+// Sums a row of a layout into the boxes, one box at a time.
+template <int B, int G, int R, int BYTES>
+static void Qx5SumRow(const unsigned char* px, unsigned srcW, unsigned outW, uint32_t* sums)
+{
+    QX5_SPAN cols;
+    Qx5SpanStart(&cols, srcW, outW);
+    for (unsigned k = 0; k < outW; k++, sums += 3) {
+        uint32_t b = 0, g = 0, r = 0;
+        for (unsigned n = Qx5SpanNext(&cols); n > 0; n--, px += BYTES) {
+            b += px[B];
+            g += px[G];
+            r += px[R];
+        }
+        sums[0] += b;
+        sums[1] += g;
+        sums[2] += r;
+    }
 }
 
 bool Qx5ReduceRow(QX5_REDUCE* r, const unsigned char* px, unsigned* outRow)
 {
     if (r->row >= r->srcH)
         return false;
-    // Laid over the colour first, in pieces of a row, then summed into the boxes.
-    const unsigned PIECE = 256;
-    unsigned char over[PIECE * 4];
-    unsigned bytes = r->kind == QX5_RGB ? 3 : 4;
-    QX5_SPAN cols;
-    Qx5SpanStart(&cols, r->srcW, r->outW);
-    uint32_t* sum = r->sums;
-    unsigned left = 0;   // source pixels of the current box still to add
-    for (unsigned x0 = 0; x0 < r->srcW; x0 += PIECE) {
-        unsigned n = r->srcW - x0 < PIECE ? r->srcW - x0 : PIECE;
-        Qx5CompositeRow(px + (size_t)x0 * bytes, n, r->kind, r->back, over, 0, 4);
-        for (unsigned i = 0; i < n; i++) {
-            if (left == 0) {
-                if (x0 + i > 0)
-                    sum += 3;
-                left = Qx5SpanNext(&cols);
-            }
-            sum[0] += over[i * 4];
-            sum[1] += over[i * 4 + 1];
-            sum[2] += over[i * 4 + 2];
-            left--;
-        }
+    if (r->kind == QX5_RGB) {
+        Qx5SumRow<2, 1, 0, 3>(px, r->srcW, r->outW, r->sums);
+    } else {
+        // Laid over the colour first: the mean of what is shown.
+        unsigned char* over = (unsigned char*)(r->sums + (size_t)r->outW * 3);
+        Qx5CompositeRow(px, r->srcW, r->kind, r->back, over, 0, 4);
+        Qx5SumRow<0, 1, 2, 4>(over, r->srcW, r->outW, r->sums);
     }
     r->row++;
     r->rowsIn++;

@@ -58,13 +58,13 @@ struct QX5_REDUCE {
     unsigned srcW, srcH, outW, outH;
     QX5_PIXELS kind;
     uint32_t back;
-    uint32_t* sums;         // three per output pixel, from the caller: Qx5ReduceSums(outW)
+    uint32_t* sums;         // three per output pixel and a row, from the caller: Qx5ReduceSums
     unsigned row;           // the next source row
     unsigned outRow;        // the output row being summed, and the source row that ends it
     unsigned outEnd, outRem;
     unsigned rowsIn;        // source rows summed into it so far
 };
-size_t Qx5ReduceSums(unsigned outW);
+size_t Qx5ReduceSums(unsigned srcW, unsigned outW);   // in uint32_t
 // outW x outH no larger than srcW x srcH, none of them 0.
 void Qx5ReduceBegin(QX5_REDUCE* r, unsigned srcW, unsigned srcH, unsigned outW, unsigned outH, QX5_PIXELS kind,
                     uint32_t back, uint32_t* sums);

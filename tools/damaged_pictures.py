@@ -91,8 +91,10 @@ def quads(w, h):
 QUADS = quads(160, 96) + ["PNG24:"]
 QUADS16 = quads(256, 192) + ["-depth", "16", "PNG48:"]   # grid cells of libavif's least, 64 x 64
 RGBA = dict(SOURCES)["png-rgba.png"]
-PHOTO = ["-size", "2400x1500", "radial-gradient:white-navy", "-seed", "7", "-attenuate", "0.3", "+noise", "Uniform",
-         "PNG24:"]
+# Larger than the picture box and smooth, so that the converter test can hold what it shows
+# against this picture itself (reference/photo.png): the shrinking, not the codec, is measured.
+PHOTO = ["-size", "2400x1500", "radial-gradient:white-navy", "(", "-size", "2400x1500", "gradient:#ff8000-#004020", ")",
+         "-compose", "multiply", "-composite", "PNG24:"]
 HEIC_MAKER = [sys.executable, os.path.join(os.path.dirname(os.path.abspath(__file__)), "heic_maker.py")]
 ENCODED = [
     ("webp-lossy.webp", [QUADS], ["cwebp", "-quiet", "-q", "85", "IN", "-o", "OUT"]),
@@ -109,6 +111,7 @@ ENCODED = [
     # on its tiles too, which turns them on their own; so no grid here.)
     ("avif-turned.avif", [QUADS], ["avifenc", "-s", "10", "-j", "2", "--irot", "3", "--exif", "EXIF", "IN", "OUT"]),
     ("avif-big.avif", [PHOTO], ["avifenc", "-s", "10", "-j", "2", "IN", "OUT"]),
+    ("heic-phone-big.heic", [PHOTO], HEIC_MAKER + ["IN", "OUT", "--tile", "256", "--bits", "8", "--turn", "0"]),
     ("heic-quads.heic", [QUADS], ["heif-enc", "-q", "85", "IN", "-o", "OUT"]),
     ("heic-alpha.heic", [RGBA], ["heif-enc", "IN", "-o", "OUT"]),
     ("heic-10bit.heic", [QUADS16], ["heif-enc", "-b", "10", "IN", "-o", "OUT"]),
@@ -544,6 +547,9 @@ def main():
                 sys.exit("%s failed:\n%s%s" % (" ".join(cmd), done.stdout, done.stderr))
             with open(path, "rb") as fh:
                 sources.append((name, fh.read()))
+            if pictures[0] is PHOTO and not os.path.exists(os.path.join(out, "reference", "photo.png")):
+                os.makedirs(os.path.join(out, "reference"))
+                shutil.copy(ins[0], os.path.join(out, "reference", "photo.png"))
         shutil.rmtree(work)
         for name, base, opts in DERIVED:
             path = os.path.join(good, name)

@@ -260,7 +260,7 @@ static int MakeRealPictures(const std::wstring& settings)
                 encode += "python3 '" KP_SOURCE_DIR "/tools/heic_maker.py' " + in + " " + out + " --tile 512 --bits 8 --turn 0 "
                           "--size 4032x3024 || exit 1\n";
             else if (wcsstr(p.file, L".avif"))
-                encode += "avifenc -s 6 -j 2 -q 70 " + in + " " + out + " >/dev/null || exit 1\n";
+                encode += "avifenc -s 6 -j 2 --min 20 --max 32 " + in + " " + out + " >/dev/null || exit 1\n";
             else
                 encode += "cwebp -quiet -q 80 " + in + " -o " + out + " || exit 1\n";
             continue;

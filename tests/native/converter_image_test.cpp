@@ -219,7 +219,7 @@ TEST(ConverterImage, TransparencyGoesOverTheColour)
 TEST(ConverterImage, ReductionAveragesBoxesOverTheColour)
 {
     const unsigned W = 7, H = 5;
-    std::vector<uint32_t> sums(Qx5ReduceSums(3));
+    std::vector<uint32_t> sums(Qx5ReduceSums(W, 3));
     QX5_REDUCE r;
     Qx5ReduceBegin(&r, W, H, 3, 2, QX5_BGRA, 0x000000, sums.data());
     unsigned char out[2][3 * 4] = {};
