@@ -224,24 +224,13 @@ static bool HostShell(const std::wstring& folder, const std::string& commands, D
 {
     std::wstring script = folder + L"\\encode.sh", done = folder + L"\\encode.done";
     DeleteFileW(done.c_str());
-    if (!WriteBytes(script, "exec >\"$1\" 2>&1\n" + commands + "\necho done\n"))
-        return false;
-    std::wstring cmd = L"sh \"" + Utf8ToWide(UnixPath(script)) + L"\" \"" + Utf8ToWide(UnixPath(done)) + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(L"Z:\\bin\\sh", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
-    std::string text;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100))
-        if (ReadBytes(done, &text) && text.find("done\n") != std::string::npos)
-            return true;
-    printf("the encoders did not finish: %s\n", text.c_str());
-    return false;
+    std::string line;
+    bool ran = WriteBytes(script, "(\n" + commands + "\necho done\n) >\"$1.log\" 2>&1\ntail -n 1 \"$1.log\" >\"$1\"\n") &&
+               HostToolFirstLine(L"Z:\\bin\\sh", L"sh \"" + Utf8ToWide(UnixPath(script)) + L"\" \"" + Utf8ToWide(UnixPath(done)) + L"\"",
+                                 done, &line, timeoutMs);
+    if (line != "done")
+        printf("the encoders did not finish: %s\n", line.c_str());
+    return ran && line == "done";
 }
 
 // One-character lines: the typing after the fade is not what is measured here.

@@ -7,6 +7,15 @@
 #include <string>
 #include <vector>
 
+// Whether QX5 was built with libwebp and libheif (without them those formats go to WIC,
+// which has no decoder for them under Wine).
+#ifndef KP_HAVE_LIBWEBP
+#define KP_HAVE_LIBWEBP 0
+#endif
+#ifndef KP_HAVE_LIBHEIF
+#define KP_HAVE_LIBHEIF 0
+#endif
+
 // --- Folders and files -------------------------------------------------------------
 std::wstring TestBuildDir();                  // the build folder (parent of the tests folder)
 std::wstring ToWide(const char* cp932);        // code page 932 -> UTF-16
@@ -130,8 +139,9 @@ bool WaitProcessExit(HANDLE process, DWORD timeoutMs, DWORD* exitCode);
 // --- The screen, read from outside (the X11 screen watcher) -------------------------------
 std::string UnixPath(const std::wstring& windowsPath);  // Wine's Linux name of a path
 // Starts a Linux program of the test build (Wine gives back no process handle for one) and
-// waits up to 10 s for the first line it writes to its report file; false when none came.
-bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line);
+// waits up to timeoutMs for the first line it writes to its report file; false when none came.
+bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line,
+                       DWORD timeoutMs = 10000);
 double UnixMsNow();                                       // the wall clock the watcher logs in
 struct SCREEN_CHANGE {
     double ms;          // when the grab was taken (UnixMsNow's clock)

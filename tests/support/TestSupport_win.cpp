@@ -582,7 +582,8 @@ bool ScreenWatchStart(SCREEN_WATCH* w, const wchar_t* name, const RECT& screen, 
     return HostToolFirstLine(tool, cmd, w->log, &first);
 }
 
-bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line)
+bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line,
+                       DWORD timeoutMs)
 {
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
@@ -595,7 +596,7 @@ bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::ws
         CloseHandle(pi.hThread);
     std::string text;
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < 10000) {
+    while (GetTickCount() - start < timeoutMs) {
         if (ReadBytes(report, &text) && text.find('\n') != std::string::npos) {
             *line = text.substr(0, text.find('\n'));
             return true;

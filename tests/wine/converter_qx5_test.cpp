@@ -10,13 +10,6 @@
 #include "base/PictureFit.h"
 #include "converter/Qx5Image.h"
 
-#ifndef KP_HAVE_LIBWEBP
-#define KP_HAVE_LIBWEBP 0
-#endif
-#ifndef KP_HAVE_LIBHEIF
-#define KP_HAVE_LIBHEIF 0
-#endif
-
 struct QX5_RUN {
     STARTED_PROGRAM prog = {};
     HWND wnd = nullptr;

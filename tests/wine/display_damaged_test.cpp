@@ -19,13 +19,6 @@
 #include "display/DisplayState.h"
 #include "tests/support/TestSupport.h"
 
-#ifndef KP_HAVE_LIBWEBP
-#define KP_HAVE_LIBWEBP 0
-#endif
-#ifndef KP_HAVE_LIBHEIF
-#define KP_HAVE_LIBHEIF 0
-#endif
-
 namespace {
 
 // A format whose library is not in this build goes to WIC, which has no decoder for it here.
