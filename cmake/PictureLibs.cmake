@@ -48,29 +48,37 @@ if(NOT KP_LIBWEBP STREQUAL "OFF")
   endif()
 endif()
 
+# The file an imported target stands for (the DLL of a shared library), in the configuration a
+# Release build takes.
+function(kp_imported_file out target)
+  set(location "")
+  foreach(property IMPORTED_LOCATION_RELEASE IMPORTED_LOCATION IMPORTED_LOCATION_RELWITHDEBINFO
+                   IMPORTED_LOCATION_MINSIZEREL IMPORTED_LOCATION_NOCONFIG)
+    get_target_property(location ${target} ${property})
+    if(location)
+      break()
+    endif()
+  endforeach()
+  set(${out} "${location}" PARENT_SCOPE)
+endfunction()
+
 set(KP_HEIF_DLL)
 if(NOT KP_LIBHEIF STREQUAL "OFF")
   # libheif's package accepts only its exact version, so the least one is checked here.
   find_package(libheif CONFIG QUIET)
-  if(TARGET heif)
-    get_target_property(heif_type heif TYPE)
-    foreach(property IMPORTED_LOCATION_RELEASE IMPORTED_LOCATION IMPORTED_LOCATION_RELWITHDEBINFO
-                     IMPORTED_LOCATION_MINSIZEREL IMPORTED_LOCATION_NOCONFIG)
-      get_target_property(location heif ${property})
-      if(location)
-        break()
-      endif()
-    endforeach()
-  endif()
   if(NOT TARGET heif)
     kp_picture_lib_missing(KP_LIBHEIF "libheif (libheif-config.cmake with target heif) was not found")
-  elseif(libheif_VERSION VERSION_LESS 1.18)
-    # Older versions refuse photos from iOS 18 and later.
-    kp_picture_lib_missing(KP_LIBHEIF "libheif ${libheif_VERSION} was found, 1.18 or later is needed")
-  elseif(NOT heif_type STREQUAL "SHARED_LIBRARY" OR NOT location MATCHES "\\.[dD][lL][lL]$")
-    kp_picture_lib_missing(KP_LIBHEIF "libheif ${libheif_VERSION} was found as a static library; QX5 loads it as a DLL")
   else()
-    set(KP_HEIF_DLL "${location}")
+    get_target_property(heif_type heif TYPE)
+    kp_imported_file(location heif)
+    if(libheif_VERSION VERSION_LESS 1.18)
+      # Older versions refuse photos from iOS 18 and later.
+      kp_picture_lib_missing(KP_LIBHEIF "libheif ${libheif_VERSION} was found, 1.18 or later is needed")
+    elseif(NOT heif_type STREQUAL "SHARED_LIBRARY" OR NOT location MATCHES "\\.[dD][lL][lL]$")
+      kp_picture_lib_missing(KP_LIBHEIF "libheif ${libheif_VERSION} was found as a static library; QX5 loads it as a DLL")
+    else()
+      set(KP_HEIF_DLL "${location}")
+    endif()
   endif()
 endif()
 
@@ -175,31 +183,41 @@ function(kp_use_picture_libs target parts_dir)
     endforeach()
     kp_picture_lib_row(rows libde265 "${prefix}" "")
     kp_picture_lib_row(rows dav1d "${prefix}" "")
+  endif()
 
-    # The DLLs it needs, found as Windows would load them: from its own folder.
-    get_filename_component(bin "${KP_HEIF_DLL}" DIRECTORY)
+  # The DLLs QX5 needs beside it: libheif's, any library found as a DLL (vcpkg's dynamic
+  # triplets), and every non-system DLL those need, found in their own folders as Windows
+  # would load them.
+  set(dlls ${KP_HEIF_DLL})
+  foreach(lib IN LISTS KP_JPEG_TARGET KP_WEBP_TARGETS)
+    get_target_property(type ${lib} TYPE)
+    if(type STREQUAL "SHARED_LIBRARY")
+      kp_imported_file(location ${lib})
+      list(APPEND dlls "${location}")
+    endif()
+  endforeach()
+  if(dlls)
     set(tool "")
     if(MINGW)
       set(tool "-DOBJDUMP=${CMAKE_OBJDUMP}")
     endif()
-    execute_process(COMMAND ${CMAKE_COMMAND} "-DDLL=${KP_HEIF_DLL}" "-DDIR=${bin}" ${tool}
-                            -P ${CMAKE_SOURCE_DIR}/cmake/RuntimeDlls.cmake
+    execute_process(COMMAND ${CMAKE_COMMAND} "-DDLLS=${dlls}" ${tool} -P ${CMAKE_SOURCE_DIR}/cmake/RuntimeDlls.cmake
                     OUTPUT_VARIABLE needed OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
     if(failed)
-      message(FATAL_ERROR "The DLLs that ${KP_HEIF_DLL_NAME} needs could not be listed")
+      message(FATAL_ERROR "The DLLs that ${dlls} need could not be listed")
     endif()
+    list(APPEND dlls ${needed})
+    list(REMOVE_DUPLICATES dlls)
     set(names)
-    foreach(dll IN LISTS needed)
+    foreach(dll IN LISTS dlls)
       get_filename_component(name "${dll}" NAME)
       list(APPEND names "${name}")
     endforeach()
-    if(names)
-      list(JOIN names ", " names)
-      message(STATUS "${KP_HEIF_DLL_NAME} needs ${names} beside it")
-    endif()
+    list(JOIN names ", " names)
+    message(STATUS "QX5 has beside it: ${names}")
     add_custom_command(TARGET kp_picture_libs POST_BUILD
       COMMAND ${CMAKE_COMMAND} -E make_directory "${parts_dir}"
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different "${KP_HEIF_DLL}" ${needed} "${parts_dir}"
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${dlls} "${parts_dir}"
       VERBATIM)
   endif()
   file(WRITE "${CMAKE_BINARY_DIR}/generated/picture-libs.txt" "${rows}")

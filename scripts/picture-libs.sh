@@ -16,13 +16,18 @@ top="$build/picture-libs"
 prefix="$top/install"
 stamp="$prefix/kp-built"
 . "$root/scripts/debian-source.sh"
+shopt -s nullglob
 
-# The newest versions of the suites whose files the mirror serves, security updates included.
-# libheif before 1.18 refuses photos from iOS 18 and later.
+# The newest versions of the suites whose files the mirror serves, security updates included:
+# newer ones are listed (libheif 1.23.6 in trixie, libde265 1.1.3 in trixie-security) but not
+# served. libheif before 1.18 refuses photos from iOS 18 and later.
 libs=(libwebp dav1d libde265 libheif)
 declare -A pin=([libwebp]=1.5.0-0.1 [dav1d]=1.5.1-1 [libde265]=1.0.15-1+deb13u2 [libheif]=1.19.7-1~bpo12+1)
 declare -A min_version=([libwebp]=1.2 [dav1d]=1.0 [libde265]=1.0.8 [libheif]=1.18)
-pins=$(for lib in "${libs[@]}"; do echo "$lib=${pin[$lib]}"; done)
+# Our own changes, applied after Debian's (scripts/patches/LIB-*.patch), ship beside the
+# licence texts: with Debian's source package they are the source of what is shipped.
+patches=("$root"/scripts/patches/*.patch)
+pins=$(for lib in "${libs[@]}"; do echo "$lib=${pin[$lib]}"; done; cat /dev/null "${patches[@]}" | sha256sum)
 
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$pins" ]; then
   echo "$prefix"
@@ -41,14 +46,18 @@ upstream_version() {
 debian_source_init "$build"
 declare -A src version
 for lib in "${libs[@]}"; do
-  started=$(date +%s.%N)
+  started=$(date +%s%3N)
   src[$lib]=$(debian_source_fetch "$lib" "${pin[$lib]}" "$top/source/$lib")
   version[$lib]=$(upstream_version "$lib" "${src[$lib]}")
   if ! debian_source_at_least "${version[$lib]}" "${min_version[$lib]}"; then
     echo "$lib: version '${version[$lib]}' unpacked, ${min_version[$lib]} or later needed" >&2
     exit 1
   fi
-  printf '%s %s: fetched and unpacked in %.1f s\n' "$lib" "${version[$lib]}" "$(echo "$(date +%s.%N) - $started" | bc)" >&2
+  for patch in "$root/scripts/patches/$lib"-*.patch; do
+    echo "$lib: applying $(basename "$patch")" >&2
+    patch -d "${src[$lib]}" -p1 --forward --quiet < "$patch" >&2
+  done
+  echo "$lib ${version[$lib]}: fetched and unpacked in $(( $(date +%s%3N) - started )) ms" >&2
 done
 
 rm -rf "$top/build" "$prefix"
@@ -164,6 +173,11 @@ for lib in "${libs[@]}"; do
   cp "${src[$lib]}/COPYING" "${src[$lib]}/debian/copyright" "$prefix/licences/$lib/"
 done
 cp "${src[libwebp]}/PATENTS" "$prefix/licences/libwebp/"
+for lib in "${libs[@]}"; do
+  for patch in "$root/scripts/patches/$lib"-*.patch; do
+    cp "$patch" "$prefix/licences/$lib/"
+  done
+done
 
 # What each library was built from, for the build's record and the readme.
 for lib in "${libs[@]}"; do

@@ -22,7 +22,7 @@ LICENCES = {
     "libjpeg-turbo": ["LICENSE.md", "README.ijg", "LICENSE-zlib.txt"],   # BSD-3-Clause, IJG, zlib
     "libwebp": ["COPYING", "PATENTS", "copyright"],
     "libheif": ["COPYING", "copyright"],
-    "libde265": ["COPYING", "copyright"],
+    "libde265": ["COPYING", "copyright", "libde265-windows-locks.patch"],   # our change to it
     "dav1d": ["COPYING", "copyright"],
 }
 

@@ -45,7 +45,7 @@ def main(build, version, unpack):
         ("libjpeg-turbo", ("Redistributions in binary form", "Independent JPEG Group", "zlib")),
         ("libwebp", ("Redistributions in binary form", "patent", "BSD-3-Clause")),
         ("libheif", ("GNU LESSER GENERAL PUBLIC LICENSE", "LGPL-3")),
-        ("libde265", ("GNU LESSER GENERAL PUBLIC LICENSE", "DOC software")),
+        ("libde265", ("GNU LESSER GENERAL PUBLIC LICENSE", "DOC software", "SRWLOCK")),
         ("dav1d", ("Redistribution and use", "ISC"))) for t, word in zip(release_zip.LICENCES[lib], texts)}
     dlls = ["Kotopane/部品/libheif.dll", "Kotopane/部品/libde265.dll"]
     expected |= set(licences) | set(dlls) | {"Kotopane/部品/%s/" % lib for lib in libs}
