@@ -1,4 +1,5 @@
 #pragma once
+#include <stdint.h>
 
 // How Kotopane talks to its converter QX5.exe; both programs and the tests use this.
 // Kotopane finds the converter's window by its title, then for each picture sends
@@ -6,7 +7,11 @@
 //                932 text, zero-padded (wParam and dwData carry Kotopane's main window);
 //   WM_SETTEXT   the source picture path in UTF-16; the BMP is written when it returns,
 //                and the converter's own title never changes;
-// and at the end WM_DESTROY, which ends the converter.
+// and at the end WM_DESTROY, which ends the converter. Transparent pixels are laid over white.
+// Kotopane itself sends, in place of that WM_COPYDATA, one whose dwData is
+// CONVERTER_CONVERT_OVER_COLOUR and whose block is a CONVERTER_CONVERT_REQUEST: the same
+// destination and the colour the picture is shown on, so that a transparent picture's edges
+// fade into the window's background. Other programs keep using the plain block.
 #define CONVERTER_CLASS L"QX5ConverterWindow"
 #define CONVERTER_TITLE L"圧縮ファイルBMP変換だぞ"
 // The converter writes the BMP under the destination's name followed by this, and renames it
@@ -17,6 +22,15 @@ enum {
     CONVERTER_DEST_BYTES = 260,
     CONVERTER_SOURCE_MAX = 32767   // longest source path (the longest path Windows knows)
 };
+#define CONVERTER_CONVERT_OVER_COLOUR 0x43355851u   // "QX5C"
+struct CONVERTER_CONVERT_REQUEST {
+    char destination[CONVERTER_DEST_BYTES];   // as the plain block: NUL-terminated, zero-padded
+    uint32_t backColour;                      // 0x00BBGGRR (a COLORREF)
+};
+static_assert(sizeof(CONVERTER_CONVERT_REQUEST) == CONVERTER_DEST_BYTES + 4, "no padding in the block");
+// Kotopane gives up on a conversion after this long; the converter stops a decode that
+// would take longer, so that it is free again for the next picture.
+enum { CONVERTER_CONVERT_MS = 10000 };
 
 // Kotopane's client area is the desktop work area less KOTOPANE_MARGIN_W pixels of width;
 // pictures are shown from y PICTURE_BOX_TOP, in a box KOTOPANE_MARGIN_H pixels lower than the

@@ -22,7 +22,7 @@ struct CONVERTER_LINK {
     int givenUp;           // it could not be started: no more starts, no more waits
     int stopped;           // the shutdown ended it: nothing is started or asked any more
     char converterPath[KP_PATH_BYTES];       // the program the link starts
-    char convOutBlock[CONVERTER_DEST_BYTES];
+    CONVERTER_CONVERT_REQUEST convRequest;   // the destination and the colour behind the picture
     char convSrcPath[KP_PATH_BYTES];
 };
 extern CONVERTER_LINK ConvLink;
@@ -42,8 +42,8 @@ enum CONVERT_RESULT {
     CONVERT_NO_CONVERTER,   // none could be started or reached; the user has been told
     CONVERT_STOPPED         // the shutdown has run: nothing was asked, nothing to say
 };
-// Asks the converter for a BMP at dst from src.
-CONVERT_RESULT ConverterConvert(const char* dst, const char* src);
+// Asks the converter for a BMP at dst from src, its transparent pixels laid over back.
+CONVERT_RESULT ConverterConvert(const char* dst, const char* src, COLORREF back);
 // Tells the converter to end (WM_DESTROY to its window, found through its process when no
 // picture needed it yet) and waits until its process is gone; only one that is still there
 // when the bound runs out is ended from outside. Nothing is started or asked afterwards.

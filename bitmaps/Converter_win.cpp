@@ -9,7 +9,7 @@
 
 // A 48-megapixel photo takes the converter about two seconds under Wine on a slow machine;
 // ten seconds leaves room for a busy one and still gives the user the program back.
-CONVERTER_LINK ConvLink = { .searchMs = 5000, .answerMs = 2000, .convertMs = 10000 };
+CONVERTER_LINK ConvLink = { .searchMs = 5000, .answerMs = 2000, .convertMs = CONVERTER_CONVERT_MS };
 
 enum { SEARCH_POLL_MS = 20, SEARCH_TEXT_MAX = 64 };
 
@@ -195,7 +195,7 @@ static DWORD MsLeft(ULONGLONG deadline)
     return now >= deadline ? 0 : (DWORD)(deadline - now);
 }
 
-CONVERT_RESULT ConverterConvert(const char* dst, const char* src)
+CONVERT_RESULT ConverterConvert(const char* dst, const char* src, COLORREF back)
 {
     if (ConvLink.stopped)
         return CONVERT_STOPPED;
@@ -214,10 +214,12 @@ CONVERT_RESULT ConverterConvert(const char* dst, const char* src)
 
     size_t dstLen = strlen(dst);
     size_t srcLen = strlen(src);
-    if (dstLen >= sizeof(ConvLink.convOutBlock) || srcLen >= sizeof(ConvLink.convSrcPath))
+    CONVERTER_CONVERT_REQUEST* request = &ConvLink.convRequest;
+    if (dstLen >= sizeof(request->destination) || srcLen >= sizeof(ConvLink.convSrcPath))
         return CONVERT_NOT_ANSWERED;
-    memset(ConvLink.convOutBlock, 0, sizeof(ConvLink.convOutBlock));
-    memcpy(ConvLink.convOutBlock, dst, dstLen);
+    memset(request, 0, sizeof(*request));
+    memcpy(request->destination, dst, dstLen);
+    request->backColour = back & 0xFFFFFF;
     memcpy(ConvLink.convSrcPath, src, srcLen + 1);
     wchar_t wideSrc[sizeof(ConvLink.convSrcPath)];
     if (EdgeToWide(ConvLink.convSrcPath, wideSrc, sizeof(ConvLink.convSrcPath)) <= 0)
@@ -225,9 +227,9 @@ CONVERT_RESULT ConverterConvert(const char* dst, const char* src)
 
     HWND mainWnd = MainWindow();
     COPYDATASTRUCT cds;
-    cds.dwData = (ULONG_PTR)mainWnd;
-    cds.cbData = sizeof(ConvLink.convOutBlock);
-    cds.lpData = ConvLink.convOutBlock;
+    cds.dwData = CONVERTER_CONVERT_OVER_COLOUR;
+    cds.cbData = sizeof(*request);
+    cds.lpData = request;
     DWORD_PTR result = 0;
     bool answered = SendMessageTimeoutW(conv, WM_COPYDATA, (WPARAM)mainWnd, (LPARAM)&cds, SMTO_ABORTIFHUNG,
                                         ConvLink.answerMs, &result)

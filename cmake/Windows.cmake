@@ -36,6 +36,8 @@ add_library(qx5_core STATIC ${QX5_PURE_SOURCES} ${QX5_WIN_SOURCES} ${CMAKE_SOURC
 target_link_libraries(qx5_core PUBLIC ${KP_WIN_LIBS})
 include(cmake/LibjpegTurbo.cmake)
 kp_use_libjpeg_turbo(qx5_core "${KP_PARTS_DIR}")
+include(cmake/PictureLibs.cmake)
+kp_use_picture_libs(qx5_core "${KP_PARTS_DIR}")
 add_executable(QX5 WIN32 converter/QX5Main_win.cpp resources/QX5.rc)
 target_link_libraries(QX5 PRIVATE qx5_core)
 target_include_directories(QX5 PRIVATE ${KP_GENERATED})

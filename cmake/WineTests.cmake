@@ -71,6 +71,8 @@ foreach(b IN LISTS KP_WINE_BENCH)
   get_filename_component(n ${b} NAME_WE)
   add_executable(${n} ${b})
   target_link_libraries(${n} PRIVATE kp_test_support)
+  # The benchmark makes some of its pictures with the tools of this tree.
+  target_compile_definitions(${n} PRIVATE "KP_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\"")
   set_target_properties(${n} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_TEST_DIR})
   if(TARGET kp_host_tools)
     add_dependencies(${n} kp_host_tools)

@@ -15,23 +15,27 @@ enum { QX5_BAND_BYTES = 4 << 20, QX5_WRITE_CHUNK = 16 << 20 };
 // (at most 64 KB) behind a JFIF header and a thumbnail-heavy APP0.
 enum { QX5_JPEG_HEAD_BYTES = 256 << 10 };
 
-// The JPEG markers before the image data; false for a file that is no JPEG.
-static bool Qx5FileJpegHead(const wchar_t* src, QX5_JPEG_HEAD* head)
+// What the file is by its first bytes, and for a JPEG the markers before the image data.
+static PICTURE_KIND Qx5FileHead(const wchar_t* src, QX5_JPEG_HEAD* head)
 {
     Qx5ReadJpegHead(nullptr, 0, head);
     HANDLE f = CreateFileW(src, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE)
-        return false;
-    bool jpeg = false;
+        return PICTURE_UNKNOWN;
+    PICTURE_KIND kind = PICTURE_UNKNOWN;
     unsigned char* bytes = (unsigned char*)HeapAlloc(GetProcessHeap(), 0, QX5_JPEG_HEAD_BYTES);
     DWORD got = 0;
-    if (bytes && ReadFile(f, bytes, QX5_JPEG_HEAD_BYTES, &got, nullptr))
-        jpeg = Qx5ReadJpegHead(bytes, got, head);
+    if (bytes && ReadFile(f, bytes, QX5_JPEG_HEAD_BYTES, &got, nullptr)) {
+        kind = PictureKindOf(bytes, got);
+        // Whatever the first bytes say, only markers that walk make a JPEG here.
+        if (kind == PICTURE_JPEG && !Qx5ReadJpegHead(bytes, got, head))
+            kind = PICTURE_UNKNOWN;
+    }
     if (bytes)
         HeapFree(GetProcessHeap(), 0, bytes);
     CloseHandle(f);
-    return jpeg;
+    return kind;
 }
 
 // The largest picture box Kotopane shows, from the work area it reads too.
@@ -120,11 +124,11 @@ static unsigned Qx5IndexBits(const WICPixelFormatGUID& fmt)
     return 0;
 }
 
-bool Qx5OutBegin(QX5_OUT* out, const QX5_GEOMETRY* g, const wchar_t* path)
+bool Qx5OutBegin(QX5_OUT* out, const QX5_GEOMETRY* g, const wchar_t* path, bool whole)
 {
     memset(out, 0, sizeof(*out));
     out->g = g;
-    out->whole = Qx5Transposed(g->orient);
+    out->whole = whole || Qx5Transposed(g->orient);
     size_t rowBytes = g->stride;
     out->bandRows = out->whole ? g->srcH : (unsigned)(QX5_BAND_BYTES / rowBytes);
     if (out->bandRows == 0)
@@ -186,10 +190,52 @@ bool Qx5OutEnd(QX5_OUT* out, const wchar_t* path, bool ok)
     return ok;
 }
 
+bool Qx5WritePicture(const unsigned char* px, size_t stride, unsigned w, unsigned h, QX5_PIXELS kind, uint32_t back,
+                     int boxW, int boxH, const wchar_t* dst)
+{
+    QX5_GEOMETRY g;
+    if (!Qx5PlanGeometry(&g, w, h, 1))
+        return false;
+    unsigned m = Qx5ChooseEighths(w, h, 1, boxW, boxH);
+    Qx5ScaleGeometry(&g, m);
+    QX5_OUT out;
+    if (!Qx5OutBegin(&out, &g, dst))
+        return false;
+    bool ok = true;
+    if (m == 8) {
+        for (unsigned y = 0; ok && y < h; y++) {
+            long long base, step;
+            unsigned char* at = Qx5OutRow(&out, y, &base, &step);
+            ok = at != nullptr;
+            if (ok)
+                Qx5CompositeRow(px + stride * y, w, kind, back, at, base, step);
+        }
+        return Qx5OutEnd(&out, dst, ok);
+    }
+    uint32_t* sums = (uint32_t*)HeapAlloc(GetProcessHeap(), 0, Qx5ReduceSums(w, g.srcW) * sizeof(uint32_t));
+    ok = sums != nullptr;
+    QX5_REDUCE r;
+    if (ok)
+        Qx5ReduceBegin(&r, w, h, g.srcW, g.srcH, kind, back, sums);
+    for (unsigned y = 0; ok && y < h; y++) {
+        unsigned oy;
+        if (!Qx5ReduceRow(&r, px + stride * y, &oy))
+            continue;
+        long long base, step;
+        unsigned char* at = Qx5OutRow(&out, oy, &base, &step);
+        ok = at != nullptr;
+        if (ok)
+            Qx5ReduceEmit(&r, at, base, step);
+    }
+    if (sums)
+        HeapFree(GetProcessHeap(), 0, sums);
+    return Qx5OutEnd(&out, dst, ok);
+}
+
 // Reads the source in bands of whole rows, top to bottom, one pass; each row is placed
 // where its orientation shows it. With idx the source gives palette indices, expanded here;
-// otherwise BGR pixels (bgr) or BGRA ones.
-static bool Qx5WicRows(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, QX5_OUT* out)
+// otherwise BGR pixels (bgr) or BGRA ones, laid over back.
+static bool Qx5WicRows(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, uint32_t back, QX5_OUT* out)
 {
     const QX5_GEOMETRY* g = out->g;
     size_t srcBytes = bgr ? 3 : 4;
@@ -220,11 +266,11 @@ static bool Qx5WicRows(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, 
                 ok = false;
             } else if (idx) {
                 Qx5ExpandIndices(idx, row, g->srcW, in);
-                Qx5CompositeRow(in, g->srcW, at, base, step);
+                Qx5CompositeRow(in, g->srcW, QX5_BGRA, back, at, base, step);
             } else if (bgr) {
                 Qx5PlaceBgrRow(row, g->srcW, at, base, step);
             } else {
-                Qx5CompositeRow(row, g->srcW, at, base, step);
+                Qx5CompositeRow(row, g->srcW, QX5_BGRA, back, at, base, step);
             }
         }
     }
@@ -235,8 +281,8 @@ static bool Qx5WicRows(IWICBitmapSource* src, const QX5_INDEXED* idx, bool bgr, 
     return ok;
 }
 
-// Everything libjpeg-turbo does not take, through WIC at full size.
-static bool Qx5WicConvert(const wchar_t* src, bool jpeg, int orient, const wchar_t* target)
+// Everything the libraries do not take, through WIC at full size.
+static bool Qx5WicConvert(const wchar_t* src, bool jpeg, int orient, uint32_t back, const wchar_t* target)
 {
     IWICImagingFactory* factory = nullptr;
     IWICBitmapDecoder* dec = nullptr;
@@ -282,7 +328,7 @@ static bool Qx5WicConvert(const wchar_t* src, bool jpeg, int orient, const wchar
         pixels = conv;
     }
     if (Qx5OutBegin(&out, &g, target))
-        ok = Qx5OutEnd(&out, target, Qx5WicRows(pixels, idx.bits ? &idx : nullptr, bgr, &out));
+        ok = Qx5OutEnd(&out, target, Qx5WicRows(pixels, idx.bits ? &idx : nullptr, bgr, back, &out));
 done:
     if (conv)
         conv->Release();
@@ -295,7 +341,7 @@ done:
     return ok;
 }
 
-bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
+bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst, uint32_t back)
 {
     // No earlier picture may be mistaken for this one when it fails.
     DeleteFileW(dst);
@@ -309,20 +355,25 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst)
         target = tmp;
     }
     QX5_JPEG_HEAD head;
-    bool jpeg = Qx5FileJpegHead(src, &head);
-    bool ok = false;
+    PICTURE_KIND kind = Qx5FileHead(src, &head);
+    bool jpeg = kind == PICTURE_JPEG;
     QX5_JPEG_ROUTE route = jpeg ? Qx5JpegRoute(&head) : QX5_JPEG_WIC;
     if (route == QX5_JPEG_REFUSE)
         return false;
-    QX5_JPEG_RESULT jr = QX5_JPEG_TO_WIC;
-    if (route == QX5_JPEG_LIBJPEG) {
-        int boxW, boxH;
-        Qx5PictureBox(&boxW, &boxH);
-        jr = Qx5JpegConvert(src, head.orient, boxW, boxH, target);
+    int boxW, boxH;
+    Qx5PictureBox(&boxW, &boxH);
+    // libheif's DLL is looked for only once such a picture arrives.
+    bool heif = (kind == PICTURE_HEIF || kind == PICTURE_AVIF) && Qx5HaveLibheif();
+    QX5_RESULT r = QX5_TO_WIC;
+    switch (Qx5ChooseDecoder(kind, KP_HAVE_LIBJPEG_TURBO && route == QX5_JPEG_LIBJPEG, Qx5HaveLibwebp(), heif)) {
+    case QX5_DECODER_LIBJPEG: r = Qx5JpegConvert(src, head.orient, boxW, boxH, target); break;
+    case QX5_DECODER_LIBWEBP: r = Qx5WebpConvert(src, boxW, boxH, back, target); break;
+    case QX5_DECODER_LIBHEIF: r = Qx5HeifConvert(src, boxW, boxH, back, target); break;
+    case QX5_DECODER_WIC: break;
     }
-    if (jr == QX5_JPEG_REFUSED)
+    if (r == QX5_REFUSED)
         return false;
-    ok = jr == QX5_JPEG_WRITTEN || Qx5WicConvert(src, jpeg, head.orient, target);
+    bool ok = r == QX5_WRITTEN || Qx5WicConvert(src, jpeg, head.orient, back, target);
     if (ok && target != dst && !MoveFileExW(target, dst, MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(target);
         ok = false;

@@ -33,7 +33,7 @@ struct QX5_JPEG_RUN {
     QX5_OUT out;
     bool outOpen;
     bool created;
-    QX5_JPEG_RESULT result;
+    QX5_RESULT result;
 };
 
 // libjpeg-turbo's fatal errors come back here instead of ending the process.
@@ -120,7 +120,7 @@ static bool Qx5JpegRun(QX5_JPEG_RUN* run, int orient, int boxW, int boxH, const 
                           (unsigned)c->num_components};
     QX5_JPEG_ROUTE route = Qx5JpegRoute(&head);
     if (route == QX5_JPEG_REFUSE || !Qx5PlanGeometry(&run->g, c->image_width, c->image_height, orient)) {
-        run->result = QX5_JPEG_REFUSED;
+        run->result = QX5_REFUSED;
         return false;
     }
     if (route != QX5_JPEG_LIBJPEG || c->jpeg_color_space == JCS_CMYK || c->jpeg_color_space == JCS_YCCK)
@@ -156,12 +156,12 @@ static bool Qx5JpegRun(QX5_JPEG_RUN* run, int orient, int boxW, int boxH, const 
     return true;
 }
 
-QX5_JPEG_RESULT Qx5JpegConvert(const wchar_t* src, int orient, int boxW, int boxH, const wchar_t* dst)
+QX5_RESULT Qx5JpegConvert(const wchar_t* src, int orient, int boxW, int boxH, const wchar_t* dst)
 {
     QX5_JPEG_RUN* run = (QX5_JPEG_RUN*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(QX5_JPEG_RUN));
     if (!run)
-        return QX5_JPEG_TO_WIC;
-    run->result = QX5_JPEG_TO_WIC;
+        return QX5_TO_WIC;
+    run->result = QX5_TO_WIC;
     run->cinfo.err = jpeg_std_error(&run->err.pub);
     run->err.pub.error_exit = Qx5JpegError;
     run->err.pub.output_message = Qx5JpegMessage;
@@ -172,21 +172,21 @@ QX5_JPEG_RESULT Qx5JpegConvert(const wchar_t* src, int orient, int boxW, int box
         if (run->outOpen)
             ok = Qx5OutEnd(&run->out, dst, ok);
         if (ok)
-            run->result = QX5_JPEG_WRITTEN;
+            run->result = QX5_WRITTEN;
         CloseHandle(run->src.file);
     }
     if (run->created)
         jpeg_destroy_decompress(&run->cinfo);
-    QX5_JPEG_RESULT result = run->result;
+    QX5_RESULT result = run->result;
     HeapFree(GetProcessHeap(), 0, run);
     return result;
 }
 
 #else
 
-QX5_JPEG_RESULT Qx5JpegConvert(const wchar_t*, int, int, int, const wchar_t*)
+QX5_RESULT Qx5JpegConvert(const wchar_t*, int, int, int, const wchar_t*)
 {
-    return QX5_JPEG_TO_WIC;
+    return QX5_TO_WIC;
 }
 
 #endif

@@ -135,24 +135,173 @@ void Qx5BmpHeader(const QX5_GEOMETRY* g, unsigned char out[QX5_BMP_HEADER])
     Qx5Put32(out + 42, 2835);
 }
 
-void Qx5CompositeRow(const unsigned char* bgra, unsigned n, unsigned char* dst, long long base, long long step)
+// One pixel of a source layout over the colour; the output's fourth byte is unused in this
+// format, and set so that readers that take it for alpha see opaque.
+template <int B, int G, int R, int BYTES, bool PREMULTIPLIED>
+static void Qx5Over(const unsigned char* px, unsigned n, const unsigned char back[3], unsigned char* dst,
+                    long long base, long long step)
 {
     long long at = base;
-    for (unsigned i = 0; i < n; i++, bgra += 4, at += step) {
+    for (unsigned i = 0; i < n; i++, px += BYTES, at += step) {
         unsigned char* p = dst + at;
-        unsigned a = bgra[3];
+        unsigned a = BYTES == 4 ? px[3] : 255;
         if (a == 255) {
-            p[0] = bgra[0];
-            p[1] = bgra[1];
-            p[2] = bgra[2];
+            p[0] = px[B];
+            p[1] = px[G];
+            p[2] = px[R];
+        } else if (PREMULTIPLIED) {
+            // A damaged picture may hold colours above its alpha: kept within a byte.
+            for (int c = 0; c < 3; c++) {
+                unsigned v = px[c == 0 ? B : c == 1 ? G : R] + (back[c] * (255 - a) + 127) / 255;
+                p[c] = (unsigned char)(v > 255 ? 255 : v);
+            }
         } else {
-            unsigned white = 255 * (255 - a) + 127;
-            p[0] = (unsigned char)((bgra[0] * a + white) / 255);
-            p[1] = (unsigned char)((bgra[1] * a + white) / 255);
-            p[2] = (unsigned char)((bgra[2] * a + white) / 255);
+            p[0] = (unsigned char)((px[B] * a + back[0] * (255 - a) + 127) / 255);
+            p[1] = (unsigned char)((px[G] * a + back[1] * (255 - a) + 127) / 255);
+            p[2] = (unsigned char)((px[R] * a + back[2] * (255 - a) + 127) / 255);
         }
-        // The fourth byte is unused in this format; readers that take it for alpha see opaque.
         p[3] = 255;
+    }
+}
+
+void Qx5CompositeRow(const unsigned char* px, unsigned n, QX5_PIXELS kind, uint32_t back, unsigned char* dst,
+                     long long base, long long step)
+{
+    const unsigned char bgr[3] = {(unsigned char)(back >> 16), (unsigned char)(back >> 8), (unsigned char)back};
+    switch (kind) {
+    case QX5_BGRA: Qx5Over<0, 1, 2, 4, false>(px, n, bgr, dst, base, step); break;
+    case QX5_BGRA_PREMULTIPLIED: Qx5Over<0, 1, 2, 4, true>(px, n, bgr, dst, base, step); break;
+    case QX5_RGBA: Qx5Over<2, 1, 0, 4, false>(px, n, bgr, dst, base, step); break;
+    case QX5_RGBA_PREMULTIPLIED: Qx5Over<2, 1, 0, 4, true>(px, n, bgr, dst, base, step); break;
+    case QX5_RGB: Qx5Over<2, 1, 0, 3, false>(px, n, bgr, dst, base, step); break;
+    }
+}
+
+size_t Qx5ReduceSums(unsigned srcW, unsigned outW)
+{
+    // The sums, then a source row laid over the colour.
+    return (size_t)outW * 3 + srcW;
+}
+
+// The boxes of the output: output pixel k covers source pixels floor(k * src / out) up to
+// floor((k + 1) * src / out), stepped without a division per pixel.
+struct QX5_SPAN {
+    unsigned q, r, out, end, rem;
+};
+
+static void Qx5SpanStart(QX5_SPAN* s, unsigned src, unsigned out)
+{
+    s->q = src / out;
+    s->r = src % out;
+    s->out = out;
+    s->end = 0;
+    s->rem = 0;
+}
+
+static unsigned Qx5SpanNext(QX5_SPAN* s)
+{
+    unsigned start = s->end;
+    s->end += s->q;
+    s->rem += s->r;
+    if (s->rem >= s->out) {
+        s->rem -= s->out;
+        s->end++;
+    }
+    return s->end - start;
+}
+
+void Qx5ReduceBegin(QX5_REDUCE* r, unsigned srcW, unsigned srcH, unsigned outW, unsigned outH, QX5_PIXELS kind,
+                    uint32_t back, uint32_t* sums)
+{
+    r->srcW = srcW;
+    r->srcH = srcH;
+    r->outW = outW;
+    r->outH = outH;
+    r->kind = kind;
+    r->back = back;
+    r->sums = sums;
+    r->row = 0;
+    r->outRow = 0;
+    r->rowsIn = 0;
+    QX5_SPAN rows;
+    Qx5SpanStart(&rows, srcH, outH);
+    Qx5SpanNext(&rows);
+    r->outEnd = rows.end;
+    r->outRem = rows.rem;
+    memset(sums, 0, (size_t)outW * 3 * sizeof(uint32_t));
+}
+
+// Sums a row of a layout into the boxes, one box at a time.
+template <int B, int G, int R, int BYTES>
+static void Qx5SumRow(const unsigned char* px, unsigned srcW, unsigned outW, uint32_t* sums)
+{
+    QX5_SPAN cols;
+    Qx5SpanStart(&cols, srcW, outW);
+    for (unsigned k = 0; k < outW; k++, sums += 3) {
+        uint32_t b = 0, g = 0, r = 0;
+        for (unsigned n = Qx5SpanNext(&cols); n > 0; n--, px += BYTES) {
+            b += px[B];
+            g += px[G];
+            r += px[R];
+        }
+        sums[0] += b;
+        sums[1] += g;
+        sums[2] += r;
+    }
+}
+
+bool Qx5ReduceRow(QX5_REDUCE* r, const unsigned char* px, unsigned* outRow)
+{
+    if (r->row >= r->srcH)
+        return false;
+    if (r->kind == QX5_RGB) {
+        Qx5SumRow<2, 1, 0, 3>(px, r->srcW, r->outW, r->sums);
+    } else {
+        // Laid over the colour first: the mean of what is shown.
+        unsigned char* over = (unsigned char*)(r->sums + (size_t)r->outW * 3);
+        Qx5CompositeRow(px, r->srcW, r->kind, r->back, over, 0, 4);
+        Qx5SumRow<0, 1, 2, 4>(over, r->srcW, r->outW, r->sums);
+    }
+    r->row++;
+    r->rowsIn++;
+    if (r->row < r->outEnd)
+        return false;
+    *outRow = r->outRow;
+    return true;
+}
+
+void Qx5ReduceEmit(QX5_REDUCE* r, unsigned char* dst, long long base, long long step)
+{
+    QX5_SPAN cols;
+    Qx5SpanStart(&cols, r->srcW, r->outW);
+    long long at = base;
+    for (unsigned k = 0; k < r->outW; k++, at += step) {
+        unsigned count = Qx5SpanNext(&cols) * r->rowsIn;
+        uint32_t* sum = r->sums + (size_t)k * 3;
+        unsigned char* p = dst + at;
+        for (int c = 0; c < 3; c++) {
+            p[c] = (unsigned char)((sum[c] + count / 2) / count);
+            sum[c] = 0;
+        }
+        p[3] = 255;
+    }
+    // The next output row's end, one row span further.
+    QX5_SPAN rows = {r->srcH / r->outH, r->srcH % r->outH, r->outH, r->outEnd, r->outRem};
+    Qx5SpanNext(&rows);
+    r->outEnd = rows.end;
+    r->outRem = rows.rem;
+    r->outRow++;
+    r->rowsIn = 0;
+}
+
+QX5_DECODER Qx5ChooseDecoder(PICTURE_KIND kind, bool libjpeg, bool libwebp, bool libheif)
+{
+    switch (kind) {
+    case PICTURE_JPEG: return libjpeg ? QX5_DECODER_LIBJPEG : QX5_DECODER_WIC;
+    case PICTURE_WEBP: return libwebp ? QX5_DECODER_LIBWEBP : QX5_DECODER_WIC;
+    case PICTURE_HEIF:
+    case PICTURE_AVIF: return libheif ? QX5_DECODER_LIBHEIF : QX5_DECODER_WIC;
+    default: return QX5_DECODER_WIC;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "converter/Qx5Message.h"
 
+#include <string.h>
+
 #include "base/Cp932.h"
 
 bool Qx5ValidCp932Path(const char* s, size_t len)
@@ -41,4 +43,25 @@ QX5_BLOCK_CHECK Qx5CheckPathBlock(const void* data, size_t size, char out[CONVER
     for (size_t i = 0; i <= len; i++)
         out[i] = s[i];
     return QX5_BLOCK_OK;
+}
+
+QX5_BLOCK_CHECK Qx5CheckRequest(uint64_t tag, const void* data, size_t size, char out[CONVERTER_DEST_BYTES],
+                                uint32_t* back)
+{
+    out[0] = 0;
+    *back = 0xFFFFFF;
+    if (size != sizeof(CONVERTER_CONVERT_REQUEST))
+        return Qx5CheckPathBlock(data, size, out);
+    if (!data)
+        return QX5_BLOCK_SIZE;
+    if (tag != CONVERTER_CONVERT_OVER_COLOUR)
+        return QX5_BLOCK_TAG;
+    CONVERTER_CONVERT_REQUEST request;
+    memcpy(&request, data, sizeof(request));
+    if (request.backColour > 0xFFFFFF)
+        return QX5_BLOCK_BAD_COLOUR;
+    QX5_BLOCK_CHECK check = Qx5CheckPathBlock(request.destination, sizeof(request.destination), out);
+    if (check == QX5_BLOCK_OK)
+        *back = request.backColour;
+    return check;
 }

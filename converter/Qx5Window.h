@@ -2,10 +2,11 @@
 #include <windows.h>
 #include "converter/Qx5Message.h"
 
-// The converter's state: its window and the destination of the next conversion.
+// The converter's state: its window and the destination and colour of the next conversion.
 struct QX5_GLOBALS {
     HWND hWnd;
     wchar_t dst[CONVERTER_DEST_BYTES + 1];
+    uint32_t back;             // the colour transparent pixels are laid over (0x00BBGGRR)
     int haveDst;               // set by a valid WM_COPYDATA, used up by the next WM_SETTEXT
 };
 extern QX5_GLOBALS Qx5;

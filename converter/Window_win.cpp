@@ -15,13 +15,14 @@ static bool Qx5Cp932ToWide(const char* s, wchar_t* out, int cap)
     return true;
 }
 
-// WM_COPYDATA: the destination path, a block of code page 932 text.
+// WM_COPYDATA: the destination path, a block of code page 932 text, and with Kotopane's
+// request the colour behind the picture.
 BOOL Qx5Wnd_CopyData(const COPYDATASTRUCT* cds)
 {
     Qx5.haveDst = 0;
     Qx5.dst[0] = 0;
     char path[CONVERTER_DEST_BYTES];
-    if (!cds || Qx5CheckPathBlock(cds->lpData, cds->cbData, path) != QX5_BLOCK_OK)
+    if (!cds || Qx5CheckRequest(cds->dwData, cds->lpData, cds->cbData, path, &Qx5.back) != QX5_BLOCK_OK)
         return FALSE;
     if (!Qx5Cp932ToWide(path, Qx5.dst, CONVERTER_DEST_BYTES + 1))
         return FALSE;
@@ -40,7 +41,7 @@ BOOL Qx5Wnd_SetText(const wchar_t* src)
     size_t len = wcsnlen(src, CONVERTER_SOURCE_MAX + 1);
     if (len == 0 || len > CONVERTER_SOURCE_MAX)
         return FALSE;
-    return Qx5ConvertFile(src, Qx5.dst) ? TRUE : FALSE;
+    return Qx5ConvertFile(src, Qx5.dst, Qx5.back) ? TRUE : FALSE;
 }
 
 LRESULT CALLBACK Qx5WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)

@@ -158,7 +158,9 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
     if (!ProgramPath(oldPath, sizeof(oldPath), KP_GAZOU_OLD_BMP) || !EdgeReplaceFile(bmpPath, oldPath))
         EdgeDeleteFile(bmpPath);
     // A converter that cannot be started has said so: that is the picture's one message.
-    CONVERT_RESULT converted = ConverterConvert(bmpPath, path);
+    // Transparent pixels come laid over the colour they are shown on: the stretch, the fade
+    // and a redraw after a colour change then need nothing of their own.
+    CONVERT_RESULT converted = ConverterConvert(bmpPath, path, Display.backColor);
     if (converted == CONVERT_NO_CONVERTER || converted == CONVERT_STOPPED)
         return;
     if (converted != CONVERT_DONE || Display.closed) {

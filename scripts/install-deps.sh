@@ -7,8 +7,10 @@ need=(cmake ninja-build g++ make
       g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
       wine64 wine xvfb xauth x11-utils libx11-dev imagemagick
       locales fonts-ipafont-gothic googletest python3
+      meson pkg-config   # dav1d's build (meson 0.49 or later), for QX5's picture libraries
       nasm dpkg-dev    # libjpeg-turbo's SIMD, and unpacking its source package
-      libjpeg-turbo-progs)   # arithmetic-coded JPEGs for the damaged pictures
+      libjpeg-turbo-progs    # arithmetic-coded JPEGs for the damaged pictures
+      webp libavif-bin libheif-examples x265)   # WebP, AVIF and HEIC test pictures
 
 missing=()
 for p in "${need[@]}"; do

@@ -1,58 +1,37 @@
 #!/usr/bin/env bash
-# libjpeg-turbo for QX5.exe: Debian's source package, fetched through apt by name and
-# cross-built for 64-bit Windows as a static library with SIMD (nasm), once per build folder.
+# libjpeg-turbo for QX5.exe: Debian's source package, fetched through apt by name and pinned
+# version and cross-built for 64-bit Windows as a static library with SIMD (nasm), once per
+# build folder.
 #
 #     bash scripts/libjpeg-turbo.sh BUILD_DIR
 #
 # Prints the folder of its CMake package (give it to CMake as libjpeg-turbo_DIR). The
-# machine's apt configuration is left as it is: the source entries are private copies of the
-# machine's own entries (deb-src instead of deb), with their own lists and cache under
-# BUILD_DIR/libjpeg-turbo. A second run finds the stamp and does nothing.
+# machine's apt configuration is left as it is (scripts/debian-source.sh keeps private source
+# entries under BUILD_DIR). A second run finds the stamp and does nothing.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(mkdir -p "$1" && cd "$1" && pwd)
 top="$build/libjpeg-turbo"
 prefix="$top/install"
 stamp="$prefix/kp-built"
+. "$root/scripts/debian-source.sh"
+# Bookworm's: the version the converter's scaled decode was measured with.
+debian_version=1:2.1.5-2
 # QX5 needs the extended colour spaces (BGRX) and the CMake package, both in 2.1.
 min_version=2.1
 
-if [ -f "$stamp" ] && [ -d "$prefix/lib/cmake/libjpeg-turbo" ]; then
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$debian_version" ] && [ -d "$prefix/lib/cmake/libjpeg-turbo" ]; then
   echo "$prefix/lib/cmake/libjpeg-turbo"
   exit 0
 fi
 
-# The machine's own package sources, as source entries in a private folder.
-apt_dir="$top/apt"
-rm -rf "$apt_dir"
-mkdir -p "$apt_dir/sources" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
-n=0
-for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
-  [ -f "$f" ] || continue
-  n=$((n + 1))
-  case "$f" in
-    *.sources) sed -E 's/^Types:.*/Types: deb-src/' "$f" > "$apt_dir/sources/$n.sources" ;;
-    *) sed -nE 's/^deb[[:space:]]/deb-src /p' "$f" > "$apt_dir/sources/$n.list" ;;
-  esac
-done
-apt_opts=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/sources"
-          -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache"
-          -o APT::Sandbox::User=root -qq)
-
-src_parent="$top/source"
-rm -rf "$src_parent"
-mkdir -p "$src_parent"
-echo "libjpeg-turbo: fetching Debian's source package" >&2
-# A third-party entry without source indexes fails its part of the update; the Debian
-# entries are what counts, and the source fetch below says so when they are missing.
-apt-get "${apt_opts[@]}" update >&2 || echo "libjpeg-turbo: some package sources have no source index" >&2
-(cd "$src_parent" && apt-get "${apt_opts[@]}" source libjpeg-turbo >&2)
-src=$(find "$src_parent" -mindepth 1 -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
-[ -n "$src" ] && [ -f "$src/CMakeLists.txt" ] || { echo "libjpeg-turbo: no source unpacked" >&2; exit 1; }
+debian_source_init "$build"
+src=$(debian_source_fetch libjpeg-turbo "$debian_version" "$top/source")
+[ -f "$src/CMakeLists.txt" ] || { echo "libjpeg-turbo: no source unpacked" >&2; exit 1; }
 
 version=$(sed -nE 's/^project\(libjpeg-turbo.*VERSION ([0-9.]+).*/\1/p' "$src/CMakeLists.txt" | head -n 1)
 [ -n "$version" ] || version=$(sed -nE 's/^set\(VERSION ([0-9.]+)\)/\1/p' "$src/CMakeLists.txt" | head -n 1)
-if [ -z "$version" ] || [ "$(printf '%s\n%s\n' "$min_version" "$version" | sort -V | head -n 1)" != "$min_version" ]; then
+if ! debian_source_at_least "$version" "$min_version"; then
   echo "libjpeg-turbo: version '$version' found, $min_version or later needed" >&2
   exit 1
 fi
@@ -76,5 +55,6 @@ cp "$src/LICENSE.md" "$src/README.ijg" "$prefix/licences/"
 } > "$prefix/licences/LICENSE-zlib.txt"
 grep -q "This notice may not be removed" "$prefix/licences/LICENSE-zlib.txt" \
   || { echo "libjpeg-turbo: the zlib licence text was not found" >&2; exit 1; }
-echo "$version" > "$stamp"
+printf 'libjpeg-turbo\t%s\t%s\n' "$version" "$debian_version" > "$prefix/versions.txt"
+echo "$debian_version" > "$stamp"
 echo "$prefix/lib/cmake/libjpeg-turbo"

@@ -8,7 +8,9 @@ build="${KP_BUILD_DIR:-$root/build}"
 
 bash "$root/scripts/install-deps.sh"
 jpeg_dir=$(bash "$root/scripts/libjpeg-turbo.sh" "$build")
+pictures_dir=$(bash "$root/scripts/picture-libs.sh" "$build")
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKP_LIBJPEG_TURBO=ON -Dlibjpeg-turbo_DIR="$jpeg_dir" \
+      -DKP_LIBWEBP=ON -DKP_LIBHEIF=ON -DCMAKE_PREFIX_PATH="$pictures_dir" \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target Kotopane QX5
 

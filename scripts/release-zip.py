@@ -6,6 +6,7 @@ CMake wrote (BUILD_DIR/generated/version.txt), and writes OUT_DIR/Kotopane-VERSI
 with its SHA-256 file beside it. Prints the zip's path."""
 import hashlib
 import os
+import re
 import sys
 import time
 import zipfile
@@ -15,19 +16,44 @@ TOP = "Kotopane"
 README = "はじめにお読みください.txt"
 # Program-folder paths of everything shipped; the settings folder is the program's own business.
 SHIPPED = ["App/Kotopane.exe", "部品/QX5.exe", "部品/★ハート.bmp", "部品/使い方.html"]
-# libjpeg-turbo's licence texts, shipped when QX5 is built with it (the build says so in
-# generated/libjpeg-turbo.txt): IJG (README.ijg), BSD-3-Clause (LICENSE.md), zlib.
-LIBJPEG_LICENCES = ["部品/libjpeg-turbo/LICENSE.md", "部品/libjpeg-turbo/README.ijg",
-                    "部品/libjpeg-turbo/LICENSE-zlib.txt"]
+# The licence texts of each library QX5 may carry, in its folder of the parts folder: shipped
+# when the build says it carries the library (generated/picture-libs.txt).
+LICENCES = {
+    "libjpeg-turbo": ["LICENSE.md", "README.ijg", "LICENSE-zlib.txt"],   # BSD-3-Clause, IJG, zlib
+    "libwebp": ["COPYING", "PATENTS", "copyright"],
+    "libheif": ["COPYING", "copyright"],
+    "libde265": ["COPYING", "copyright", "libde265-windows-locks.patch"],   # our change to it
+    "dav1d": ["COPYING", "copyright"],
+}
+
+
+def libraries(build):
+    """The libraries QX5 carries: name -> (version, Debian source version or "")."""
+    libs = {}
+    path = os.path.join(build, "generated", "picture-libs.txt")
+    if os.path.isfile(path):
+        with open(path, encoding="utf-8") as f:
+            for line in f.read().splitlines():
+                name, version, debian = (line.split("\t") + ["", ""])[:3]
+                libs[name] = (version, debian)
+    return libs
 
 
 def shipped(build):
     """Program-folder paths to ship, and the folders that hold them."""
     files = list(SHIPPED)
     folders = ["App/", "部品/"]
-    if os.path.isfile(os.path.join(build, "generated", "libjpeg-turbo.txt")):
-        files += LIBJPEG_LICENCES
-        folders.append("部品/libjpeg-turbo/")
+    libs = libraries(build)
+    for name in LICENCES:
+        if name in libs:
+            files += ["部品/%s/%s" % (name, text) for text in LICENCES[name]]
+            folders.append("部品/%s/" % name)
+    if "libheif" in libs:
+        # libheif's DLL and the DLLs it needs: the build copies exactly those.
+        parts = os.path.join(build, "Kotopane", "部品")
+        dlls = sorted(n for n in os.listdir(parts) if n.lower().endswith(".dll"))
+        # None at all is named as libheif's own, which the build lacks.
+        files += ["部品/" + n for n in dlls] or ["部品/libheif.dll"]
     return files, folders
 
 
@@ -50,9 +76,27 @@ def entry(name, mtime, folder=False):
     return e
 
 
-def readme_bytes(version):
+def readme_text(text, version, libs):
+    """Fills in the readme's @VERSION@ and, for each library, @name.version@ and @name.debian@
+    (the Debian source version). A line naming a value the build has not (a library it lacks,
+    a library built elsewhere than from Debian's source) is left out; @?name@ and
+    @?name.debian@ only ask for the value, and write nothing."""
+    values = {"VERSION": version}
+    for name, (lib_version, debian) in libs.items():
+        values.update({name: lib_version, name + ".version": lib_version, name + ".debian": debian})
+    lines = []
+    for line in text.split("\n"):
+        marks = re.findall(r"@(\??)([A-Za-z0-9.+-]+)@", line)
+        if all(values.get(key) for _, key in marks):
+            for ask, key in marks:
+                line = line.replace("@%s%s@" % (ask, key), "" if ask else values[key])
+            lines.append(line)
+    return "\n".join(lines)
+
+
+def readme_bytes(version, libs):
     with open(os.path.join(ROOT, "resources", "readme.txt"), encoding="utf-8") as f:
-        text = f.read().replace("@VERSION@", version)
+        text = readme_text(f.read(), version, libs)
     # Notepad on any Windows reads UTF-8 with a BOM; CR LF for the old Notepad of Windows 7.
     return b"\xef\xbb\xbf" + text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8")
 
@@ -77,7 +121,7 @@ def make_release(build, out):
             src = os.path.join(folder, p)
             with open(src, "rb") as f:
                 z.writestr(entry(TOP + "/" + p, os.path.getmtime(src)), f.read())
-        z.writestr(entry(TOP + "/" + README, now), readme_bytes(version))
+        z.writestr(entry(TOP + "/" + README, now), readme_bytes(version, libraries(build)))
     os.replace(tmp, path)
     with open(path, "rb") as f:
         digest = hashlib.sha256(f.read()).hexdigest()

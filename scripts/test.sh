@@ -13,7 +13,9 @@ jobs=$(nproc)
 cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build/native" -j "$jobs"
 jpeg_dir=$(bash "$root/scripts/libjpeg-turbo.sh" "$build")
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKP_LIBJPEG_TURBO=ON -Dlibjpeg-turbo_DIR="$jpeg_dir" -DKP_TESTS=ON \
+pictures_dir=$(bash "$root/scripts/picture-libs.sh" "$build")
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKP_LIBJPEG_TURBO=ON -Dlibjpeg-turbo_DIR="$jpeg_dir" \
+      -DKP_LIBWEBP=ON -DKP_LIBHEIF=ON -DCMAKE_PREFIX_PATH="$pictures_dir" -DKP_TESTS=ON \
       -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
 cmake --build "$build" -j "$jobs"
 

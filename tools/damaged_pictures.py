@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Makes a corpus of damaged pictures for the damaged-picture test (tests/wine/
-display_damaged_test.cpp): good JPEG, PNG, GIF, BMP, TIFF and ICO files, drawn with
-ImageMagick (jpegtran makes the JPEG kinds it does not write) or taken from a folder of your own, and from each of them copies cut short,
-with bytes flipped, and with header fields (sizes, lengths, counts, offsets) set to zero
-or to huge values.
+display_damaged_test.cpp): good JPEG, PNG, GIF, BMP, TIFF, ICO, WebP, AVIF and HEIC files,
+drawn with ImageMagick (jpegtran, cwebp, img2webp, avifenc, heif-enc and tools/heic_maker.py
+make the kinds it does not write) or taken from a folder of your own, and from each of them
+copies cut short, with bytes flipped, and with header fields (sizes, lengths, counts,
+offsets) set to zero or to huge values.
 
     python3 tools/damaged_pictures.py OUT [--count N] [--seed TEXT] [--from FOLDER]
 
@@ -75,7 +76,50 @@ DERIVED = [
     ("jpeg-big-arithmetic-progressive.jpg", "jpeg-big-progressive.jpg", ["-arithmetic", "-progressive"]),
 ]
 
-FORMATS = ("jpeg", "png", "gif", "bmp", "tiff", "ico")
+# Kinds ImageMagick does not write, encoded from pictures it draws (PNG), by the formats' own
+# tools: name, the picture (ImageMagick arguments, or several for an animation's frames), the
+# command (IN and OUT stand for the files; EXIF for an orientation-6 EXIF payload). Four
+# quadrants of distinct colours (red, green / blue, yellow) show every turn and mirror; the
+# converter test looks at them.
+def quads(w, h):
+    return ["-size", "%dx%d" % (w, h), "xc:blue", "-fill", "#E00000", "-draw", "rectangle 0,0 %d,%d" % (w // 2 - 1, h // 2 - 1),
+            "-fill", "#00C000", "-draw", "rectangle %d,0 %d,%d" % (w // 2, w - 1, h // 2 - 1), "-fill", "yellow",
+            "-draw", "rectangle %d,%d %d,%d" % (w // 2, h // 2, w - 1, h - 1)]
+
+
+# (Truecolour: heif-enc 1.15 takes the colours of a palette PNG for others.)
+QUADS = quads(160, 96) + ["PNG24:"]
+QUADS16 = quads(256, 192) + ["-depth", "16", "PNG48:"]   # grid cells of libavif's least, 64 x 64
+RGBA = dict(SOURCES)["png-rgba.png"]
+# Larger than the picture box and smooth, so that the converter test can hold what it shows
+# against this picture itself (reference/photo.png): the shrinking, not the codec, is measured.
+PHOTO = ["-size", "2400x1500", "radial-gradient:white-navy", "(", "-size", "2400x1500", "gradient:#ff8000-#004020", ")",
+         "-compose", "multiply", "-composite", "PNG24:"]
+HEIC_MAKER = [sys.executable, os.path.join(os.path.dirname(os.path.abspath(__file__)), "heic_maker.py")]
+ENCODED = [
+    ("webp-lossy.webp", [QUADS], ["cwebp", "-quiet", "-q", "85", "IN", "-o", "OUT"]),
+    ("webp-lossless-alpha.webp", [RGBA], ["cwebp", "-quiet", "-lossless", "IN", "-o", "OUT"]),
+    ("webp-lossy-alpha.webp", [RGBA], ["cwebp", "-quiet", "-q", "70", "IN", "-o", "OUT"]),
+    # Larger than the picture box: decoded at the shown scale.
+    ("webp-big.webp", [PHOTO], ["cwebp", "-quiet", "-q", "50", "IN", "-o", "OUT"]),
+    ("webp-animated.webp", [QUADS, QUADS[:-1] + ["-negate", "PNG24:"], ["-size", "160x96", "xc:#2020E080", "PNG32:"]],
+     ["img2webp", "-loop", "0", "-lossy", "-d", "200", "IN", "-o", "OUT"]),
+    ("avif-quads.avif", [QUADS], ["avifenc", "-s", "10", "-j", "2", "IN", "OUT"]),
+    ("avif-alpha.avif", [RGBA], ["avifenc", "-s", "10", "-j", "2", "IN", "OUT"]),
+    ("avif-10bit-grid.avif", [QUADS16], ["avifenc", "-s", "10", "-j", "2", "-d", "10", "--grid", "2x2", "IN", "OUT"]),
+    # Its own turn and EXIF saying the same: turned once. (libavif 0.11 puts a grid's irot
+    # on its tiles too, which turns them on their own; so no grid here.)
+    ("avif-turned.avif", [QUADS], ["avifenc", "-s", "10", "-j", "2", "--irot", "3", "--exif", "EXIF", "IN", "OUT"]),
+    ("avif-big.avif", [PHOTO], ["avifenc", "-s", "10", "-j", "2", "IN", "OUT"]),
+    ("heic-phone-big.heic", [PHOTO], HEIC_MAKER + ["IN", "OUT", "--tile", "256", "--bits", "8", "--turn", "0"]),
+    ("heic-quads.heic", [QUADS], ["heif-enc", "-q", "85", "IN", "-o", "OUT"]),
+    ("heic-alpha.heic", [RGBA], ["heif-enc", "IN", "-o", "OUT"]),
+    ("heic-10bit.heic", [QUADS16], ["heif-enc", "-b", "10", "IN", "-o", "OUT"]),
+    # As a phone writes it: tiles, irot with the same EXIF turn, depth, gain map, thumbnail.
+    ("heic-phone-10bit.heic", [QUADS], HEIC_MAKER + ["IN", "OUT", "--tile", "64", "--bits", "10"]),
+]
+
+FORMATS = ("jpeg", "png", "gif", "bmp", "tiff", "ico", "webp", "heif", "avif")
 
 
 def sniff(data):
@@ -91,6 +135,10 @@ def sniff(data):
         return "tiff"
     if data[:4] == b"\0\0\1\0":
         return "ico"
+    if data[:4] == b"RIFF" and data[8:12] == b"WEBP":
+        return "webp"
+    if data[4:8] == b"ftyp":
+        return "avif" if b"avif" in data[8:32] else "heif"
     return None
 
 
@@ -220,8 +268,88 @@ def ico_fields(d):
     return fields
 
 
+def riff_chunks(d):
+    o = 12
+    while o + 8 <= len(d):
+        ln = struct.unpack_from("<I", d, o + 4)[0]
+        yield d[o:o + 4], o, ln
+        o += 8 + ln + (ln & 1)
+
+
+def webp_fields(d):
+    fields, seen = [("RIFF-size", 4, 4, False)], {}
+    for kind, o, ln in riff_chunks(d):
+        name = kind.decode("latin-1").strip()
+        seen[name] = seen.get(name, 0) + 1
+        if seen[name] <= 2:
+            fields.append(("%s%d-size" % (name, seen[name]), o + 4, 4, False))
+        if kind == b"VP8X":
+            fields += [("canvas-width", o + 12, 3, False), ("canvas-height", o + 15, 3, False),
+                       ("VP8X-flags", o + 8, 1, False)]
+        if kind == b"ANMF" and seen[name] <= 2:
+            fields += [("frame%d-x" % seen[name], o + 8, 3, False), ("frame%d-width" % seen[name], o + 14, 3, False),
+                       ("frame%d-height" % seen[name], o + 17, 3, False)]
+        if kind == b"VP8 ":
+            fields += [("VP8-width", o + 14, 2, False), ("VP8-height", o + 16, 2, False)]
+        if kind == b"VP8L":
+            fields.append(("VP8L-size", o + 9, 4, False))
+    return fields
+
+
+def iso_boxes(d, start, end):
+    o = start
+    while o + 8 <= end:
+        size, kind = struct.unpack_from(">I", d, o)[0], d[o + 4:o + 8]
+        if size < 8 or o + size > end:
+            break
+        yield kind, o, size
+        o += size
+
+
+# Boxes that hold boxes, and where their children start.
+ISO_CONTAINERS = {b"meta": 12, b"iprp": 8, b"ipco": 8, b"iinf": 14, b"iref": 12, b"dinf": 8}
+
+
+def iso_fields(d, start=0, end=None):
+    """HEIF and AVIF: box sizes, item and property counts, sizes, the grid, the locations."""
+    fields, seen = [], {}
+    for kind, o, size in iso_boxes(d, start, len(d) if end is None else end):
+        name = kind.decode("latin-1")
+        seen[name] = seen.get(name, 0) + 1
+        if seen[name] > 1:
+            continue
+        label = "%s%d" % (name, seen[name])
+        fields.append((label + "-size", o, 4, True))
+        if kind in ISO_CONTAINERS:
+            fields += iso_fields(d, o + ISO_CONTAINERS[kind], o + size)
+        if kind == b"ispe":
+            fields += [(label + "-width", o + 12, 4, True), (label + "-height", o + 16, 4, True)]
+        if kind in (b"iinf", b"pitm", b"iloc"):
+            fields.append((label + "-count-or-id", o + (14 if kind == b"iloc" else 12), 2, True))
+        if kind == b"iloc" and d[o + 8] in (0, 1):
+            # The first items' extents: offset and length.
+            v, at = d[o + 8], o + 16
+            for i in range(2):
+                at += 2 + (2 if v == 1 else 0) + 2
+                if at + 10 > o + size:
+                    break
+                fields += [("%s-item%d-extents" % (label, i), at, 2, True),
+                           ("%s-item%d-offset" % (label, i), at + 2, 4, True),
+                           ("%s-item%d-length" % (label, i), at + 6, 4, True)]
+                at += 2 + 8 * struct.unpack_from(">H", d, at)[0]
+        if kind == b"ipma":
+            fields.append((label + "-count", o + 12, 4, True))
+        if kind == b"irot":
+            fields.append((label + "-angle", o + 8, 1, True, {"zero": 0, "three": 3, "huge": 255}))
+        if kind == b"idat" and size >= 16:     # a grid's rows, columns and output size
+            fields += [(label + "-grid-tiles", o + 10, 2, True), (label + "-grid-width", o + 12, 2, True)]
+        if kind in (b"hvcC", b"av1C"):
+            fields.append((label + "-head", o + 8, 4, True))
+    return fields
+
+
 FIELDS = {"jpeg": jpeg_fields, "png": png_fields, "gif": gif_fields, "bmp": bmp_fields, "tiff": tiff_fields,
-          "ico": ico_fields}
+          "ico": ico_fields, "webp": webp_fields, "heif": iso_fields, "avif": iso_fields}
 
 
 def short_palette(fmt, d):
@@ -268,6 +396,11 @@ def header_end(fmt, d):
     if fmt == "gif":
         i = d.find(b"\x2c", 13)
         return i + 10 if i > 0 else 13
+    if fmt == "webp":
+        return min(len(d) - 1, 12 + 8 + 30)
+    if fmt in ("heif", "avif"):
+        meta = [o + size for kind, o, size in iso_boxes(d, 0, len(d)) if kind == b"meta"]
+        return meta[0] if meta else len(d) // 2
     return min(len(d) - 1, 8 + 2 + 12 * 10)
 
 
@@ -302,6 +435,17 @@ def damages(fmt, d, rng, flips):
     short = short_palette(fmt, d)
     if short:
         yield "size", "palette-two", short
+
+    # An animation whose second frame is broken: its first still shows as a player shows it.
+    frames = [(o, ln) for kind, o, ln in riff_chunks(d) if kind == b"ANMF"] if fmt == "webp" else []
+    if len(frames) > 1:
+        o, ln = frames[1]
+        b = bytearray(d)
+        for k in range(8):
+            at = o + 24 + 16 + rng.randrange(max(1, ln - 40))
+            b[at] ^= 0x5A
+        yield "frame", "second-flipped", bytes(b)
+        yield "frame", "second-cut", d[:o + 8 + ln // 2]
 
     for field in FIELDS[fmt](d):
         label, at, width, big = field[:4]
@@ -348,7 +492,8 @@ def main():
     ap.add_argument("--seed", default="",
                     help="any text: another seed gives other flips and other extra files")
     ap.add_argument("--from", dest="source", metavar="FOLDER",
-                    help="take the good pictures (JPEG, PNG, GIF, BMP, TIFF, ICO) from this folder instead")
+                    help="take the good pictures (JPEG, PNG, GIF, BMP, TIFF, ICO, WebP, AVIF, HEIC) from this "
+                         "folder instead")
     args = ap.parse_args()
 
     out = args.out
@@ -367,11 +512,11 @@ def main():
                     data = fh.read()
                 fmt = sniff(data)
                 if fmt:
-                    ext = {"jpeg": ".jpg", "tiff": ".tif"}.get(fmt, "." + fmt)
+                    ext = {"jpeg": ".jpg", "tiff": ".tif", "heif": ".heic"}.get(fmt, "." + fmt)
                     name = "u%03d-%s%s" % (len(sources), ascii_name(os.path.splitext(f)[0]), ext)
                     sources.append((name, data))
         if not sources:
-            sys.exit("no JPEG, PNG, GIF, BMP, TIFF or ICO files in %s" % args.source)
+            sys.exit("no JPEG, PNG, GIF, BMP, TIFF, ICO, WebP, AVIF or HEIC files in %s" % args.source)
     else:
         for name, im in SOURCES:
             path = os.path.join(good, name)
@@ -381,6 +526,31 @@ def main():
             subprocess.run(cmd, check=True)
             with open(path, "rb") as fh:
                 sources.append((name, fh.read()))
+        work = os.path.join(out, "work")
+        os.makedirs(work)
+        exif = os.path.join(work, "exif6.bin")
+        with open(exif, "wb") as fh:
+            fh.write(b"MM\0\x2a\0\0\0\x08\0\x01" + struct.pack(">HHIHH", 274, 3, 1, 6, 0) + b"\0\0\0\0")
+        for name, pictures, command in ENCODED:
+            ins = []
+            for k, im in enumerate(pictures):
+                prefix = im[-1] if im[-1].endswith(":") else ""
+                ins.append(os.path.join(work, "%s-%d.png" % (name, k)))
+                subprocess.run(["convert"] + (im[:-1] if im[-1].endswith(":") else im) + PNG_NO_DATES
+                               + ["-strip", prefix + ins[-1]], check=True)
+            path = os.path.join(good, name)
+            cmd = []
+            for a in command:
+                cmd += ins if a == "IN" else [path] if a == "OUT" else [exif] if a == "EXIF" else [a]
+            done = subprocess.run(cmd, capture_output=True, text=True)
+            if done.returncode != 0:
+                sys.exit("%s failed:\n%s%s" % (" ".join(cmd), done.stdout, done.stderr))
+            with open(path, "rb") as fh:
+                sources.append((name, fh.read()))
+            if pictures[0] is PHOTO and not os.path.exists(os.path.join(out, "reference", "photo.png")):
+                os.makedirs(os.path.join(out, "reference"))
+                shutil.copy(ins[0], os.path.join(out, "reference", "photo.png"))
+        shutil.rmtree(work)
         for name, base, opts in DERIVED:
             path = os.path.join(good, name)
             subprocess.run(["jpegtran"] + opts + ["-outfile", path, os.path.join(good, base)], check=True)
@@ -440,7 +610,8 @@ def main():
     elif args.count:
         # Fewer: an even spread over the whole set, so every format and kind stays in.
         step = len(made) / args.count
-        made = [made[int(i * step)] for i in range(args.count)]
+        # An animation's broken second frame is always in.
+        made = [made[int(i * step)] for i in range(args.count)] + [m for m in made if m[3] == "frame"]
 
     names = set()
     for fname, src, fmt, kind, desc, data in made:

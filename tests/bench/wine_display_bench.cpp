@@ -7,6 +7,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -91,7 +92,11 @@ static double WicDecodeScaleMs(const std::wstring& path, int boxW, int boxH)
     IWICBitmapFrameDecode* frame = nullptr;
     IWICFormatConverter* conv = nullptr;
     CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory, (void**)&f);
-    f->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &dec);
+    // Wine's WIC has no decoder for some formats: no baseline then.
+    if (FAILED(f->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &dec))) {
+        f->Release();
+        return -1;
+    }
     dec->GetFrame(0, &frame);
     UINT iw = 0, ih = 0;
     frame->GetSize(&iw, &ih);
@@ -166,7 +171,7 @@ static int MakePictures(const std::wstring& settings)
 struct REAL_PIC {
     const char* category;
     const wchar_t* file;
-    const GUID* container;
+    const GUID* container;   // null: encoded from the 12 MP JPEG by the format's own tools
     int w, h;
     const char* label;
     unsigned orient;       // EXIF orientation put into the photo (0: none)
@@ -177,9 +182,15 @@ static const REAL_PIC realPics[] = {
     {"二千四百万", L"p24mp.jpg", &GUID_ContainerFormatJpeg, 6000, 4000, "24 MP JPEG", 0},
     {"四千八百万", L"p48mp.jpg", &GUID_ContainerFormatJpeg, 8000, 6000, "48 MP JPEG", 0},
     {"横向き", L"p24mp6.jpg", &GUID_ContainerFormatJpeg, 6000, 4000, "24 MP JPEG turned by its EXIF orientation", 6},
+    {"ヘイク", L"p12mp.heic", nullptr, 4032, 3024, "12 MP HEIC (a phone's tiles)", 0},
+    {"エーヴィフ", L"p12mp.avif", nullptr, 4000, 3000, "12 MP AVIF", 0},
+    {"ウェッピー", L"p12mp.webp", nullptr, 4000, 3000, "12 MP WebP (decoded at 3/8)", 0},
+    {"不透明", L"figure-opaque.png", &GUID_ContainerFormatPng, 800, 1200, "an 800 x 1200 PNG character, opaque", 0},
+    {"透明", L"figure.png", &GUID_ContainerFormatPng, 800, 1200, "the same character on a transparent canvas", 0},
     {"小さい", L"small.png", &GUID_ContainerFormatPng, 640, 480, "small PNG", 0},
 };
-enum { REAL_PICS = 6, SMALL_PIC = 5, PIC_24MP = 2, PIC_24MP_TURNED = 4 };
+enum { REAL_PICS = 11, SMALL_PIC = 10, PIC_24MP = 2, PIC_24MP_TURNED = 4, PIC_HEIC = 5, PIC_WEBP = 7,
+       PIC_FIGURE_OPAQUE = 8, PIC_FIGURE = 9, FIRST_LIB_PIC = PIC_HEIC };
 static const COLORREF kBackColour = RGB(0, 90, 0);   // Kotopane's colour when none is stored
 
 // A camera photo's detail: the test picture's gradients and squares under grain that
@@ -196,22 +207,68 @@ static DWORD PhotoPixel(int x, int y, int w, int h)
     return 0xFF000000u | ch(GetRValue(c), n) << 16 | ch(GetGValue(c), n >> 8) << 8 | ch(GetBValue(c), n >> 16);
 }
 
+// A character drawn on a clear canvas: a figure whose edge fades out over 24 pixels, with a
+// pattern inside; opaque, the same colours over black.
+static DWORD FigurePixel(int x, int y, bool alpha)
+{
+    double dx = (x - 400) / 330.0, dy = (y - 620) / 560.0, r = sqrt(dx * dx + dy * dy);
+    int a = r >= 1 ? 0 : r < 1 - 24 / 560.0 ? 255 : (int)((1 - r) * 560 / 24 * 255);
+    DWORD rgb = (DWORD)((x * 3 + y) & 0xFF) << 16 | (DWORD)(200 - y / 8) << 8 | (DWORD)(x / 4);
+    if (!alpha)
+        return 0xFF000000u | ((rgb >> 16 & 0xFF) * a / 255) << 16 | ((rgb >> 8 & 0xFF) * a / 255) << 8 | (rgb & 0xFF) * a / 255;
+    return (DWORD)a << 24 | rgb;
+}
+
+// Runs shell commands on the Linux side (the formats' own encoders) and waits for them.
+static bool HostShell(const std::wstring& folder, const std::string& commands, DWORD timeoutMs)
+{
+    std::wstring script = folder + L"\\encode.sh", done = folder + L"\\encode.done";
+    DeleteFileW(done.c_str());
+    std::string line;
+    bool ran = WriteBytes(script, "(\n" + commands + "\necho done\n) >\"$1.log\" 2>&1\ntail -n 1 \"$1.log\" >\"$1\"\n") &&
+               HostToolFirstLine(L"Z:\\bin\\sh", L"sh \"" + Utf8ToWide(UnixPath(script)) + L"\" \"" + Utf8ToWide(UnixPath(done)) + L"\"",
+                                 done, &line, timeoutMs);
+    if (line != "done")
+        printf("the encoders did not finish: %s\n", line.c_str());
+    return ran && line == "done";
+}
+
 // One-character lines: the typing after the fade is not what is measured here.
 static int MakeRealPictures(const std::wstring& settings)
 {
-    std::string list;
+    std::string list, encode;
+    std::wstring jpeg12;
     for (const REAL_PIC& p : realPics) {
         std::wstring folder = MakeCategory(settings, p.category, "あ\r\n", &list);
         std::wstring path = folder + L"\\" + p.file;
         int w = p.w, h = p.h;
-        bool made = IsEqualGUID(*p.container, GUID_ContainerFormatJpeg)
+        if (!p.container) {
+            // From the 12 MP JPEG, at the qualities a phone and a web page use.
+            std::string in = "'" + UnixPath(jpeg12) + "'", out = "'" + UnixPath(path) + "'";
+            if (wcsstr(p.file, L".heic"))
+                encode += "python3 '" KP_SOURCE_DIR "/tools/heic_maker.py' " + in + " " + out + " --tile 512 --bits 8 --turn 0 "
+                          "--size 4032x3024 || exit 1\n";
+            else if (wcsstr(p.file, L".avif"))
+                encode += "avifenc -s 6 -j 2 --min 20 --max 32 " + in + " " + out + " >/dev/null || exit 1\n";
+            else
+                encode += "cwebp -quiet -q 80 " + in + " -o " + out + " || exit 1\n";
+            continue;
+        }
+        bool figure = wcsstr(p.file, L"figure") != nullptr, alpha = !wcsstr(p.file, L"opaque");
+        bool made = figure ? EncodePicture(path, *p.container, w, h, {[alpha](int x, int y) { return FigurePixel(x, y, alpha); }},
+                                           !alpha)
+                    : IsEqualGUID(*p.container, GUID_ContainerFormatJpeg)
                         ? EncodePicture(path, *p.container, w, h, {[w, h](int x, int y) { return PhotoPixel(x, y, w, h); }}, true)
                         : WriteWicPicture(path, *p.container, w, h);
+        if (wcscmp(p.file, L"p12mp.jpg") == 0)
+            jpeg12 = path;
         if (!made || (p.orient && !SpliceExif(path, p.orient, false))) {
             printf("could not write %ls\n", p.file);
             return 1;
         }
     }
+    if (!HostShell(settings, encode, 300000))
+        return 1;
     WriteBytes(settings + L"\\" + ToWide("メニューリスト.txt"), list);
     // A colour of its own, so that the window's start is seen on the screen.
     WriteBytes(settings + L"\\" + ToWide("背景色.txt"), std::to_string(kBackColour) + "\r\n");
@@ -460,13 +517,14 @@ static void PrintMemory(const char* what, SIZE_T bytes, const char* base, SIZE_T
            baseBytes / 1048576.0, baseBytes ? bytes / (double)baseBytes : 0.0);
 }
 
-// What the floor program (wine_jpeg_floor.exe, beside this one) prints for args.
-static std::string FloorProgramOutput(const std::wstring& args)
+// What a floor program (wine_jpeg_floor.exe, wine_picture_floor.exe beside this one) prints
+// for args.
+static std::string FloorProgramOutput(const std::wstring& args, const wchar_t* program = L"wine_jpeg_floor.exe")
 {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring exe = self;
-    exe = exe.substr(0, exe.rfind(L'\\') + 1) + L"wine_jpeg_floor.exe";
+    exe = exe.substr(0, exe.rfind(L'\\') + 1) + program;
     std::wstring cmd = L"\"" + exe + L"\" " + args;
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -543,16 +601,27 @@ static void RealProgramFigures(int switches)
     printf("picture box %d x %d\n", boxW, boxH);
 
     // The floor under each JPEG, measured first in a process of its own.
-    std::vector<double> floorMs(REAL_PICS, 0);
-    std::wstring floorArgs = std::to_wstring(boxW) + L" " + std::to_wstring(boxH);
-    for (int k = 0; k < SMALL_PIC; k++)
-        floorArgs += L" \"" + settings + L"\\" + ToWide(realPics[k].category) + L"\\" + realPics[k].file + L"\"";
+    std::vector<double> floorMs(REAL_PICS, 0), floorPeakMb(REAL_PICS, 0);
+    auto picPath = [&](int k) { return settings + L"\\" + ToWide(realPics[k].category) + L"\\" + realPics[k].file; };
+    std::wstring box = std::to_wstring(boxW) + L" " + std::to_wstring(boxH);
+    std::wstring floorArgs = box;
+    for (int k = 0; k < FIRST_LIB_PIC; k++)
+        floorArgs += L" \"" + picPath(k) + L"\"";
     std::string floorOut = FloorProgramOutput(floorArgs);
     // One line a file, in order: "floor <ms> <M>/8".
     size_t at = floorOut.find("floor ");
-    for (int k = 0; k < SMALL_PIC && at != std::string::npos; k++, at = floorOut.find("floor ", at + 1))
+    for (int k = 0; k < FIRST_LIB_PIC && at != std::string::npos; k++, at = floorOut.find("floor ", at + 1))
         floorMs[k] = atof(floorOut.c_str() + at + 6);
     printf("floor program: %s\n", floorOut.empty() ? "did not run" : floorOut.substr(0, floorOut.find('\n')).c_str());
+    // The WebP, AVIF and HEIC floors one process each, so each peak memory is its own file's.
+    for (int k = FIRST_LIB_PIC; k < PIC_FIGURE_OPAQUE; k++) {
+        std::string out = FloorProgramOutput(box + L" \"" + picPath(k) + L"\"", L"wine_picture_floor.exe");
+        size_t f = out.find("floor "), peak = out.find("peak ");
+        floorMs[k] = f == std::string::npos ? 0 : atof(out.c_str() + f + 6);
+        floorPeakMb[k] = peak == std::string::npos ? 0 : atof(out.c_str() + peak + 5);
+        if (k == FIRST_LIB_PIC)
+            printf("picture floor program: %s\n", out.empty() ? "did not run" : out.substr(0, out.find('\n')).c_str());
+    }
 
     SIZE_T convPeakPrivate = 0;
     std::vector<double> firstMedian(REAL_PICS, 0);
@@ -562,7 +631,7 @@ static void RealProgramFigures(int switches)
         std::vector<double> first;
         // Timed without the memory sampler: its reads from another process take CPU from
         // the two programs measured.
-        int repeats = k == 3 ? 3 : 5;
+        int repeats = k == 3 || k == PIC_HEIC ? 3 : 5;
         for (int r = 0; r < repeats; r++) {
             show(SMALL_PIC);
             SCREEN_WATCH watch;
@@ -580,18 +649,34 @@ static void RealProgramFigures(int switches)
         show(k);
         SamplerStop(&mem);
         convPeakPrivate = std::max(convPeakPrivate, mem.maxPrivate[1]);
+        // The HEIC is the first picture the converter keeps a full-size decode of: its peak
+        // is the converter's peak now.
+        SIZE_T convPeakNow = 0;
+        MemoryOf(conv, nullptr, nullptr, &convPeakNow);
         std::vector<double> base;
-        for (int r = 0; r < 3; r++)
-            base.push_back(WicDecodeScaleMs(path, boxW, boxH));
+        for (int r = 0; r < 3; r++) {
+            double ms = WicDecodeScaleMs(path, boxW, boxH);
+            if (ms >= 0)
+                base.push_back(ms);
+        }
         printf("\n%s (%d x %d)\n", p.label, p.w, p.h);
         if (!first.empty()) {
             firstMedian[k] = Median(first);
             if (k == PIC_24MP_TURNED)
                 Row("  command to first fade frame on screen", firstMedian[k], "the same photo unturned",
                     firstMedian[PIC_24MP]);
+            else if (k == PIC_FIGURE)
+                Row("  command to first fade frame on screen", firstMedian[k], "the same character without alpha",
+                    firstMedian[PIC_FIGURE_OPAQUE]);
             else if (floorMs[k] > 0)
-                Row("  command to first fade frame on screen", firstMedian[k], "libjpeg-turbo floor", floorMs[k]);
-            Row("  command to first fade frame on screen", firstMedian[k], "WIC decode + HALFTONE fit", Median(base));
+                Row("  command to first fade frame on screen", firstMedian[k],
+                    k < FIRST_LIB_PIC ? "libjpeg-turbo floor" : k == PIC_WEBP ? "libwebp floor" : "libheif floor",
+                    floorMs[k]);
+            if (!base.empty())
+                Row("  command to first fade frame on screen", firstMedian[k], "WIC decode + HALFTONE fit", Median(base));
+            if (k == PIC_HEIC && floorPeakMb[k] > 0)
+                PrintMemory("  converter peak resident", convPeakNow, "floor program on the same file",
+                            (SIZE_T)(floorPeakMb[k] * 1048576.0));
             // The spread shows how much one figure can be trusted on a shared machine.
             printf("    each (ms):");
             for (double ms : first)
@@ -720,7 +805,7 @@ int main()
         std::vector<double> conv, load, fade, whole;
         for (int r = 0; r < 3; r++) {
             double a = Now();
-            ConverterConvert(bmp, path.c_str());
+            ConverterConvert(bmp, path.c_str(), Display.backColor);
             conv.push_back(Now() - a);
             a = Now();
             LoadPicture(Display.glMemDC.hDC, path.c_str(), 0, 60, W, H - 110);

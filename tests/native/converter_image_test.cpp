@@ -80,7 +80,7 @@ TEST(ConverterImage, RowPlacementMatchesEveryOrientation)
             }
             long long base, step;
             Qx5RowPlacement(&g, sy, &base, &step);
-            Qx5CompositeRow(row.data(), W, out.data(), base, step);
+            Qx5CompositeRow(row.data(), W, QX5_BGRA, QX5_WHITE, out.data(), base, step);
         }
         for (unsigned sy = 0; sy < H; sy++)
             for (unsigned sx = 0; sx < W; sx++) {
@@ -178,26 +178,95 @@ TEST(ConverterImage, ScaleCoversThePictureFittedIntoTheBox)
     }
 }
 
-TEST(ConverterImage, TransparencyGoesOverWhite)
+// Each layout a decoder hands over, laid over white (the plain request) and over a colour:
+// opaque as it is, clear the colour, partly clear blended by its alpha.
+TEST(ConverterImage, TransparencyGoesOverTheColour)
 {
-    const unsigned char px[] = {
-        10, 20, 30, 255,      // opaque: as it is
-        10, 20, 30, 0,        // clear: white
-        0, 0, 0, 128,         // half black: mid grey
-        0, 0, 255, 64,        // a quarter red
+    const uint32_t pink = 0xA0C0FF;   // 0x00BBGGRR: red FF, green C0, blue A0
+    struct { QX5_PIXELS kind; unsigned char px[4]; uint32_t back; unsigned char bgr[3]; } cases[] = {
+        {QX5_BGRA, {10, 20, 30, 255}, pink, {10, 20, 30}},
+        {QX5_BGRA, {10, 20, 30, 0}, QX5_WHITE, {255, 255, 255}},
+        {QX5_BGRA, {10, 20, 30, 0}, pink, {0xA0, 0xC0, 0xFF}},
+        {QX5_BGRA, {0, 0, 0, 128}, QX5_WHITE, {127, 127, 127}},
+        {QX5_BGRA, {0, 0, 255, 64}, QX5_WHITE, {191, 191, 255}},
+        {QX5_BGRA, {0, 0, 0, 128}, pink, {80, 96, 127}},
+        {QX5_RGBA, {0, 0, 255, 64}, pink, {184, 144, 191}},         // a quarter blue
+        {QX5_BGRA_PREMULTIPLIED, {0, 0, 64, 64}, pink, {120, 144, 255}},
+        {QX5_RGBA_PREMULTIPLIED, {0, 0, 64, 64}, pink, {184, 144, 191}},
+        {QX5_BGRA_PREMULTIPLIED, {200, 0, 0, 64}, QX5_WHITE, {255, 191, 191}},   // damaged: kept in a byte
+        {QX5_RGB, {1, 2, 3, 99}, pink, {3, 2, 1}},
     };
-    unsigned char out[16];
-    Qx5CompositeRow(px, 4, out, 0, 4);
-    const unsigned char want[] = {10, 20, 30, 255, 255, 255, 255, 255, 127, 127, 127, 255, 191, 191, 255, 255};
-    for (int i = 0; i < 16; i++)
-        EXPECT_EQ(want[i], out[i]) << i;
+    for (auto& c : cases) {
+        unsigned char out[4] = {};
+        Qx5CompositeRow(c.px, 1, c.kind, c.back, out, 0, 4);
+        EXPECT_EQ(c.bgr[0], out[0]) << c.kind << " a=" << (int)c.px[3];
+        EXPECT_EQ(c.bgr[1], out[1]) << c.kind << " a=" << (int)c.px[3];
+        EXPECT_EQ(c.bgr[2], out[2]) << c.kind << " a=" << (int)c.px[3];
+        EXPECT_EQ(255, out[3]);
+    }
 
     // A JPEG's BGR pixels are placed as they are, right to left here.
+    unsigned char out[16];
     const unsigned char bgr[] = {1, 2, 3, 4, 5, 6};
     Qx5PlaceBgrRow(bgr, 2, out, 4, -4);
     const unsigned char placed[] = {4, 5, 6, 255, 1, 2, 3, 255};
     for (int i = 0; i < 8; i++)
         EXPECT_EQ(placed[i], out[i]) << i;
+}
+
+// A picture shrunk by eighths: every output pixel the mean of its box over the colour, the
+// boxes tiling the source exactly (7 x 5 to 3 x 2: columns of 2, 2, 3, rows of 2, 3).
+TEST(ConverterImage, ReductionAveragesBoxesOverTheColour)
+{
+    const unsigned W = 7, H = 5;
+    std::vector<uint32_t> sums(Qx5ReduceSums(W, 3));
+    QX5_REDUCE r;
+    Qx5ReduceBegin(&r, W, H, 3, 2, QX5_BGRA, 0x000000, sums.data());
+    unsigned char out[2][3 * 4] = {};
+    int emitted = 0;
+    for (unsigned y = 0; y < H; y++) {
+        unsigned char row[W * 4];
+        for (unsigned x = 0; x < W; x++) {
+            row[x * 4] = (unsigned char)(10 * x + y);   // blue: a ramp
+            row[x * 4 + 1] = 200;
+            row[x * 4 + 2] = 90;
+            row[x * 4 + 3] = x == 6 ? 0 : 255;          // the last column clear: black
+        }
+        unsigned oy = 99;
+        if (Qx5ReduceRow(&r, row, &oy)) {
+            ASSERT_EQ((unsigned)emitted, oy);
+            Qx5ReduceEmit(&r, out[oy], 0, 4);
+            emitted++;
+        }
+    }
+    ASSERT_EQ(2, emitted);
+    const int blue[2][3] = {{6, 26, 30}, {8, 28, 32}};   // the mean of 10x + y over each box, the clear pixels black
+    const int green[3] = {200, 200, 133};
+    for (int oy = 0; oy < 2; oy++)
+        for (int ox = 0; ox < 3; ox++) {
+            EXPECT_EQ(blue[oy][ox], out[oy][ox * 4]) << ox << "," << oy;
+            EXPECT_EQ(green[ox], out[oy][ox * 4 + 1]) << ox << "," << oy;
+            EXPECT_EQ(255, out[oy][ox * 4 + 3]);
+        }
+}
+
+// The first decoder of each kind; without its library (or libheif's DLL) WIC.
+TEST(ConverterImage, DecoderByKindAndLibraries)
+{
+    struct { PICTURE_KIND kind; bool jpeg, webp, heif; QX5_DECODER want; } cases[] = {
+        {PICTURE_JPEG, true, true, true, QX5_DECODER_LIBJPEG},
+        {PICTURE_JPEG, false, true, true, QX5_DECODER_WIC},
+        {PICTURE_WEBP, true, true, true, QX5_DECODER_LIBWEBP},
+        {PICTURE_WEBP, true, false, true, QX5_DECODER_WIC},
+        {PICTURE_HEIF, true, true, true, QX5_DECODER_LIBHEIF},
+        {PICTURE_AVIF, true, true, true, QX5_DECODER_LIBHEIF},
+        {PICTURE_AVIF, true, true, false, QX5_DECODER_WIC},
+        {PICTURE_PNG, true, true, true, QX5_DECODER_WIC},
+        {PICTURE_UNKNOWN, true, true, true, QX5_DECODER_WIC},
+        {PICTURE_OTHER, true, true, true, QX5_DECODER_WIC},
+    };
+    for (auto& c : cases)
+        EXPECT_EQ(c.want, Qx5ChooseDecoder(c.kind, c.jpeg, c.webp, c.heif)) << c.kind;
 }
 
 TEST(ConverterMessage, PathBlockChecks)
@@ -245,4 +314,24 @@ TEST(ConverterMessage, PathBlockChecks)
     EXPECT_EQ(259u, strlen(out));
     // Half-width katakana are single bytes and fine.
     EXPECT_TRUE(Qx5ValidCp932Path("C:\\\xB1\xB2", 5));
+
+    // Kotopane's request: the same block with the colour after it, only under its tag.
+    CONVERTER_CONVERT_REQUEST req = {};
+    strcpy(req.destination, good);
+    req.backColour = 0x123456;
+    uint32_t back = 0;
+    EXPECT_EQ(QX5_BLOCK_OK, Qx5CheckRequest(CONVERTER_CONVERT_OVER_COLOUR, &req, sizeof(req), out, &back));
+    EXPECT_STREQ(good, out);
+    EXPECT_EQ(0x123456u, back);
+    EXPECT_EQ(QX5_BLOCK_OK, Qx5CheckRequest(77, &req, CONVERTER_DEST_BYTES, out, &back));
+    EXPECT_EQ(QX5_WHITE, back) << "the plain block: over white, whatever dwData holds";
+    EXPECT_EQ(QX5_BLOCK_TAG, Qx5CheckRequest(77, &req, sizeof(req), out, &back));
+    EXPECT_EQ(QX5_BLOCK_SIZE, Qx5CheckRequest(CONVERTER_CONVERT_OVER_COLOUR, &req, sizeof(req) + 1, out, &back));
+    req.backColour = 0x01000000;
+    EXPECT_EQ(QX5_BLOCK_BAD_COLOUR, Qx5CheckRequest(CONVERTER_CONVERT_OVER_COLOUR, &req, sizeof(req), out, &back));
+    req.backColour = 0;
+    memset(req.destination, 'a', sizeof(req.destination));
+    EXPECT_EQ(QX5_BLOCK_UNTERMINATED, Qx5CheckRequest(CONVERTER_CONVERT_OVER_COLOUR, &req, sizeof(req), out, &back));
+    EXPECT_EQ(0, out[0]);
+    EXPECT_EQ(QX5_WHITE, back);
 }

@@ -37,9 +37,18 @@ def main(build, version, unpack):
     readme = "Kotopane/はじめにお読みください.txt"
     expected = {"Kotopane/", "Kotopane/App/", "Kotopane/部品/", "Kotopane/App/Kotopane.exe",
                 "Kotopane/部品/QX5.exe", "Kotopane/部品/★ハート.bmp", "Kotopane/部品/使い方.html", readme}
-    # The test build's QX5 carries libjpeg-turbo: its three licences ship beside it.
-    licences = ["Kotopane/" + p for p in release_zip.LIBJPEG_LICENCES]
-    expected |= set(licences) | {"Kotopane/部品/libjpeg-turbo/"}
+    # The test build's QX5 carries every library: their licences ship beside it, and the
+    # DLLs of libheif, with the Debian source versions in the readme.
+    libs = release_zip.libraries(build)
+    check(sorted(libs) == sorted(release_zip.LICENCES), "libraries: %r" % libs)
+    licences = {"Kotopane/部品/%s/%s" % (lib, t): word for lib, texts in (
+        ("libjpeg-turbo", ("Redistributions in binary form", "Independent JPEG Group", "zlib")),
+        ("libwebp", ("Redistributions in binary form", "patent", "BSD-3-Clause")),
+        ("libheif", ("GNU LESSER GENERAL PUBLIC LICENSE", "LGPL-3")),
+        ("libde265", ("GNU LESSER GENERAL PUBLIC LICENSE", "DOC software", "SRWLOCK")),
+        ("dav1d", ("Redistribution and use", "ISC"))) for t, word in zip(release_zip.LICENCES[lib], texts)}
+    dlls = ["Kotopane/部品/libheif.dll", "Kotopane/部品/libde265.dll"]
+    expected |= set(licences) | set(dlls) | {"Kotopane/部品/%s/" % lib for lib in libs}
     with zipfile.ZipFile(path) as z:
         infos = z.infolist()
         names = [i.filename for i in infos]
@@ -47,18 +56,22 @@ def main(build, version, unpack):
         for i in infos:
             check(i.flag_bits & 0x800, "no UTF-8 flag on " + i.filename)
         check(z.testzip() is None, "damaged entry")
-        with open(os.path.join(build, "Kotopane", "App", "Kotopane.exe"), "rb") as f:
-            check(z.read("Kotopane/App/Kotopane.exe") == f.read(), "Kotopane.exe differs from the build")
+        for name in ["Kotopane/App/Kotopane.exe"] + dlls:
+            with open(os.path.join(build, name), "rb") as f:
+                check(name in names and z.read(name) == f.read(), name + " differs from the build")
 
         raw = z.read(readme)
         check(raw.startswith(b"\xef\xbb\xbf"), "readme without BOM")
         text = raw[3:].decode("utf-8")
         check("\n" not in text.replace("\r\n", ""), "readme line ends are not all CR LF")
-        for word in ("バージョン " + version, "App\\Kotopane.exe", "個人設定", "バックアップ",
+        for word in ["バージョン " + version, "App\\Kotopane.exe", "個人設定", "バックアップ",
                      "アンインストール", "ライセンス", "150%", "libjpeg-turbo", "README.ijg", "LICENSE.md",
-                     "LICENSE-zlib.txt", "based in part on the work of the Independent JPEG Group"):
+                     "LICENSE-zlib.txt", "based in part on the work of the Independent JPEG Group", "LGPL",
+                     "置き換え", "libheif.dll", "libde265.dll", "PATENTS"] + \
+                    ["%s %s" % (lib, libs[lib][1]) for lib in libs]:
             check(word in text, "readme lacks " + word)
-        for name, word in zip(licences, ("Redistributions in binary form", "Independent JPEG Group", "zlib")):
+        check("@" not in text, "readme has a value not filled in")
+        for name, word in licences.items():
             check(name in names and word in z.read(name).decode("utf-8"), "%s lacks %s" % (name, word))
 
         guide = z.read("Kotopane/部品/使い方.html").decode("utf-8")

@@ -7,6 +7,15 @@
 #include <string>
 #include <vector>
 
+// Whether QX5 was built with libwebp and libheif (without them those formats go to WIC,
+// which has no decoder for them under Wine).
+#ifndef KP_HAVE_LIBWEBP
+#define KP_HAVE_LIBWEBP 0
+#endif
+#ifndef KP_HAVE_LIBHEIF
+#define KP_HAVE_LIBHEIF 0
+#endif
+
 // --- Folders and files -------------------------------------------------------------
 std::wstring TestBuildDir();                  // the build folder (parent of the tests folder)
 std::wstring ToWide(const char* cp932);        // code page 932 -> UTF-16
@@ -20,7 +29,7 @@ bool DirExists(const std::wstring& path);
 std::vector<std::wstring> ListFolder(const std::wstring& folder);   // names, without . and ..
 
 // A fresh program folder build\scratch\<name>: App\ (empty), 部品\ with the built QX5.exe,
-// heart and usage guide. withConverter false leaves 部品 empty. Returns the program folder.
+// its DLLs, heart and usage guide. withConverter false leaves 部品 empty. Returns the program folder.
 std::wstring MakeScratchProgramFolder(const wchar_t* name, bool withConverter = true);
 std::wstring SettingsFolder(const std::wstring& programFolder);  // ...\個人設定
 
@@ -109,9 +118,9 @@ HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files);
 // --- The converter, asked as Kotopane asks it ---------------------------------------------
 // Destination by WM_COPYDATA (code page 932, the zero-padded block), source by WM_SETTEXT.
 // Returns what WM_SETTEXT answered (TRUE: a BMP was written); *answered says whether both
-// messages came back in time.
+// messages came back in time. With a colour (0x00BBGGRR), Kotopane's request that carries it.
 LRESULT ConverterRequest(HWND converter, const std::wstring& dst, const std::wstring& src, bool* answered = nullptr,
-                         DWORD timeoutMs = 60000);
+                         DWORD timeoutMs = 60000, long long back = -1);
 
 // --- Other processes -------------------------------------------------------------------
 struct STARTED_PROGRAM {
@@ -130,8 +139,9 @@ bool WaitProcessExit(HANDLE process, DWORD timeoutMs, DWORD* exitCode);
 // --- The screen, read from outside (the X11 screen watcher) -------------------------------
 std::string UnixPath(const std::wstring& windowsPath);  // Wine's Linux name of a path
 // Starts a Linux program of the test build (Wine gives back no process handle for one) and
-// waits up to 10 s for the first line it writes to its report file; false when none came.
-bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line);
+// waits up to timeoutMs for the first line it writes to its report file; false when none came.
+bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line,
+                       DWORD timeoutMs = 10000);
 double UnixMsNow();                                       // the wall clock the watcher logs in
 struct SCREEN_CHANGE {
     double ms;          // when the grab was taken (UnixMsNow's clock)

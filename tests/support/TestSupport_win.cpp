@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
 #include <stdio.h>
 #include <string.h>
 #include <shlobj.h>
@@ -154,6 +155,10 @@ std::wstring MakeScratchProgramFolder(const wchar_t* name, bool withConverter)
         CopyFileW((built + L"\\QX5.exe").c_str(), (parts + L"\\QX5.exe").c_str(), FALSE);
         CopyFileW((built + L"\\★ハート.bmp").c_str(), (parts + L"\\★ハート.bmp").c_str(), FALSE);
         CopyFileW((built + L"\\使い方.html").c_str(), (parts + L"\\使い方.html").c_str(), FALSE);
+        // The converter's picture libraries, when the build has them.
+        for (const std::wstring& n : ListFolder(built))
+            if (n.size() > 4 && _wcsicmp(n.c_str() + n.size() - 4, L".dll") == 0)
+                CopyFileW((built + L"\\" + n).c_str(), (parts + L"\\" + n).c_str(), FALSE);
     }
     return folder;
 }
@@ -403,12 +408,15 @@ HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files)
 // ---------------------------------------------------------------- the converter
 
 LRESULT ConverterRequest(HWND converter, const std::wstring& dst, const std::wstring& src, bool* answered,
-                         DWORD timeoutMs)
+                         DWORD timeoutMs, long long back)
 {
-    char block[CONVERTER_DEST_BYTES] = {};
+    CONVERTER_CONVERT_REQUEST request = {};
     std::string d = ToCp932(dst);
-    memcpy(block, d.data(), d.size() < sizeof(block) - 1 ? d.size() : sizeof(block) - 1);
-    COPYDATASTRUCT cds = {(ULONG_PTR)GetDesktopWindow(), sizeof(block), block};
+    memcpy(request.destination, d.data(), std::min(d.size(), sizeof(request.destination) - 1));
+    request.backColour = (uint32_t)back;
+    COPYDATASTRUCT cds = {(ULONG_PTR)GetDesktopWindow(), CONVERTER_DEST_BYTES, &request};
+    if (back >= 0)
+        cds = {CONVERTER_CONVERT_OVER_COLOUR, sizeof(request), &request};
     DWORD_PTR r1 = 0, r2 = 0;
     bool ok = SendMessageTimeoutW(converter, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, 5000, &r1)
               && SendMessageTimeoutW(converter, WM_SETTEXT, 0, (LPARAM)src.c_str(), SMTO_ABORTIFHUNG, timeoutMs, &r2);
@@ -574,7 +582,8 @@ bool ScreenWatchStart(SCREEN_WATCH* w, const wchar_t* name, const RECT& screen, 
     return HostToolFirstLine(tool, cmd, w->log, &first);
 }
 
-bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line)
+bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line,
+                       DWORD timeoutMs)
 {
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
@@ -587,7 +596,7 @@ bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::ws
         CloseHandle(pi.hThread);
     std::string text;
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < 10000) {
+    while (GetTickCount() - start < timeoutMs) {
         if (ReadBytes(report, &text) && text.find('\n') != std::string::npos) {
             *line = text.substr(0, text.find('\n'));
             return true;

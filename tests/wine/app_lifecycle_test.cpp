@@ -86,7 +86,7 @@ TEST_F(AppLifecycle, ShutdownEndsTheBusyConverterBeforeDeletingItsOutput)
     ConvLink.convertMs = 1;    // taken up, then given up while the converter decodes
     std::wstring partial = settings + L"\\Gazou.bmp.qx5tmp";
     EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(ToCp932(settings + L"\\Gazou.bmp").c_str(),
-                                                     ToCp932(Folder(L"A") + L"\\big.jpg").c_str()));
+                                                     ToCp932(Folder(L"A") + L"\\big.jpg").c_str(), RGB(255, 255, 255)));
     DWORD t0 = GetTickCount();
     while (!FileExists(partial) && GetTickCount() - t0 < 20000)
         ;

@@ -76,7 +76,7 @@ protected:
     bool ConvertAndLoad(const std::wstring& src, bool* answered, DWORD* colour = nullptr)
     {
         DeleteFileW(dst.c_str());
-        *answered = ConverterConvert(ToCp932(dst).c_str(), ToCp932(src).c_str()) == CONVERT_DONE;
+        *answered = ConverterConvert(ToCp932(dst).c_str(), ToCp932(src).c_str(), RGB(255, 255, 255)) == CONVERT_DONE;
         READ_BMP bmp;
         if (!ReadConvertedBmp(dst, &bmp))
             return false;
@@ -225,7 +225,7 @@ struct FAKE_CONVERTER {
     WPARAM copyWParam;
     ULONG_PTR copyTag;
     DWORD copySize;
-    char block[CONVERTER_DEST_BYTES];
+    char block[sizeof(CONVERTER_CONVERT_REQUEST)];
     std::wstring text;
 };
 static FAKE_CONVERTER fake;
@@ -281,20 +281,21 @@ TEST_F(ConverterLink, HungConverterDoesNotFreezeAndIsReplaced)
     std::wstring src = Picture(L"写真ソ.png", 0xFF445566);
     std::string dstA = ToCp932(dst);
     DWORD t0 = GetTickCount();
-    EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(dstA.c_str(), ToCp932(src).c_str()));
+    EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(dstA.c_str(), ToCp932(src).c_str(), RGB(1, 2, 3)));
     DWORD ms = GetTickCount() - t0;
     EXPECT_GE(ms, 250u);
     EXPECT_LT(ms, 2000u);
     EXPECT_EQ(1, ConvLink.restartPending);
 
-    // What went out: the main window in wParam and dwData, 260 bytes zero-padded, the
-    // source as UTF-16.
+    // What went out: the main window in wParam, the colour request's tag, 260 bytes
+    // zero-padded and the colour, the source as UTF-16.
     EXPECT_EQ((WPARAM)MainWindow(), fake.copyWParam);
-    EXPECT_EQ((ULONG_PTR)MainWindow(), fake.copyTag);
-    EXPECT_EQ(260u, fake.copySize);
+    EXPECT_EQ((ULONG_PTR)CONVERTER_CONVERT_OVER_COLOUR, fake.copyTag);
+    ASSERT_EQ(sizeof(CONVERTER_CONVERT_REQUEST), fake.copySize);
     EXPECT_EQ(0, memcmp(fake.block, dstA.c_str(), dstA.size() + 1));
     for (size_t i = dstA.size(); i < 260; i++)
         ASSERT_EQ(0, fake.block[i]) << i;
+    EXPECT_EQ(0, memcmp(fake.block + 260, "\1\2\3\0", 4));
     EXPECT_EQ(src, fake.text);
 
     SetEvent(fake.release);
@@ -331,7 +332,7 @@ TEST_F(ConverterLink, SlowConverterIsEnded)
         HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(ConvLink.hConverterWnd));
         ASSERT_TRUE(proc);
         ConvLink.convertMs = 1;
-        EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(ToCp932(dst).c_str(), ToCp932(big).c_str()));
+        EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(ToCp932(dst).c_str(), ToCp932(big).c_str(), RGB(255, 255, 255)));
         EXPECT_EQ(1, ConvLink.restartPending);
         ConvLink.convertMs = savedLink.convertMs;
         if (atShutdown) {

@@ -134,6 +134,12 @@ protected:
 QX5_RUN Qx5Test::run;
 std::wstring Qx5Test::dir;
 
+// Pictures the corpus maker (tools/damaged_pictures.py) encoded with the formats' own tools.
+static std::wstring Corpus(const wchar_t* name)
+{
+    return TestBuildDir() + L"\\damaged\\good\\" + name;
+}
+
 TEST_F(Qx5Test, EachFormatBecomesAnUprightBmp)
 {
     const int W = 64, H = 32;
@@ -159,6 +165,39 @@ TEST_F(Qx5Test, EachFormatBecomesAnUprightBmp)
         EXPECT_PRED3(Near, GREEN, bmp.at(56, 8), c.tol) << ToCp932(c.name);
         EXPECT_PRED3(Near, BLUE, bmp.at(8, 24), c.tol) << ToCp932(c.name);
         EXPECT_PRED3(Near, YELLOW, bmp.at(56, 24), c.tol) << ToCp932(c.name);
+    }
+
+    // The same four colours (blue 0000FF) from the corpus: stills, an animation's first frame,
+    // 10 bits, tiles, and pictures turned by their own irot (a quarter turn clockwise) whose
+    // EXIF says the same turn, which must not be applied again.
+    const DWORD FULL_BLUE = 0x0000FF;
+    struct { const wchar_t* name; int w, h; DWORD tl, tr, bl, br; } files[] = {
+        {L"webp-lossy.webp", 160, 96, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"webp-animated.webp", 160, 96, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"avif-quads.avif", 160, 96, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"heic-quads.heic", 160, 96, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"heic-10bit.heic", 256, 192, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"avif-10bit-grid.avif", 256, 192, RED, GREEN, FULL_BLUE, YELLOW},
+        {L"avif-turned.avif", 96, 160, FULL_BLUE, RED, YELLOW, GREEN},
+        {L"heic-phone-10bit.heic", 96, 160, FULL_BLUE, RED, YELLOW, GREEN},
+    };
+    for (auto& f : files) {
+        READ_BMP bmp;
+        ASSERT_TRUE(FileExists(Corpus(f.name))) << "make the corpus: python3 tools/damaged_pictures.py build/damaged";
+        bool heif = wcsstr(f.name, L".heic") || wcsstr(f.name, L".avif");
+        if (!(heif ? KP_HAVE_LIBHEIF : KP_HAVE_LIBWEBP)) {
+            // Without the library they go to WIC, which has no such decoder under Wine.
+            EXPECT_FALSE(Convert(Corpus(f.name), &bmp)) << ToCp932(f.name);
+            continue;
+        }
+        ASSERT_TRUE(Convert(Corpus(f.name), &bmp)) << ToCp932(f.name);
+        ASSERT_EQ(f.w, bmp.w) << ToCp932(f.name);
+        ASSERT_EQ(f.h, bmp.h) << ToCp932(f.name);
+        int qx = f.w / 4, qy = f.h / 4;
+        EXPECT_PRED3(Near, f.tl, bmp.at(qx, qy), 40) << ToCp932(f.name);
+        EXPECT_PRED3(Near, f.tr, bmp.at(f.w - 1 - qx, qy), 40) << ToCp932(f.name);
+        EXPECT_PRED3(Near, f.bl, bmp.at(qx, f.h - 1 - qy), 40) << ToCp932(f.name);
+        EXPECT_PRED3(Near, f.br, bmp.at(f.w - 1 - qx, f.h - 1 - qy), 40) << ToCp932(f.name);
     }
 }
 
@@ -203,18 +242,50 @@ TEST_F(Qx5Test, ExifOrientationTurnsJpegsUpright)
     }
 }
 
-TEST_F(Qx5Test, TransparencyIsCompositedOverWhite)
+// Kotopane's request lays transparency over the colour it names; the plain request, which
+// other programs send, over white. Opaque pixels come out the same either way.
+TEST_F(Qx5Test, TransparencyIsLaidOverTheRequestedColour)
 {
     std::wstring src = dir + L"\\透明.png";
     // Left column clear, middle half-transparent black, right opaque blue.
     ASSERT_TRUE(EncodePicture(src, GUID_ContainerFormatPng, 3, 1, {[](int x, int) {
         return x == 0 ? 0x00FF0000u : (x == 1 ? 0x80000000u : 0xFF0000FFu);
     }}));
-    READ_BMP bmp;
-    ASSERT_TRUE(Convert(src, &bmp));
-    EXPECT_EQ(0xFFFFFFu, bmp.at(0, 0));
-    EXPECT_PRED3(Near, 0x7F7F7Fu, bmp.at(1, 0), 1);
-    EXPECT_EQ(0x0000FFu, bmp.at(2, 0));
+    std::wstring dst = dir + L"\\Gazou.bmp";
+    struct { long long back; DWORD clear, half; } cases[] = {
+        {-1, 0xFFFFFF, 0x7F7F7F},
+        {RGB(0xFF, 0xC0, 0xA0), 0xFFC0A0, 0x7F6050},    // pink
+    };
+    for (auto& c : cases) {
+        EXPECT_EQ(TRUE, ConverterRequest(run.wnd, dst, src, nullptr, 10000, c.back)) << c.back;
+        READ_BMP bmp;
+        ASSERT_TRUE(ReadConvertedBmp(dst, &bmp));
+        EXPECT_EQ(c.clear, bmp.at(0, 0)) << c.back;
+        EXPECT_PRED3(Near, c.half, bmp.at(1, 0), 1);
+        EXPECT_EQ(0x0000FFu, bmp.at(2, 0));
+    }
+
+    // The corpus's transparent figure (a red disc on a clear canvas over a band of blue
+    // 2020E0 at half alpha) in each format that has alpha; lossy alpha within a few steps.
+    const wchar_t* figures[] = {L"webp-lossless-alpha.webp", L"webp-lossy-alpha.webp", L"avif-alpha.avif",
+                                L"heic-alpha.heic"};
+    for (const wchar_t* f : figures) {
+        bool heif = !wcsstr(f, L".webp");
+        if (!(heif ? KP_HAVE_LIBHEIF : KP_HAVE_LIBWEBP))
+            continue;
+        for (auto& c : cases) {
+            DWORD back = c.back < 0 ? 0xFFFFFF : c.clear;
+            DWORD band = 0;
+            for (int s = 0; s < 24; s += 8)
+                band |= ((0x2020E0u >> s & 0xFF) * 128 + (back >> s & 0xFF) * 127 + 127) / 255 << s;
+            ASSERT_EQ(TRUE, ConverterRequest(run.wnd, dst, Corpus(f), nullptr, 10000, c.back)) << ToCp932(f);
+            READ_BMP bmp;
+            ASSERT_TRUE(ReadConvertedBmp(dst, &bmp));
+            EXPECT_PRED3(Near, back, bmp.at(2, 2), 3) << ToCp932(f);
+            EXPECT_PRED3(Near, band, bmp.at(4, 56), 8) << ToCp932(f);
+            EXPECT_PRED3(Near, 0xE02020, bmp.at(48, 20), 12) << ToCp932(f);
+        }
+    }
 }
 
 // Whatever it can't read leaves no file, not even an earlier one, and the converter
@@ -401,6 +472,70 @@ static DWORD Smooth(int x, int y, int w, int h)
     return 0xFF000000u | (DWORD)(x * 255 / (w - 1)) << 16 | (DWORD)(y * 255 / (h - 1)) << 8 | (DWORD)b;
 }
 
+// The mean difference, per channel, between a converted BMP stretched into the place the full
+// picture gets (as Kotopane stretches it) and the full-size reference (decoded by WIC),
+// each of whose pixels is averaged into the shown pixel it falls in, turned by orient.
+static double ShownDifference(const READ_BMP& bmp, const std::wstring& reference, unsigned orient, int boxW, int boxH)
+{
+    IWICImagingFactory* factory = nullptr;
+    IWICBitmapDecoder* dec = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    IWICFormatConverter* conv = nullptr;
+    UINT W = 0, H = 0;
+    EXPECT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IWICImagingFactory, (void**)&factory)) &&
+                SUCCEEDED(factory->CreateDecoderFromFilename(reference.c_str(), nullptr, GENERIC_READ,
+                                                             WICDecodeMetadataCacheOnDemand, &dec)) &&
+                SUCCEEDED(dec->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&W, &H)) &&
+                SUCCEEDED(factory->CreateFormatConverter(&conv)) &&
+                SUCCEEDED(conv->Initialize(frame, GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
+                                           WICBitmapPaletteTypeCustom)));
+    std::vector<BYTE> px((size_t)W * H * 3);
+    if (conv)
+        conv->CopyPixels(nullptr, W * 3, (UINT)px.size(), px.data());
+    for (IUnknown* u : {(IUnknown*)conv, (IUnknown*)frame, (IUnknown*)dec, (IUnknown*)factory})
+        if (u)
+            u->Release();
+    QX5_GEOMETRY full;
+    if (!Qx5PlanGeometry(&full, W, H, (int)orient) || bmp.fullW != (int)full.outW || bmp.fullH != (int)full.outH) {
+        ADD_FAILURE() << "the BMP's full size " << bmp.fullW << "x" << bmp.fullH << " is not the picture's";
+        return 1e9;
+    }
+    PICTURE_PLACE p = PlacePicture(boxW, boxH, bmp.fullW, bmp.fullH);
+    HALFTONE_CANVAS shown;
+    if (!CanvasOpen(&shown, p.width, p.height))
+        return 1e9;
+    BITMAPINFO bi = {{sizeof(BITMAPINFOHEADER), bmp.w, -bmp.h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    StretchDIBits(shown.dc, 0, 0, p.width, p.height, 0, 0, bmp.w, bmp.h, bmp.px.data(), &bi, DIB_RGB_COLORS, SRCCOPY);
+    GdiFlush();
+    std::vector<unsigned> sums((size_t)p.width * p.height * 4, 0);
+    for (unsigned y = 0; y < H; y++)
+        for (unsigned x = 0; x < W; x++) {
+            unsigned dx, dy;
+            Qx5OrientPoint(&full, x, y, &dx, &dy);
+            unsigned* s = &sums[((size_t)(dy * p.height / full.outH) * p.width + dx * p.width / full.outW) * 4];
+            for (int c = 0; c < 3; c++)
+                s[c] += px[((size_t)y * W + x) * 3 + c];
+            s[3]++;
+        }
+    double diff = 0;
+    for (size_t i = 0; i < (size_t)p.width * p.height; i++) {
+        const BYTE* got = (const BYTE*)&shown.bits[(size_t)(p.height - 1 - i / p.width) * p.width + i % p.width];
+        for (int c = 0; c < 3; c++)
+            diff += fabs(got[c] - (double)sums[i * 4 + c] / sums[i * 4 + 3]);
+    }
+    CanvasClose(&shown);
+    return diff / ((double)p.width * p.height * 3);
+}
+
+static void PictureBox(int* boxW, int* boxH)
+{
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    *boxW = work.right - work.left - KOTOPANE_MARGIN_W;
+    *boxH = work.bottom - work.top - KOTOPANE_MARGIN_H;
+}
+
 // A 48 MP photo comes out at the scale Kotopane's picture box shows it, upright, with its
 // full size in the header, so it lands on the rectangle the full picture gets; stretched
 // there as Kotopane stretches it, it is within a mean difference of 3 of the full-size
@@ -429,58 +564,36 @@ static void ConvertBigPhoto(unsigned orient)
 
     QX5_GEOMETRY full;
     ASSERT_TRUE(Qx5PlanGeometry(&full, W, H, (int)orient));
-    RECT work = {};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    int boxW = work.right - work.left - KOTOPANE_MARGIN_W, boxH = work.bottom - work.top - KOTOPANE_MARGIN_H;
+    int boxW, boxH;
+    PictureBox(&boxW, &boxH);
     unsigned m = Qx5ChooseEighths(W, H, (int)orient, boxW, boxH);
     READ_BMP bmp;
     ASSERT_TRUE(m < 8 && ReadConvertedBmp(dst, &bmp));
     EXPECT_TRUE(bmp.w == (int)ScaledSide(full.outW, m) && bmp.h == (int)ScaledSide(full.outH, m));
-    ASSERT_TRUE(bmp.fullW == (int)full.outW && bmp.fullH == (int)full.outH) << bmp.fullW << "x" << bmp.fullH;
-
-    // What Kotopane draws: the BMP stretched into the place the full picture gets.
-    PICTURE_PLACE p = PlacePicture(boxW, boxH, bmp.fullW, bmp.fullH);
-    HALFTONE_CANVAS shown;
-    ASSERT_TRUE(CanvasOpen(&shown, p.width, p.height));
-    BITMAPINFO bi = {{sizeof(BITMAPINFOHEADER), bmp.w, -bmp.h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    StretchDIBits(shown.dc, 0, 0, p.width, p.height, 0, 0, bmp.w, bmp.h, bmp.px.data(), &bi, DIB_RGB_COLORS, SRCCOPY);
-    GdiFlush();
-    // The full-size decode, each pixel averaged into the shown pixel it falls in.
-    IWICImagingFactory* factory = nullptr;
-    IWICBitmapDecoder* dec = nullptr;
-    IWICBitmapFrameDecode* frame = nullptr;
-    std::vector<BYTE> px((size_t)W * H * 3);
-    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                           IID_IWICImagingFactory, (void**)&factory)) &&
-                SUCCEEDED(factory->CreateDecoderFromFilename(src.c_str(), nullptr, GENERIC_READ,
-                                                             WICDecodeMetadataCacheOnDemand, &dec)) &&
-                SUCCEEDED(dec->GetFrame(0, &frame)) &&
-                SUCCEEDED(frame->CopyPixels(nullptr, W * 3, (UINT)px.size(), px.data())));   // 24-bit BGR
-    frame->Release();
-    dec->Release();
-    factory->Release();
-    std::vector<unsigned> sums((size_t)p.width * p.height * 4, 0);
-    for (unsigned y = 0; y < (unsigned)H; y++)
-        for (unsigned x = 0; x < (unsigned)W; x++) {
-            unsigned dx, dy;
-            Qx5OrientPoint(&full, x, y, &dx, &dy);
-            unsigned* s = &sums[((size_t)(dy * p.height / full.outH) * p.width + dx * p.width / full.outW) * 4];
-            for (int c = 0; c < 3; c++)
-                s[c] += px[((size_t)y * W + x) * 3 + c];
-            s[3]++;
-        }
-    double diff = 0;
-    for (size_t i = 0; i < (size_t)p.width * p.height; i++) {
-        const BYTE* got = (const BYTE*)&shown.bits[(size_t)(p.height - 1 - i / p.width) * p.width + i % p.width];
-        for (int c = 0; c < 3; c++)
-            diff += fabs(got[c] - (double)sums[i * 4 + c] / sums[i * 4 + 3]);
-    }
-    CanvasClose(&shown);
+    double diff = ShownDifference(bmp, src, orient, boxW, boxH);
     printf("48 MP, orientation %u: decoded at %u/8, peak working set %llu MB, mean difference %.2f\n", orient, m,
-           (unsigned long long)pmc.PeakWorkingSetSize >> 20, diff / ((double)p.width * p.height * 3));
-    EXPECT_LE(diff / ((double)p.width * p.height * 3), 3.0);
+           (unsigned long long)pmc.PeakWorkingSetSize >> 20, diff);
+    EXPECT_LE(diff, 3.0);
     DeleteFileW(dst.c_str());
     DeleteFileW(rotated.c_str());
+}
+
+// The corpus's large WebP, AVIF and HEIC (tiles) of one smooth picture: shrunk by libwebp, or
+// by QX5 from libheif's full size, each shows as that picture does.
+TEST_F(Qx5Test, LargeWebpAvifAndHeicShowAsTheWholePicture)
+{
+    if (!KP_HAVE_LIBWEBP || !KP_HAVE_LIBHEIF)
+        GTEST_SKIP() << "QX5 is built without libwebp or libheif";
+    int boxW, boxH;
+    PictureBox(&boxW, &boxH);
+    for (const wchar_t* f : {L"webp-big.webp", L"avif-big.avif", L"heic-phone-big.heic"}) {
+        READ_BMP bmp;
+        ASSERT_TRUE(Convert(Corpus(f), &bmp)) << ToCp932(f);
+        EXPECT_TRUE(bmp.w < bmp.fullW && bmp.h < bmp.fullH) << ToCp932(f) << ": decoded at the shown scale";
+        double diff = ShownDifference(bmp, TestBuildDir() + L"\\damaged\\reference\\photo.png", 1, boxW, boxH);
+        printf("%s: %dx%d of %dx%d, mean difference %.2f\n", ToCp932(f).c_str(), bmp.w, bmp.h, bmp.fullW, bmp.fullH, diff);
+        EXPECT_LE(diff, 3.0) << ToCp932(f);
+    }
 }
 
 TEST(Qx5Big, FortyEightMegapixelPhotoConverts)

@@ -21,6 +21,13 @@
 
 namespace {
 
+// A format whose library is not in this build goes to WIC, which has no decoder for it here.
+bool BuiltToDecode(const std::string& name)
+{
+    std::string ext = name.substr(name.rfind('.') + 1);
+    return ext == "webp" ? KP_HAVE_LIBWEBP : ext == "heic" || ext == "avif" ? KP_HAVE_LIBHEIF : true;
+}
+
 std::wstring CorpusFolder()
 {
     wchar_t env[MAX_PATH] = {};
@@ -229,7 +236,7 @@ TEST_F(DamagedPictures, EachIsShownAsDecodedOrReportedWhileBothProgramsLive)
         bool whole = ReadConvertedBmp(reference, &bmp);
         check((converted == TRUE) == whole, "QX5.exe's answer and its file disagree");
         check(!FileExists(reference + L".qx5tmp"), "temporary file left");
-        if (isGood)
+        if (isGood && BuiltToDecode(label))
             check(whole, "a good source did not convert");
         if (isGood && label.rfind("jpeg-big", 0) == 0)
             check(bmp.fullW > bmp.w && bmp.fullH > bmp.h, "a large JPEG was not decoded at the shown scale");

@@ -2,6 +2,7 @@
 // from the X display by the screen watcher: the fade's frames, one step per character, a
 // window that answers through a very long line, a bubble that fits its line.
 #include <gtest/gtest.h>
+#include <colordlg.h>
 
 #include <algorithm>
 #include <string>
@@ -16,7 +17,7 @@ namespace {
 const COLORREF RED = RGB(255, 0, 0);
 const COLORREF BLUE = RGB(0, 0, 255);
 const wchar_t LINE20[] = L"あいうえお&かきくけこ&&さしすせそたち";   // '&' is no accelerator mark
-const int RED_CAT = 0, BLUE_CAT = 1, LONG_CAT = 2;
+const int RED_CAT = 0, BLUE_CAT = 1, LONG_CAT = 2, CLEAR_CAT = 3;
 
 class e2eScreen : public ::testing::Test {
 protected:
@@ -24,8 +25,9 @@ protected:
     SCREEN_WATCH watch;
     int W = 0;
 
-    // 赤 (red picture, line あ), 青 (blue, LINE20) and 長い (blue, 1000 bytes of "il&"), on
-    // a green background; the heart after every line when heart is set.
+    // 赤 (red picture, line あ), 青 (blue, LINE20), 長い (blue, 1000 bytes of "il&") and 透明
+    // (a blue square on a clear canvas over a band of black at half alpha), on a green
+    // background; the heart after every line when heart is set.
     void Start(bool heart)
     {
         std::wstring prog = MakeScratchProgramFolder(
@@ -34,18 +36,23 @@ protected:
         CreateDirectoryW(settings.c_str(), nullptr);
         WriteBytes(settings + L"\\背景色.txt", "40960");
         WriteBytes(settings + L"\\ハート.txt", heart ? "1" : "0");
-        WriteBytes(settings + L"\\メニューリスト.txt", ToCp932(L"赤\r\n青\r\n長い\r\n"));
+        WriteBytes(settings + L"\\メニューリスト.txt", ToCp932(L"赤\r\n青\r\n長い\r\n透明\r\n"));
         std::string longLine;
         while (longLine.size() < 1000)
             longLine += "il&";
-        const wchar_t* cats[] = { L"赤", L"青", L"長い" };
-        std::string lines[] = { ToCp932(L"あ"), ToCp932(LINE20), longLine.substr(0, 1000) };
-        for (int k = 0; k < 3; k++) {
+        const wchar_t* cats[] = { L"赤", L"青", L"長い", L"透明" };
+        std::string lines[] = { ToCp932(L"あ"), ToCp932(LINE20), longLine.substr(0, 1000), ToCp932(L"い") };
+        for (int k = 0; k < 4; k++) {
             std::wstring folder = settings + L"\\" + cats[k];
             CreateDirectoryW(folder.c_str(), nullptr);
             ASSERT_TRUE(WriteBytes(folder + L"\\" + cats[k] + L"セリフ.txt", lines[k] + "\r\n"));
             DWORD rgb = k == RED_CAT ? 0xFF0000 : 0x0000FF;
-            ASSERT_TRUE(WriteTestBmp(folder + L"\\pic.bmp", 400, 300, [rgb](int, int) { return rgb; }));
+            if (k == CLEAR_CAT)
+                ASSERT_TRUE(EncodePicture(folder + L"\\clear.png", GUID_ContainerFormatPng, 400, 300, { [](int x, int y) {
+                    return y >= 250 ? 0x80000000u : x >= 150 && x < 250 && y >= 100 && y < 200 ? 0xFF0000FFu : 0u;
+                } }));
+            else
+                ASSERT_TRUE(WriteTestBmp(folder + L"\\pic.bmp", 400, 300, [rgb](int, int) { return rgb; }));
         }
         RECT work;
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -207,6 +214,31 @@ TEST_F(e2eScreen, LongLineKeepsTheWindowAnsweringAndTheHeartInside)
     E2eWhiteRun(run.main, 25, W - 10, &first, &last);
     EXPECT_LE(first, 5);
     EXPECT_GE(last, W - 11);
+}
+
+// A transparent picture shows the window's colour behind it, its half-transparent band the
+// two blended; after the colour dialog the same picture is over the new colour.
+TEST_F(e2eScreen, TransparentPictureShowsTheBackgroundColourBehindIt)
+{
+    Start(false);
+    int left = (W - 400) / 2;
+    auto clear = [&] { return E2eScreenPixel(run.main, left + 20, 80); };
+    auto band = [&] { return E2eScreenPixel(run.main, left + 20, 60 + 280); };
+    ASSERT_TRUE(ShowAndSettle(CLEAR_CAT, BLUE));
+    EXPECT_EQ(E2eHex(RGB(0, 160, 0)), E2eHex(clear()));
+    EXPECT_EQ(E2eHex(RGB(0, 80, 0)), E2eHex(band()));
+
+    PostMessageW(run.main, WM_COMMAND, CMD_BACK_COLOUR, 0);
+    std::vector<HWND> dialogs = FindProcessBoxes(run.app.pid, 5000);
+    ASSERT_EQ(1u, dialogs.size()) << "the colour dialog";
+    SetDlgItemInt(dialogs[0], COLOR_RED, 255, FALSE);
+    SetDlgItemInt(dialogs[0], COLOR_GREEN, 192, FALSE);
+    SetDlgItemInt(dialogs[0], COLOR_BLUE, 160, FALSE);
+    PostMessageW(dialogs[0], WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(dialogs[0], IDOK));
+    ASSERT_TRUE(E2eWaitSettled(run.main, { left, 60, left + 400, 360 }, [&] { return clear() == RGB(255, 192, 160); },
+                               15000)) << E2eHex(clear());
+    EXPECT_EQ(E2eHex(BLUE), E2eHex(Picture()));
+    EXPECT_EQ(E2eHex(RGB(127, 96, 80)), E2eHex(band()));
 }
 
 }  // namespace
