@@ -97,24 +97,6 @@ std::vector<std::string> MonitorLines(DEBUG_MONITOR* m, DWORD pid, const std::st
     }
 }
 
-// ---------------------------------------------------------------- the drop source
-
-// Drops the files at a screen point with the Linux drop source. Wine starts a Linux
-// program without giving back a process handle, so the source reports through a file.
-std::string XdndDrop(POINT screen, const std::vector<std::wstring>& files, const std::wstring& resultFile)
-{
-    std::wstring tool = TestBuildDir() + L"\\tests\\xdnd_drop";
-    if (!FileExists(tool))
-        return "xdnd_drop was not built";
-    DeleteFileW(resultFile.c_str());
-    std::wstring cmd = L"\"" + tool + L"\" -r \"" + Utf8ToWide(UnixPath(resultFile)) + L"\" " +
-                       std::to_wstring(screen.x) + L" " + std::to_wstring(screen.y);
-    for (const std::wstring& f : files)
-        cmd += L" \"" + Utf8ToWide(UnixPath(f)) + L"\"";
-    std::string result;
-    return HostToolFirstLine(tool, cmd, resultFile, &result) ? result : "xdnd_drop gave no result";
-}
-
 // ---------------------------------------------------------------- the test
 
 const COLORREF SOLID_C = RGB(0xE0, 0xA0, 0x30);
@@ -284,7 +266,7 @@ TEST(e2eFullDisk, NothingIsLeftHalfDoneAndEveryLossIsTold)
     std::vector<std::pair<std::wstring, std::string>> kept = { { L"\\背景色.txt", "255" }, { L"\\最近フォルダパス.txt", std::string(1300, 'x') } };
     for (auto& k : kept)
         ASSERT_TRUE(WriteBytes(settings + k.first, k.second));
-    ASSERT_TRUE(WriteBytes(from + L"\\big.jpg", std::string(6 << 20, 'p')));
+    ASSERT_TRUE(WriteBytes(from + L"\\big.jpg", "\xFF\xD8\xFF" + std::string(6 << 20, 'p')));
     ASSERT_TRUE(WriteTestBmp(from + L"\\small.bmp", 300, 200, [](int, int) { return 0xE0A030u; }));
     std::string fill = "fallocate -l $(($(df --output=avail -B1 \"$M\" | tail -1) - ";   // all the room but so many bytes
     ASSERT_EQ("full", disk.Shell(fill + "3145728)) \"$M/filler\" && echo full"));
