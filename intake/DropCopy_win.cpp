@@ -67,16 +67,20 @@ static bool AddFolderFiles(const DROPPED& dropped, std::vector<DROPPED>* files)
     return !names.empty();
 }
 
-// The category's lines file under any spelling that reaches it: the name Windows opens it
-// by (ASCII case, trailing dots and spaces aside) or the file itself (its short name).
-static bool IsLinesFile(const DROP_JOB* job, const char* name, const char* dest)
+// The category's lines file by the name Windows opens it by (ASCII case, trailing dots and
+// spaces aside).
+static bool IsLinesFileName(const DROP_JOB* job, const char* name)
 {
     // Neither a dot nor a space is ever a trail byte.
     std::string given = name;
     while (!given.empty() && (given.back() == '.' || given.back() == ' '))
         given.pop_back();
-    if (Cp932CompareNoCase(given.c_str(), job->linesFile.c_str()) == 0)
-        return true;
+    return Cp932CompareNoCase(given.c_str(), job->linesFile.c_str()) == 0;
+}
+
+// The lines file reached by another spelling (its short name).
+static bool IsLinesFile(const DROP_JOB* job, const char* dest)
+{
     char lines[KP_PATH_BYTES];
     return PathJoin(lines, sizeof lines, job->folder.c_str(), job->linesFile.c_str()) && EdgeSameFile(dest, lines);
 }
@@ -109,11 +113,29 @@ static bool WriteAll(HANDLE h, const char* data, DWORD count)
     return true;
 }
 
+// dest is taken: by the lines file under another spelling (it stays), by the dropped file
+// itself (dropped back onto its own category: it is there already), or by a picture it
+// replaces.
+static int NameTaken(COPIER* c, const char* from, const char* temp, const char* dest)
+{
+    DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+        return REFUSED_UNWRITABLE;
+    if (IsLinesFile(c->job, dest))
+        return REFUSED_LINES_FILE;
+    if (EdgeSameFile(dest, from)) {
+        EdgeDeleteFile(temp);
+        return DROP_ARRIVED;
+    }
+    // One that can't be replaced is read-only or open in another program.
+    return EdgeReplaceFile(temp, dest) ? DROP_ARRIVED : REFUSED_UNWRITABLE;
+}
+
 // Copies the rest of src (whose first `got` bytes are in the buffer) to a temporary name
 // beside dest and gives it dest's name only when it is whole, so dest is the new picture or
 // untouched; the start-up sweep removes what a killed run leaves. A copy cut short (a
 // failure, the program closing) is removed.
-static int CopyIn(COPIER* c, HANDLE src, DWORD got, const char* dest)
+static int CopyIn(COPIER* c, HANDLE src, const char* from, DWORD got, const char* dest)
 {
     std::string temp;
     HANDLE out = INVALID_HANDLE_VALUE;
@@ -152,8 +174,11 @@ static int CopyIn(COPIER* c, HANDLE src, DWORD got, const char* dest)
     if (outcome == DROP_ARRIVED && GetFileTime(src, &created, &accessed, &written))
         SetFileTime(out, &created, nullptr, &written);
     CloseHandle(out);
-    if (outcome == DROP_ARRIVED && !EdgeReplaceFile(temp.c_str(), dest))
-        outcome = REFUSED_UNWRITABLE;   // the name is taken by a file that can't be replaced
+    // Under Wine every look at a name missing from a folder reads the whole folder (names are
+    // matched ignoring case): whether dest is there is learnt from the rename, most pictures
+    // being new.
+    if (outcome == DROP_ARRIVED && !EdgeRenameFile(temp.c_str(), dest))
+        outcome = NameTaken(c, from, temp.c_str(), dest);
     if (outcome != DROP_ARRIVED)
         EdgeDeleteFile(temp.c_str());
     return outcome;
@@ -171,7 +196,7 @@ static int TakeIn(COPIER* c, const DROPPED& f)
     // A name like the crash-safe writers' temporary files would be swept at the next start.
     if (!PathJoin(dest, sizeof dest, c->job->folder.c_str(), name) || IsSaveTempName(name))
         return REFUSED_NAME;
-    if (IsLinesFile(c->job, name, dest))
+    if (IsLinesFileName(c->job, name))
         return REFUSED_LINES_FILE;
     HANDLE src = EdgeCreateFile(f.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
@@ -185,14 +210,11 @@ static int TakeIn(COPIER* c, const DROPPED& f)
         PICTURE_KIND kind = PictureKindOf((const unsigned char*)c->buffer.data(), got);
         if (f.fromFolder ? !IsPictureKind(kind) : kind == PICTURE_NOT) {
             outcome = REFUSED_NOT_PICTURE;
-        } else if (EdgeSameFile(dest, f.path.c_str())) {
-            // Dropped back onto its own category: it is there already, no copy onto itself.
-            outcome = DROP_ARRIVED;
         } else if (!FolderReady(c)) {
             c->job->folderMissing = true;
             outcome = DROP_STOPPED;
         } else {
-            outcome = CopyIn(c, src, got, dest);
+            outcome = CopyIn(c, src, f.path.c_str(), got, dest);
         }
     }
     CloseHandle(src);
