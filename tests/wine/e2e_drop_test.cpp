@@ -6,6 +6,7 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -249,6 +250,51 @@ TEST_F(e2eDrop, FilesFromOutsideLandInTheirCategoryAndTheFolderIsRemembered)
     std::string list;
     ASSERT_TRUE(ReadBytes(settings + L"\\メニューリスト.txt", &list));
     EXPECT_EQ(ToCp932(L"いつもの\r\n表ソ箱\r\n"), list);
+}
+
+// A phone's folder: its pictures come in, told by their first bytes (a HEIC's brand, a JPEG),
+// and what else phones leave there (a live photo's moving part, an edit sidecar, a Thumbs.db
+// that lost its hidden mark) is named as no picture. The window answers all the while.
+TEST_F(e2eDrop, PhoneFolderBringsItsPicturesOnlyAndTheWindowAnswersThroughout)
+{
+    ASSERT_TRUE(E2eWaitSettled(run.main, Band(), [] { return true; }, 5000));
+    std::wstring phone = prog + L"\\DCIM表", got = phone + L"\\IMG_0002.JPG";
+    CreateDirectoryW(phone.c_str(), nullptr);
+    ASSERT_TRUE(WriteWicPicture(got, GUID_ContainerFormatJpeg, 200, 100));
+    std::string jpeg;
+    ASSERT_TRUE(ReadBytes(got, &jpeg));
+    const struct { const wchar_t* name; std::string bytes; } files[] = {
+        { L"IMG_0001.HEIC", std::string("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic" "data", 28) },
+        { L"IMG_0001.MOV", std::string("\0\0\0\x14" "ftypqt  \0\0\0\0qt  " "data", 24) },
+        { L"IMG_0001.AAE", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"/>\n" },
+        { L"Thumbs.db", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0') },
+        { L"IMG_0002.JPG", jpeg },
+    };
+    for (const auto& f : files)
+        ASSERT_TRUE(WriteBytes(phone + L"\\" + f.name, f.bytes));
+
+    ASSERT_EQ("0 dropped", XdndDrop(E2eClientToScreen(run.main, W / 2, 400), { phone }, prog + L"\\xdnd3.txt"));
+    int answered = 0, unanswered = 0;
+    std::vector<HWND> boxes;
+    for (DWORD t0 = GetTickCount(); boxes.empty() && GetTickCount() - t0 < 10000; boxes = FindProcessBoxes(run.app.pid, 0)) {
+        DWORD_PTR r = 0;
+        (SendMessageTimeoutW(run.main, WM_NULL, 0, 0, SMTO_NORMAL, 250, &r) ? answered : unanswered)++;
+        Sleep(20);
+    }
+    EXPECT_EQ(0, unanswered) << "the window did not answer for a quarter of a second";
+    EXPECT_GT(answered, 0);
+    ASSERT_EQ(1u, boxes.size());
+    std::wstring text = BoxText(boxes[0]);
+    size_t at = text.find(L"画像ではない");
+    for (const wchar_t* name : { L"IMG_0001.AAE", L"IMG_0001.MOV", L"Thumbs.db" })
+        EXPECT_LT(at, text.find(name)) << ToCp932(text);
+    EXPECT_EQ(std::wstring::npos, text.find(L"HEIC")) << ToCp932(text);
+    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+    std::vector<std::wstring> arrived = ListFolder(settings + L"\\いつもの");
+    std::sort(arrived.begin(), arrived.end());
+    EXPECT_EQ((std::vector<std::wstring>{ L"IMG_0001.HEIC", L"IMG_0002.JPG", L"いつものセリフ.txt" }), arrived);
+    std::string bytes;
+    EXPECT_TRUE(ReadBytes(settings + L"\\いつもの\\IMG_0002.JPG", &bytes) && bytes == jpeg);
 }
 
 // From a nearly full disk: no room for the surfaces is said once and the program works on from
