@@ -184,25 +184,22 @@ static int CopyIn(COPIER* c, HANDLE src, const char* from, DWORD got, const char
     return outcome;
 }
 
-// One file, judged and copied: names first, then its first bytes. From a dropped folder only
-// pictures come in; a file dropped on its own stays out only when it is plainly none (a
-// damaged picture still comes in, and is told about when shown).
+// One file, judged and copied: the lines file by its name, then what the file is by its
+// first bytes (read by its own name, so a video whose name code page 932 can't write is told
+// as no picture), then the name it would get. From a dropped folder only pictures come in; a
+// file dropped on its own stays out only when it is plainly none (a damaged picture still
+// comes in, and is told about when shown).
 static int TakeIn(COPIER* c, const DROPPED& f)
 {
-    if (f.path.empty())
-        return REFUSED_NAME;
-    const char* name = Cp932FindFileName(f.path.c_str());
-    char dest[KP_PATH_BYTES];
-    // A name like the crash-safe writers' temporary files would be swept at the next start.
-    if (!PathJoin(dest, sizeof dest, c->job->folder.c_str(), name) || IsSaveTempName(name))
-        return REFUSED_NAME;
-    if (IsLinesFileName(c->job, name))
+    const char* name = f.path.empty() ? nullptr : Cp932FindFileName(f.path.c_str());
+    if (name && IsLinesFileName(c->job, name))
         return REFUSED_LINES_FILE;
-    HANDLE src = EdgeCreateFile(f.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+    HANDLE src = CreateFileW(f.wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (src == INVALID_HANDLE_VALUE)
-        return REFUSED_UNREADABLE;
+        return name ? REFUSED_UNREADABLE : REFUSED_NAME;   // no name also when its path is too long
     DWORD got = 0;
+    char dest[KP_PATH_BYTES];
     int outcome = DROP_ARRIVED;
     if (!ReadFile(src, c->buffer.data(), HEAD_READ, &got, nullptr)) {
         outcome = REFUSED_UNREADABLE;
@@ -210,6 +207,9 @@ static int TakeIn(COPIER* c, const DROPPED& f)
         PICTURE_KIND kind = PictureKindOf((const unsigned char*)c->buffer.data(), got);
         if (f.fromFolder ? !IsPictureKind(kind) : kind == PICTURE_NOT) {
             outcome = REFUSED_NOT_PICTURE;
+        } else if (!name || !PathJoin(dest, sizeof dest, c->job->folder.c_str(), name) || IsSaveTempName(name)) {
+            // A name like the crash-safe writers' temporary files would be swept at the next start.
+            outcome = REFUSED_NAME;
         } else if (!FolderReady(c)) {
             c->job->folderMissing = true;
             outcome = DROP_STOPPED;
