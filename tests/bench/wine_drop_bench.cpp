@@ -244,5 +244,6 @@ int main()
     DeleteTree(from);
     DeleteTree(floorTo);
     DeleteTree(prog);
+    DeleteFileW((scratch + L"\\drop_bench.txt").c_str());
     return 0;
 }
