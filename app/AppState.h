@@ -12,7 +12,8 @@ struct APP_STATE {
     HMENU hEditMenu;            // 編集(&E)
     HCURSOR hHandCursor;
     int showing;                // a picture is being shown or a line typed (boxes may be open)
-    std::deque<HDROP> pendingDrops;   // drops that arrived meanwhile, all taken in turn afterwards
+    std::deque<HDROP> pendingDrops;   // drops that wait for a display or a drop before them
+    int dropDone;               // the copies of the drop in progress are over; its end waits
     int startFinished;          // the work put off until the window was first on the screen
     int shuttingDown;           // the shutdown has begun: no command, click or drop is taken
 };

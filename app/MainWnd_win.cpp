@@ -17,6 +17,8 @@
 
 // Messages are distributed to one handler each; no handler logic lives in the switch.
 
+static void TakeWaiting();
+
 static void MainWnd_Paint(HWND wnd)
 {
     PAINTSTRUCT ps;
@@ -43,6 +45,11 @@ static void MainWnd_EraseBackground(HWND wnd, HDC dc)
 
 static void MainWnd_Timer(HWND wnd, UINT_PTR id)
 {
+    if (id == TIMER_DROP_PROGRESS) {
+        DropProgressTick();
+        TakeWaiting();
+        return;
+    }
     if (id != TIMER_FINISH_START)
         return;
     KillTimer(wnd, TIMER_FINISH_START);
@@ -73,12 +80,11 @@ static void NewLine()
     InvalidateRect(MainWindow(), nullptr, FALSE);
 }
 
-static void MainWnd_DropAndShow(HDROP drop);
-
 // While a picture is shown or a line typed, a message box of theirs runs its own loop (the
 // unreadable-picture box has no owner, so the window stays usable): a category, a click, a
 // colour change or a removal arriving then would start a second display inside the first.
-// They are ignored; drops wait and are taken when the display is over.
+// They are ignored; drops, and the end of a drop's copies, wait and are taken when the
+// display is over.
 static bool ShowingBegins()
 {
     if (App.showing > 0 || WindowGone())
@@ -90,14 +96,7 @@ static bool ShowingBegins()
 static void ShowingEnds()
 {
     App.showing--;
-    while (App.showing == 0 && !App.pendingDrops.empty()) {
-        HDROP drop = App.pendingDrops.front();
-        App.pendingDrops.pop_front();
-        if (WindowGone())
-            DragFinish(drop);
-        else
-            MainWnd_DropAndShow(drop);
-    }
+    TakeWaiting();
 }
 
 // A category entry: it becomes the selection and one of its pictures is shown.
@@ -124,20 +123,51 @@ static void MainWnd_LButtonDown(WPARAM keys, int x, int y)
     ShowingEnds();
 }
 
+// Drops are taken one at a time, in the order they came: the next one starts once the one
+// before has ended. The end of a drop's copies waits for a display in progress, and for a
+// box or dialog that holds the window (its loop would run the end inside it); the progress
+// timer tries again meanwhile.
+static void TakeWaiting()
+{
+    while (App.showing == 0 && !AnimationRunning()) {
+        if (WindowGone()) {
+            for (HDROP drop : App.pendingDrops)
+                DragFinish(drop);
+            App.pendingDrops.clear();
+            return;
+        }
+        if (App.dropDone && IsWindowEnabled(MainWindow())) {
+            App.dropDone = 0;
+            ShowingBegins();
+            if (MainWnd_DropEnds() && !WindowGone())
+                NewLine();
+            App.showing--;
+        } else if (!DropInProgress() && !App.pendingDrops.empty()) {
+            HDROP drop = App.pendingDrops.front();
+            App.pendingDrops.pop_front();
+            ShowingBegins();
+            MainWnd_DropFiles(drop);
+            App.showing--;
+        } else {
+            return;
+        }
+    }
+}
+
 static void MainWnd_DropAndShow(HDROP drop)
 {
     if (WindowGone()) {
         DragFinish(drop);
         return;
     }
-    if (App.showing > 0) {
-        App.pendingDrops.push_back(drop);
-        return;
-    }
-    ShowingBegins();
-    if (MainWnd_DropFiles(drop) && !WindowGone())
-        NewLine();
-    ShowingEnds();
+    App.pendingDrops.push_back(drop);
+    TakeWaiting();
+}
+
+static void MainWnd_DropDone()
+{
+    App.dropDone = 1;
+    TakeWaiting();
 }
 
 static void MainWnd_BackColour_MenuClick()
@@ -299,6 +329,12 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_DROPFILES:
         MainWnd_DropAndShow((HDROP)wParam);
+        return 0;
+    case WM_KP_DROP_PROGRESS:
+        DropProgress((int)wParam, (int)lParam);
+        return 0;
+    case WM_KP_DROP_DONE:
+        MainWnd_DropDone();
         return 0;
     }
     return DefWindowProcW(wnd, msg, wParam, lParam);

@@ -8,6 +8,7 @@
 #include "categories/MenuBar.h"
 #include "categories/RecentFolders.h"
 #include "display/Display.h"
+#include "intake/Intake.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
@@ -50,6 +51,12 @@ void MainWnd_Destroy()
 {
     // A box of its own (a settings file that cannot be written) lets queued commands through.
     App.shuttingDown = 1;
+    // Nothing is written into the categories after this, and what a drop brought in is
+    // remembered with the rest.
+    DropStop();
+    for (HDROP drop : App.pendingDrops)
+        DragFinish(drop);
+    App.pendingDrops.clear();
     TakeSaveFailures();   // only this shutdown's saves are told
     ReleaseAlphaBlendTable();
     SaveBackColour();

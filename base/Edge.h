@@ -25,6 +25,8 @@ BOOL EdgeSetFileAttributes(const char* path, DWORD attrs);
 BOOL EdgeCopyFile(const char* from, const char* to, BOOL failIfExists);
 // Replaces `to` by `from` (same folder), writing through to disk.
 BOOL EdgeReplaceFile(const char* from, const char* to);
+// Gives `from` the name `to` (same folder) unless a file has that name already.
+BOOL EdgeRenameFile(const char* from, const char* to);
 BOOL EdgePathIsDirectory(const char* path);
 // Both paths name one existing file (the same volume and file index), whatever their spelling.
 BOOL EdgeSameFile(const char* a, const char* b);

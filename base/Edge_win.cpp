@@ -203,18 +203,28 @@ BOOL EdgeCopyFile(const char* from, const char* to, BOOL failIfExists)
     return ok;
 }
 
-BOOL EdgeReplaceFile(const char* from, const char* to)
+static BOOL MoveCall(const char* from, const char* to, DWORD flags, int expected)
 {
     WIDE_TEXT a, b;
     WideOpen(&a, from);
     WideOpen(&b, to);
-    BOOL ok = MoveFileExW(a.p, b.p, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    BOOL ok = MoveFileExW(a.p, b.p, flags);
     DWORD err = GetLastError();
     WideClose(&b);
     WideClose(&a);
     if (!ok)
-        FileCallFailed("MoveFileExW", to, err, EXPECT_MISSING);
+        FileCallFailed("MoveFileExW", to, err, expected);
     return ok;
+}
+
+BOOL EdgeReplaceFile(const char* from, const char* to)
+{
+    return MoveCall(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, EXPECT_MISSING);
+}
+
+BOOL EdgeRenameFile(const char* from, const char* to)
+{
+    return MoveCall(from, to, 0, EXPECT_EXISTING);
 }
 
 BOOL EdgePathIsDirectory(const char* path)

@@ -3,6 +3,7 @@
 #include <string.h>
 #include <string>
 
+#include "base/ConverterProtocol.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/NumberText.h"
@@ -170,4 +171,81 @@ void DrawBubble(const char* line)
                    Display.glHartDC.width, Display.glHartDC.height, SRCCOPY);
     }
     ReleaseDC(MainWindow(), wndDC);
+}
+
+// The progress bubble: the words and the count, then a bar as long as the words are high.
+enum { PROGRESS_GAP = 24, PROGRESS_BAR_W = 240, PROGRESS_BAR_TOP = 17, PROGRESS_BAR_BOTTOM = 34 };
+
+void DrawDropProgress(HDC target)
+{
+    int W = Display.clientW, H = PICTURE_BOX_TOP + 1;
+    HDC dc = CreateCompatibleDC(target);
+    HBITMAP bmp = dc ? CreateCompatibleBitmap(target, W, H) : nullptr;
+    if (!bmp) {
+        if (dc)
+            DeleteDC(dc);
+        return;
+    }
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    FillRectColor(dc, 0, 0, W, H, Display.backColor);
+
+    std::string count = NumberToText(Display.progressDone) + " / " + NumberToText(Display.progressTotal);
+    std::string text = "画像を取り込んでいます… " + count;
+    HGDIOBJ oldFont = SelectObject(dc, Display.hBubbleFont);
+    SIZE sz = { 0, 0 };
+    EdgeGetTextExtent(dc, text.c_str(), &sz);
+    // A narrow window keeps the count and the bar whole.
+    if (sz.cx + PROGRESS_GAP + PROGRESS_BAR_W + 40 > W) {
+        text = count;
+        EdgeGetTextExtent(dc, text.c_str(), &sz);
+    }
+    SelectObject(dc, oldFont);
+    BUBBLE_LAYOUT b = LayoutBubble(W, W, sz.cx + PROGRESS_GAP + PROGRESS_BAR_W, false);
+    POINT tip[3];
+    for (int k = 0; k < 3; k++)
+        tip[k] = POINT{ b.pointX[k], b.pointY[k] };
+    HRGN pointer = CreatePolygonRgn(tip, 3, WINDING);
+    FillRgnColor(dc, pointer, WHITE);
+    DeleteObject(pointer);
+    HRGN body = CreateRoundRectRgn(b.bodyLeft, b.bodyTop, b.bodyRight, b.bodyBottom, 20, 20);
+    FillRgnColor(dc, body, WHITE);
+    DeleteObject(body);
+    DrawTextAt(dc, b.textLeft, 0, text.c_str(), BLACK, WHITE, Display.hBubbleFont);
+
+    int left = b.textLeft + sz.cx + PROGRESS_GAP, right = left + PROGRESS_BAR_W;
+    int total = Display.progressTotal > 0 ? Display.progressTotal : 1;
+    int filled = (int)((long long)(PROGRESS_BAR_W - 6) * Display.progressDone / total);
+    FillRectColor(dc, left, PROGRESS_BAR_TOP, right, PROGRESS_BAR_BOTTOM, BLACK);
+    FillRectColor(dc, left + 2, PROGRESS_BAR_TOP + 2, right - 2, PROGRESS_BAR_BOTTOM - 2, WHITE);
+    FillRectColor(dc, left + 3, PROGRESS_BAR_TOP + 3, left + 3 + filled, PROGRESS_BAR_BOTTOM - 3, BLACK);
+
+    BitBlt(target, 0, 0, W, H, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+}
+
+void ShowDropProgress(int done, int total)
+{
+    if (Display.closed)
+        return;
+    Display.progressShown = 1;
+    Display.progressDone = done;
+    Display.progressTotal = total;
+    // A fade or a typed line draws the band itself; the paint after it brings the progress back.
+    if (AnimationRunning() || !MainWindow())
+        return;
+    HDC wndDC = GetDC(MainWindow());
+    DrawDropProgress(wndDC);
+    ReleaseDC(MainWindow(), wndDC);
+}
+
+void HideDropProgress()
+{
+    if (!Display.progressShown)
+        return;
+    Display.progressShown = 0;
+    RECT band = { 0, 0, Display.clientW, PICTURE_BOX_TOP + 1 };
+    if (!Display.closed && MainWindow())
+        InvalidateRect(MainWindow(), &band, FALSE);
 }

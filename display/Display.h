@@ -45,7 +45,12 @@ bool ShownPicturePath(char* out, size_t cap, const char* selectedFolder);
 // The pictures of the categories, as drops and the picture commands see them.
 int PictureCount(int category);
 void SetPictureCount(int category, int count);
-void PictureArrived(int category, const char* name);   // one more; it is the current picture now
+// After a drop: the category holds count pictures now (-1: as many as before), and name, the
+// last that came in, is the current picture.
+void PicturesArrived(int category, int count, const char* name);
+// The pictures a listing of the folder counts, as a display finds them; -1 when it can't be
+// listed. It reads no state, so a drop's copying thread may ask.
+int CountPictures(const char* folder);
 void SetPictureChoice(int nowPicNum, const char* name);
 bool PictureShown();
 const char* CurrentPictureName();
@@ -53,5 +58,10 @@ void ForgetShownPicture();                     // removed: the composition in th
 
 // The speech bubble: the line typed into it on the window and the composition, then the heart.
 void DrawBubble(const char* line);
+// How far a drop's copies are, said in a bubble laid over the band: on the window now (unless
+// an animation is on its way) and at every paint, until hidden. The composition underneath
+// keeps the line, which comes back when the progress goes.
+void ShowDropProgress(int done, int total);
+void HideDropProgress();
 int HeartFlag();
 void SetHeartFlag(int flag);

@@ -33,6 +33,8 @@ struct DISPLAY_STATE {
     int heartFlag;                      // the heart after each line (the options dialog)
 
     int animDepth;                      // a fade or a typed line is running
+    int progressShown;                  // a drop's progress lies over the band
+    int progressDone, progressTotal;
 };
 extern DISPLAY_STATE Display;
 
@@ -51,3 +53,6 @@ struct PACE {
 void PaceStart(PACE* p);
 void PaceShow(PACE* p, int ms);
 void PaceEnd(PACE* p);
+
+// The drop's progress over the band, onto dc (the window's, or a paint's).
+void DrawDropProgress(HDC dc);

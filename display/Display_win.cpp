@@ -57,6 +57,8 @@ void PaintComposition(HDC dc)
         FillRectColor(dc, 0, 0, Display.clientW, Display.clientH, Display.backColor);
     else
         BitBlt(dc, 0, 0, Display.clientW, Display.clientH, Display.glMemDC.hDC, 0, 0, SRCCOPY);
+    if (Display.progressShown)
+        DrawDropProgress(dc);
 }
 
 void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF color)
@@ -260,6 +262,16 @@ static bool ListPictures(const char* pattern, int stopAt, int* count, int* unusa
     return true;
 }
 
+int CountPictures(const char* folder)
+{
+    char pattern[KP_PATH_BYTES];
+    char name[sizeof(((EDGE_FIND_DATA*)nullptr)->name)];
+    int count = 0, unusable = 0;
+    if (!PathJoin(pattern, sizeof(pattern), folder, "*.*") || !ListPictures(pattern, -1, &count, &unusable, name, sizeof(name)))
+        return -1;
+    return count;
+}
+
 // No picture, or none whose name can be used (names code page 932 can't write, on a file
 // system without short names).
 static void ReportEmptyCategory(const char* name, int unusable)
@@ -416,9 +428,10 @@ void SetPictureCount(int category, int count)
         Display.glPicSuu[category] = count;
 }
 
-void PictureArrived(int category, const char* name)
+void PicturesArrived(int category, int count, const char* name)
 {
-    SetPictureCount(category, PictureCount(category) + 1);
+    if (count >= 0)
+        SetPictureCount(category, count);
     Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), name);
 }
 

@@ -111,6 +111,8 @@ HWND StartKotopaneInProcess(const std::wstring& programFolder);
 // Destroys the main window (shutdown work runs) and eats the WM_QUIT it posts.
 void StopKotopaneInProcess();
 void PumpMessages(DWORD ms);
+// Pumps messages until every drop the window took has come in and been shown.
+void WaitForDrops(DWORD timeoutMs = 20000);
 // What the shell hands over on a drop: a DROPFILES block with wide names (for a window of
 // this process only); the receiver frees it.
 HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files);
@@ -142,6 +144,9 @@ std::string UnixPath(const std::wstring& windowsPath);  // Wine's Linux name of 
 // waits up to timeoutMs for the first line it writes to its report file; false when none came.
 bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::wstring& report, std::string* line,
                        DWORD timeoutMs = 10000);
+// Drops the files at a screen point with the Linux drop source (tests/support/xdnd_drop.c);
+// its result line, "0 dropped" when the window took the drop.
+std::string XdndDrop(POINT screen, const std::vector<std::wstring>& files, const std::wstring& resultFile);
 double UnixMsNow();                                       // the wall clock the watcher logs in
 struct SCREEN_CHANGE {
     double ms;          // when the grab was taken (UnixMsNow's clock)

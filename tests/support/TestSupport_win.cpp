@@ -5,9 +5,11 @@
 #include <string.h>
 #include <shlobj.h>
 
+#include "app/AppState.h"
 #include "app/MainWnd.h"
 #include "base/ConverterProtocol.h"
 #include "base/Window.h"
+#include "intake/Intake.h"
 
 // ---------------------------------------------------------------- child processes
 
@@ -384,6 +386,14 @@ void PumpMessages(DWORD ms)
     } while (GetTickCount() - start < ms);
 }
 
+void WaitForDrops(DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    do
+        PumpMessages(5);
+    while ((DropInProgress() || !App.pendingDrops.empty()) && GetTickCount() - start < timeoutMs);
+}
+
 HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files)
 {
     size_t chars = 1;
@@ -604,6 +614,22 @@ bool HostToolFirstLine(const std::wstring& tool, std::wstring cmd, const std::ws
         Sleep(10);
     }
     return false;
+}
+
+// Wine starts a Linux program without giving back a process handle, so the drop source
+// reports through a file.
+std::string XdndDrop(POINT screen, const std::vector<std::wstring>& files, const std::wstring& resultFile)
+{
+    std::wstring tool = TestBuildDir() + L"\\tests\\xdnd_drop";
+    if (!FileExists(tool))
+        return "xdnd_drop was not built";
+    DeleteFileW(resultFile.c_str());
+    std::wstring cmd = L"\"" + tool + L"\" -r \"" + Utf8ToWide(UnixPath(resultFile)) + L"\" " +
+                       std::to_wstring(screen.x) + L" " + std::to_wstring(screen.y);
+    for (const std::wstring& f : files)
+        cmd += L" \"" + Utf8ToWide(UnixPath(f)) + L"\"";
+    std::string result;
+    return HostToolFirstLine(tool, cmd, resultFile, &result) ? result : "xdnd_drop gave no result";
 }
 
 std::vector<SCREEN_CHANGE> ScreenWatchSeen(const SCREEN_WATCH* w)

@@ -12,6 +12,7 @@
 #include "bitmaps/Converter.h"
 #include "categories/CategoriesState.h"
 #include "display/DisplayState.h"
+#include "intake/Intake.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -105,8 +106,16 @@ TEST_F(AppLifecycle, ClosedWhileABoxOfADisplayIsOpenNothingRunsAfterTheShutdown)
 {
     struct { const char* what; std::vector<std::wstring> captions; int shown; std::function<void()> act; } cases[] = {
         { "the drop's refused-files box", { L"取り込めないファイルがあります。（；‘ v‘）/" }, 0, [this] {
+              // The close comes after the copies' end, so the box of the drop's end takes it.
+              MSG m;
+              PeekMessageW(&m, MainWindow(), WM_CLOSE, WM_CLOSE, PM_REMOVE);
               std::vector<std::wstring> files = { Folder(L"A") + L"\\x.bmp", prog + L"\\\U0001F600.bmp" };
               SendMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(POINT{ 400, 400 }, files), 0);
+              for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 5000 &&
+                                              !PeekMessageW(&m, MainWindow(), WM_KP_DROP_DONE, WM_KP_DROP_DONE, PM_NOREMOVE);)
+                  Sleep(5);
+              PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+              WaitForDrops();
           } },
         { "the no-lines notice", { L"セリフがありません。（‘ v‘）/" }, 1, [this] {
               ASSERT_TRUE(WriteBytes(Folder(L"A") + L"\\Aセリフ.txt", ""));
@@ -192,6 +201,7 @@ TEST_F(AppLifecycle, NothingStartsInsideADisplayInProgress)
     EXPECT_EQ(0, clicks);
     ASSERT_EQ(1u, BoxWatchSeen().size());
     EXPECT_EQ(0, Categories.glNowMenuNum);
+    WaitForDrops();
     EXPECT_STREQ("dropped5.bmp", Display.currentPicName);   // the drops, taken afterwards in order
 }
 

@@ -6,6 +6,7 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -95,24 +96,6 @@ std::vector<std::string> MonitorLines(DEBUG_MONITOR* m, DWORD pid, const std::st
             return mine;
         Sleep(20);
     }
-}
-
-// ---------------------------------------------------------------- the drop source
-
-// Drops the files at a screen point with the Linux drop source. Wine starts a Linux
-// program without giving back a process handle, so the source reports through a file.
-std::string XdndDrop(POINT screen, const std::vector<std::wstring>& files, const std::wstring& resultFile)
-{
-    std::wstring tool = TestBuildDir() + L"\\tests\\xdnd_drop";
-    if (!FileExists(tool))
-        return "xdnd_drop was not built";
-    DeleteFileW(resultFile.c_str());
-    std::wstring cmd = L"\"" + tool + L"\" -r \"" + Utf8ToWide(UnixPath(resultFile)) + L"\" " +
-                       std::to_wstring(screen.x) + L" " + std::to_wstring(screen.y);
-    for (const std::wstring& f : files)
-        cmd += L" \"" + Utf8ToWide(UnixPath(f)) + L"\"";
-    std::string result;
-    return HostToolFirstLine(tool, cmd, resultFile, &result) ? result : "xdnd_drop gave no result";
 }
 
 // ---------------------------------------------------------------- the test
@@ -269,6 +252,51 @@ TEST_F(e2eDrop, FilesFromOutsideLandInTheirCategoryAndTheFolderIsRemembered)
     EXPECT_EQ(ToCp932(L"いつもの\r\n表ソ箱\r\n"), list);
 }
 
+// A phone's folder: its pictures come in, told by their first bytes (a HEIC's brand, a JPEG),
+// and what else phones leave there (a live photo's moving part, an edit sidecar, a Thumbs.db
+// that lost its hidden mark) is named as no picture. The window answers all the while.
+TEST_F(e2eDrop, PhoneFolderBringsItsPicturesOnlyAndTheWindowAnswersThroughout)
+{
+    ASSERT_TRUE(E2eWaitSettled(run.main, Band(), [] { return true; }, 5000));
+    std::wstring phone = prog + L"\\DCIM表", got = phone + L"\\IMG_0002.JPG";
+    CreateDirectoryW(phone.c_str(), nullptr);
+    ASSERT_TRUE(WriteWicPicture(got, GUID_ContainerFormatJpeg, 200, 100));
+    std::string jpeg;
+    ASSERT_TRUE(ReadBytes(got, &jpeg));
+    const struct { const wchar_t* name; std::string bytes; } files[] = {
+        { L"IMG_0001.HEIC", std::string("\0\0\0\x18" "ftypheic\0\0\0\0mif1heic" "data", 28) },
+        { L"IMG_0001.MOV", std::string("\0\0\0\x14" "ftypqt  \0\0\0\0qt  " "data", 24) },
+        { L"IMG_0001.AAE", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"/>\n" },
+        { L"Thumbs.db", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0') },
+        { L"IMG_0002.JPG", jpeg },
+    };
+    for (const auto& f : files)
+        ASSERT_TRUE(WriteBytes(phone + L"\\" + f.name, f.bytes));
+
+    ASSERT_EQ("0 dropped", XdndDrop(E2eClientToScreen(run.main, W / 2, 400), { phone }, prog + L"\\xdnd3.txt"));
+    int answered = 0, unanswered = 0;
+    std::vector<HWND> boxes;
+    for (DWORD t0 = GetTickCount(); boxes.empty() && GetTickCount() - t0 < 10000; boxes = FindProcessBoxes(run.app.pid, 0)) {
+        DWORD_PTR r = 0;
+        (SendMessageTimeoutW(run.main, WM_NULL, 0, 0, SMTO_NORMAL, 250, &r) ? answered : unanswered)++;
+        Sleep(20);
+    }
+    EXPECT_EQ(0, unanswered) << "the window did not answer for a quarter of a second";
+    EXPECT_GT(answered, 0);
+    ASSERT_EQ(1u, boxes.size());
+    std::wstring text = BoxText(boxes[0]);
+    size_t at = text.find(L"画像ではない");
+    for (const wchar_t* name : { L"IMG_0001.AAE", L"IMG_0001.MOV", L"Thumbs.db" })
+        EXPECT_LT(at, text.find(name)) << ToCp932(text);
+    EXPECT_EQ(std::wstring::npos, text.find(L"HEIC")) << ToCp932(text);
+    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+    std::vector<std::wstring> arrived = ListFolder(settings + L"\\いつもの");
+    std::sort(arrived.begin(), arrived.end());
+    EXPECT_EQ((std::vector<std::wstring>{ L"IMG_0001.HEIC", L"IMG_0002.JPG", L"いつものセリフ.txt" }), arrived);
+    std::string bytes;
+    EXPECT_TRUE(ReadBytes(settings + L"\\いつもの\\IMG_0002.JPG", &bytes) && bytes == jpeg);
+}
+
 // From a nearly full disk: no room for the surfaces is said once and the program works on from
 // memory; a dropped photo the disk can't hold is told and leaves nothing, a small one comes in.
 // Closed with no room left, each settings file keeps its old bytes and the loss is told.
@@ -284,7 +312,7 @@ TEST(e2eFullDisk, NothingIsLeftHalfDoneAndEveryLossIsTold)
     std::vector<std::pair<std::wstring, std::string>> kept = { { L"\\背景色.txt", "255" }, { L"\\最近フォルダパス.txt", std::string(1300, 'x') } };
     for (auto& k : kept)
         ASSERT_TRUE(WriteBytes(settings + k.first, k.second));
-    ASSERT_TRUE(WriteBytes(from + L"\\big.jpg", std::string(6 << 20, 'p')));
+    ASSERT_TRUE(WriteBytes(from + L"\\big.jpg", "\xFF\xD8\xFF" + std::string(6 << 20, 'p')));
     ASSERT_TRUE(WriteTestBmp(from + L"\\small.bmp", 300, 200, [](int, int) { return 0xE0A030u; }));
     std::string fill = "fallocate -l $(($(df --output=avail -B1 \"$M\" | tail -1) - ";   // all the room but so many bytes
     ASSERT_EQ("full", disk.Shell(fill + "3145728)) \"$M/filler\" && echo full"));

@@ -55,7 +55,28 @@ HWND AddUntilItsBox(const KOTOPANE_RUN& r, HWND* dlg)
 // its shutdown: the menu list saved, the file-map folder gone, the converter ended.
 TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
 {
-    struct { const char* what; std::function<void(KOTOPANE_RUN&)> act; bool keepsRunning; std::string list; } cases[] = {
+    // A drop of more files than the copies take in before their progress shows (half a second
+    // in), closed once it shows: every file that came in is whole and remembered, no
+    // temporary name is left, and the rest never came in.
+    const int DROPPED = 3000;
+    std::wstring from = TestBuildDir() + L"\\scratch\\e2e_life_drop";
+    auto closedMidDrop = [&](const std::wstring& folder) {
+        std::vector<std::wstring> names = ListFolder(SettingsFolder(folder) + L"\\A");
+        int came = 0;
+        for (const std::wstring& n : names) {
+            std::string bytes;
+            came += n.compare(0, 2, L"p-") == 0;
+            EXPECT_EQ(std::wstring::npos, n.find(L".tmp")) << ToCp932(n);
+            EXPECT_TRUE(n.compare(0, 2, L"p-") || (ReadBytes(SettingsFolder(folder) + L"\\A\\" + n, &bytes) &&
+                                                   bytes.size() == 65536)) << ToCp932(n);
+        }
+        EXPECT_TRUE(came > 0 && came < DROPPED) << came << " of " << DROPPED << " came in";
+        std::string recent;
+        EXPECT_TRUE(ReadBytes(SettingsFolder(folder) + L"\\最近フォルダパス.txt", &recent) &&
+                    recent.compare(0, ToCp932(from).size() + 1, ToCp932(from + L"\\")) == 0);
+    };
+    struct { const char* what; std::function<void(KOTOPANE_RUN&)> act; bool keepsRunning; std::string list;
+             std::function<void(const std::wstring&)> after; } cases[] = {
         { "add: title-bar close while its own box is open", [](KOTOPANE_RUN& r) {
               HWND dlg, box = AddUntilItsBox(r, &dlg);
               PostMessageW(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -102,6 +123,29 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
               ASSERT_TRUE(FindProcessWindow(r.app.pid, L"#32770", 5000));
               PostMessageW(r.main, WM_CLOSE, 0, 0);
           }, false, "A\r\nB\r\n" },
+        { "a drop's copies running, window closed", [&](KOTOPANE_RUN& r) {
+              DeleteTree(from);
+              DeleteFileW((from + L".made").c_str());
+              CreateDirectoryW(from.c_str(), nullptr);
+              ASSERT_TRUE(WriteBytes(from + L"\\p-0", "\xFF\xD8\xFF" + std::string(65533, 'p')));
+              // Copied by the host: under Wine each new name costs a scan of the folder.
+              std::string made, dir = UnixPath(from);
+              std::wstring script = L"import shutil,sys\nfor k in range(1, " + std::to_wstring(DROPPED) +
+                                    L"): shutil.copyfile(sys.argv[1] + '/p-0', sys.argv[1] + '/p-%d' % k)\n"
+                                    L"open(sys.argv[2], 'w').write('made\\n')\n";
+              ASSERT_TRUE(WriteBytes(from + L".py", ToCp932(script)));
+              ASSERT_TRUE(HostToolFirstLine(L"Z:\\usr\\bin\\python3", L"python3 \"" + Utf8ToWide(dir) + L".py\" \"" +
+                                            Utf8ToWide(dir) + L"\" \"" + Utf8ToWide(dir) + L".made\"", from + L".made", &made));
+              RECT rc;
+              GetClientRect(r.main, &rc);
+              // The progress bubble's top row, far left of the middle, where a line's short one never reaches.
+              POINT probe = { rc.right / 2 - 450, 1 };
+              ASSERT_EQ("0 dropped", XdndDrop(E2eClientToScreen(r.main, rc.right / 2, 400), { from }, from + L".txt"));
+              for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < 10000 &&
+                                              E2eScreenPixel(r.main, probe.x, probe.y) != RGB(255, 255, 255);)
+                  Sleep(10);
+              ASSERT_EQ(RGB(255, 255, 255), E2eScreenPixel(r.main, probe.x, probe.y)) << "no progress shown";
+          }, false, "A\r\nB\r\n", closedMidDrop },
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -123,7 +167,12 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
         EXPECT_EQ(c.list, list);
         EXPECT_TRUE(FileExists(SettingsFolder(folder) + L"\\背景色.txt")) << "the shutdown saves everything";
         EXPECT_FALSE(DirExists(folder + L"\\App\\ファイルマップフォルダ"));
+        if (c.after)
+            c.after(folder);
     }
+    DeleteTree(from);
+    for (const wchar_t* made : { L".py", L".made", L".txt" })
+        DeleteFileW((from + made).c_str());
 }
 
 // A killed Kotopane takes its converter along (the job); a converter left running by

@@ -84,6 +84,7 @@ protected:
     void Drop(POINT pt, const std::vector<std::wstring>& files)
     {
         SendMessageW(MainWindow(), WM_DROPFILES, (WPARAM)MakeDrop(pt, files), 0);
+        WaitForDrops();
     }
 
     std::string Read(const std::wstring& path)
@@ -115,6 +116,7 @@ TEST_F(DropTest, OntoSecondEntryCopiesThereShowsTheLastAndKeepsTheSelection)
     TraceCaptureStart();
     SendMessageW(MainWindow(), WM_DROPFILES, (WPARAM)drop, 0);
     std::vector<std::string> traces = TraceCaptureStop();
+    WaitForDrops();
 
     EXPECT_EQ(Bmp(255, 0, 0), Read(cat1 + L"\\a.bmp"));
     EXPECT_EQ(Bmp(0, 255, 0), Read(cat1 + L"\\表.bmp"));
@@ -163,7 +165,9 @@ TEST_F(DropTest, EntryEdgesCountAndPointsBesideGoToTheSelectedCategory)
 }
 
 // A picture of the same name is replaced, the lines file never. A failed copy leaves the old
-// file and no part of the new one; one message tells which files stayed out and why.
+// file and no part of the new one; a file dropped alone that is plainly no picture stays out,
+// a damaged one comes in. One message tells which files stayed out and why; the count is the
+// folder's, a replaced picture adding nothing.
 TEST_F(DropTest, SameNameReplacesAPictureNeverTheLinesFileAndFailedCopiesAreTold)
 {
     std::wstring lines = cat0 + L"\\★ほめるセリフ.txt";
@@ -176,21 +180,24 @@ TEST_F(DropTest, SameNameReplacesAPictureNeverTheLinesFileAndFailedCopiesAreTold
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
     CreateDirectoryW((src + L"\\別").c_str(), nullptr);   // names differing in case only are one file here
     Drop(POINT{200, 300}, {Source(L"★ほめるセリフ.txt", "new lines\r\n"), Source(L"別\\★ほめるセリフ.TXT", "x"),
-                           Source(L"ro.bmp", Bmp(3, 3, 3)), locked, Source(L"same.bmp", Bmp(0, 0, 255))});
+                           Source(L"ro.bmp", Bmp(3, 3, 3)), locked, Source(L"clip.mov", std::string("\0\0\0\x14" "ftypqt  ", 12)),
+                           Source(L"cut.jpg", "\xFF\xD8"), Source(L"same.bmp", Bmp(0, 0, 255))});
     CloseHandle(lock);
     CloseHandle(inUse);
     EXPECT_EQ(Bmp(0, 0, 255), Read(cat0 + L"\\same.bmp"));
     EXPECT_EQ(Bmp(0, 0, 255), Read(src + L"\\same.bmp"));   // the dropped file stays
     EXPECT_EQ(linesBytes, Read(lines));
     EXPECT_EQ(Bmp(1, 1, 1), Read(cat0 + L"\\ro.bmp"));
-    EXPECT_EQ(3u, ListFolder(cat0).size()) << "a copy was left";
-    EXPECT_EQ(1, Display.glPicSuu[0]);
+    EXPECT_EQ("\xFF\xD8", Read(cat0 + L"\\cut.jpg"));
+    EXPECT_EQ(4u, ListFolder(cat0).size()) << "a copy was left";
+    EXPECT_EQ(3, Display.glPicSuu[0]);
     EXPECT_EQ(L"same.bmp", ToWide(Display.currentPicName));
     // One message, the files by reason.
     ASSERT_EQ(1u, OurBoxes().size());
     std::wstring t = OurBoxes()[0].text;
     size_t at = 0;
-    for (const wchar_t* piece : {L"セリフファイルと同じ名前", L"セリフ.txt", L"セリフ.TXT", L"読み込めない", L"locked.bmp",
+    for (const wchar_t* piece : {L"セリフファイルと同じ名前", L"セリフ.txt", L"セリフ.TXT", L"画像ではない", L"clip.mov",
+                                 L"読み込めない", L"locked.bmp",
                                  L"書き込めない", L"ro.bmp", L"ほかのファイルは取り込みました"})
         EXPECT_NE(std::wstring::npos, at = t.find(piece, at)) << t;
 }
