@@ -13,5 +13,17 @@ void MainWnd_Create();
 // The rest of start-up, once the window is on the screen (the first paint sets it off);
 // runs once, whenever it is called first.
 void MainWnd_FinishStart();
-enum { TIMER_FINISH_START = 1 };
+enum { TIMER_FINISH_START = 1, TIMER_HITORIGOTO = 2 };
 void MainWnd_Destroy();
+
+// The character speaking on its own: its settings file, loaded at window creation and
+// saved at shutdown; the timer, started again after each thing the user does.
+void HitorigotoStart();                        // a fresh record
+void LoadHitorigoto();
+void SaveHitorigoto();
+void HitorigotoUserActed();                    // a category chosen or a picture dropped
+void HitorigotoRestart();
+bool HitorigotoMayTalk();
+bool HitorigotoChangesPicture();
+void MainWnd_Hitorigoto_MenuClick();           // CMD_HITORIGOTO
+void MainWnd_MenuLoop(bool entered);           // WM_ENTERMENULOOP, WM_EXITMENULOOP

@@ -33,6 +33,7 @@ struct DISPLAY_STATE {
     int heartFlag;                      // the heart after each line (the options dialog)
 
     int animDepth;                      // a fade or a typed line is running
+    int quiet;                          // a picture shown on its own (HyoujiQuietly)
 };
 extern DISPLAY_STATE Display;
 
