@@ -26,13 +26,15 @@ protected:
 
     // 赤 (red picture, line あ), 青 (blue, LINE20) and 長い (blue, 1000 bytes of "il&"), on
     // a green background; the heart after every line when heart is set.
-    void Start(bool heart)
+    std::wstring settings;
+    void Start(bool heart, const char* hitorigoto = "")
     {
         std::wstring prog = MakeScratchProgramFolder(
             (L"e2e_screen_" + Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name())).c_str());
-        std::wstring settings = SettingsFolder(prog);
+        settings = SettingsFolder(prog);
         CreateDirectoryW(settings.c_str(), nullptr);
         WriteBytes(settings + L"\\背景色.txt", "40960");
+        WriteBytes(settings + L"\\ひとりごと.txt", hitorigoto);
         WriteBytes(settings + L"\\ハート.txt", heart ? "1" : "0");
         WriteBytes(settings + L"\\メニューリスト.txt", ToCp932(L"赤\r\n青\r\n長い\r\n"));
         std::string longLine;
@@ -74,11 +76,11 @@ protected:
     }
 
     // Watches band rows 5..44 between client x left and right, and the picture.
-    void Watch(int left, int right)
+    void Watch(int left, int right, DWORD maxMs = 30000)
     {
         POINT a = E2eClientToScreen(run.main, left, 5);
         RECT rc = { a.x, a.y, a.x + (right - left), a.y + 40 };
-        ASSERT_TRUE(ScreenWatchStart(&watch, L"e2e_screen", rc, E2eClientToScreen(run.main, W / 2, 200), 30000));
+        ASSERT_TRUE(ScreenWatchStart(&watch, L"e2e_screen", rc, E2eClientToScreen(run.main, W / 2, 200), maxMs));
     }
 
     // Until the picture is `want` and the watched screen has been still for a second.
@@ -90,6 +92,30 @@ protected:
                 break;
         }
         return ScreenWatchStop(&watch);
+    }
+
+    // Bursts of changes (displays, typed lines) closer than 2 s together: first and last.
+    static std::vector<std::pair<double, double>> Bursts(const std::vector<SCREEN_CHANGE>& seen)
+    {
+        std::vector<std::pair<double, double>> b;
+        for (size_t k = 1; k < seen.size(); k++) {   // entry 0 is the first grab
+            if (b.empty() || seen[k].ms - b.back().second > 2000)
+                b.push_back({ seen[k].ms, seen[k].ms });
+            b.back().second = seen[k].ms;
+        }
+        return b;
+    }
+
+    // Until there are `count` bursts and the last has been still for a second.
+    std::vector<std::pair<double, double>> WaitBursts(size_t count, double timeoutMs)
+    {
+        std::vector<std::pair<double, double>> b;
+        for (double start = UnixMsNow(); UnixMsNow() - start < timeoutMs; Sleep(50)) {
+            b = Bursts(ScreenWatchSeen(&watch));
+            if (b.size() >= count && UnixMsNow() - b.back().second > 1000)
+                break;
+        }
+        return b;
     }
 
     // Typing steps (changes that added dark text pixels) while the picture is `shown`;
@@ -207,6 +233,48 @@ TEST_F(e2eScreen, LongLineKeepsTheWindowAnsweringAndTheHeartInside)
     E2eWhiteRun(run.main, 25, W - 10, &first, &last);
     EXPECT_LE(first, 5);
     EXPECT_GE(last, W - 11);
+}
+
+// Every 10 s, varied by up to a quarter and counted from the end of the last display, the
+// character types a new line with no input; under a box or minimised it waits.
+TEST_F(e2eScreen, SpeaksOnItsOwnButNotUnderABoxOrMinimised)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(false, "10\r\n0\r\n"));
+    int tw = E2eTextWidth(LINE20), textLeft = (W - tw) / 2;
+    ASSERT_NO_FATAL_FAILURE(Watch(textLeft, textLeft + tw, 60000));
+    PostMessageW(run.main, WM_COMMAND, CMD_CATEGORY_FIRST + BLUE_CAT, 0);
+    std::vector<std::pair<double, double>> b = WaitBursts(2, 20000);
+    ASSERT_GE(b.size(), 2u) << "no line said on its own";
+    double gap = b[1].first - b[0].second;
+    EXPECT_GE(gap, 7400.0);
+    EXPECT_LE(gap, 13000.0);
+
+    PostMessageW(run.main, WM_COMMAND, CMD_ADD_PICTURE, 0);
+    std::vector<HWND> boxes = FindProcessBoxes(run.app.pid, 5000);
+    ASSERT_EQ(1u, boxes.size());
+    while (UnixMsNow() - b[1].second < 13000)   // past the longest interval
+        Sleep(50);
+    double closed = UnixMsNow();
+    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(2u, Bursts(ScreenWatchSeen(&watch)).size()) << "a line said under the box";
+    b = WaitBursts(3, 15000);
+    ASSERT_GE(b.size(), 3u) << "silent for good after the box";
+    EXPECT_LE(b[2].first - closed, 13000.0);
+
+    // A line said while minimised would be this shorter one, in a narrower bubble.
+    ASSERT_TRUE(WriteBytes(settings + L"\\青\\青セリフ.txt", ToCp932(L"あ\r\n")));
+    ShowWindow(run.main, SW_MINIMIZE);
+    while (UnixMsNow() - b[2].second < 13000)
+        Sleep(50);
+    ShowWindow(run.main, SW_RESTORE);
+    ScreenWatchStop(&watch);
+    int first = -1, last = -1;
+    E2eWaitSettled(run.main, { 0, 0, W, 60 }, [&] {
+        E2eWhiteRun(run.main, 25, W - 30, &first, &last);
+        return first >= 0;
+    }, 3000);
+    EXPECT_NEAR(textLeft - 20, first, 2) << "a line said while minimised";
+    printf("talks %.0f ms after the display and %.0f ms after the box closed\n", gap, b[2].first - closed);
 }
 
 }  // namespace
