@@ -2,7 +2,6 @@
 // the settings written at shutdown and read again at the next start.
 #include <gtest/gtest.h>
 #include "app/AppState.h"
-#include "app/HitorigotoState.h"
 #include "base/CommandIds.h"
 #include "base/Window.h"
 #include "categories/CategoriesState.h"
@@ -48,8 +47,7 @@ TEST(MainWindow, MenuBarAndEditMenuInTheirOrder)
     const wchar_t* items[] = { L"画像追加", L"現在の画像ファイル名", L"現在の画像をリストから外す",
                                L"画像を選択して削除", L"画像を指定して別のメニューにコピー", L"セリフを追加",
                                L"セリフを選択して削除", L"メニュー追加", L"メニュー削除",
-                               L"削除済みメニューの復活", L"語尾にハートを付ける", L"背景色指定",
-                               L"ひとりごと…" };
+                               L"削除済みメニューの復活", L"語尾にハートを付ける", L"背景色指定", L"ひとりごと…" };
     for (UINT i = 0; i < 13; i++) {
         EXPECT_EQ(MenuText(edit, i), items[i]) << i;
         EXPECT_EQ(GetMenuItemID(edit, i), 1007 + i);
@@ -172,7 +170,6 @@ TEST(MainWindow, SettingsRoundTripThroughARestart)
     SetRecentFolder(3, "Z");          // one byte: shown, not kept
     SetHeartFlag(1);
     SetBackColour(RGB(0, 0, 255));
-    Hitorigoto.choice = { 45, 1 };
     StopKotopaneInProcess();
 
     std::wstring settings = SettingsFolder(folder);
@@ -187,8 +184,6 @@ TEST(MainWindow, SettingsRoundTripThroughARestart)
     EXPECT_EQ(bytes, "16711680");
     ASSERT_TRUE(ReadBytes(settings + L"\\ハート.txt", &bytes));
     EXPECT_EQ(bytes, std::string("1\0", 2));
-    ASSERT_TRUE(ReadBytes(settings + L"\\ひとりごと.txt", &bytes));
-    EXPECT_EQ(bytes, "45\r\n1\r\n");
 
     HWND wnd = StartKotopaneInProcess(folder);
     ASSERT_NE(wnd, nullptr);
@@ -197,8 +192,6 @@ TEST(MainWindow, SettingsRoundTripThroughARestart)
     EXPECT_STREQ(Categories.glRecentFolder[2], "");
     EXPECT_EQ(Display.heartFlag, 1);
     EXPECT_EQ(Display.backColor, RGB(0, 0, 255));
-    EXPECT_EQ(Hitorigoto.choice.seconds, 45);
-    EXPECT_EQ(Hitorigoto.choice.pictures, 1);
     HMENU popup = GetSubMenu(GetMenu(wnd), Categories.glMenuSuu);
     ASSERT_EQ(GetMenuItemCount(popup), 2);
     EXPECT_EQ(GetMenuItemID(popup, 0), 5331u);

@@ -94,28 +94,19 @@ protected:
         return ScreenWatchStop(&watch);
     }
 
-    // Bursts of changes (displays, typed lines) closer than 2 s together: first and last.
-    static std::vector<std::pair<double, double>> Bursts(const std::vector<SCREEN_CHANGE>& seen)
+    // The first burst of changes (less than a second apart) after `after`, once a second
+    // has passed without one: its first and last times; {0, 0} when none comes in time.
+    std::pair<double, double> NextBurst(double after, double timeoutMs)
     {
-        std::vector<std::pair<double, double>> b;
-        for (size_t k = 1; k < seen.size(); k++) {   // entry 0 is the first grab
-            if (b.empty() || seen[k].ms - b.back().second > 2000)
-                b.push_back({ seen[k].ms, seen[k].ms });
-            b.back().second = seen[k].ms;
-        }
-        return b;
-    }
-
-    // Until there are `count` bursts and the last has been still for a second.
-    std::vector<std::pair<double, double>> WaitBursts(size_t count, double timeoutMs)
-    {
-        std::vector<std::pair<double, double>> b;
         for (double start = UnixMsNow(); UnixMsNow() - start < timeoutMs; Sleep(50)) {
-            b = Bursts(ScreenWatchSeen(&watch));
-            if (b.size() >= count && UnixMsNow() - b.back().second > 1000)
-                break;
+            std::pair<double, double> b = { 0, 0 };
+            for (const SCREEN_CHANGE& c : ScreenWatchSeen(&watch))
+                if (c.ms > after && (!b.first || c.ms - b.second < 1000))
+                    b = { b.first ? b.first : c.ms, c.ms };
+            if (b.first && UnixMsNow() - b.second > 1000)
+                return b;
         }
-        return b;
+        return { 0, 0 };
     }
 
     // Typing steps (changes that added dark text pixels) while the picture is `shown`;
@@ -243,38 +234,35 @@ TEST_F(e2eScreen, SpeaksOnItsOwnButNotUnderABoxOrMinimised)
     int tw = E2eTextWidth(LINE20), textLeft = (W - tw) / 2;
     ASSERT_NO_FATAL_FAILURE(Watch(textLeft, textLeft + tw, 60000));
     PostMessageW(run.main, WM_COMMAND, CMD_CATEGORY_FIRST + BLUE_CAT, 0);
-    std::vector<std::pair<double, double>> b = WaitBursts(2, 20000);
-    ASSERT_GE(b.size(), 2u) << "no line said on its own";
-    double gap = b[1].first - b[0].second;
-    EXPECT_GE(gap, 7400.0);
-    EXPECT_LE(gap, 13000.0);
+    std::pair<double, double> shown = NextBurst(UnixMsNow() - 1, 10000), talk = NextBurst(shown.second, 15000);
+    ASSERT_TRUE(shown.first && talk.first) << "no line said on its own";
+    EXPECT_GE(talk.first - shown.second, 7400.0);
+    EXPECT_LE(talk.first - shown.second, 13000.0);
 
     PostMessageW(run.main, WM_COMMAND, CMD_ADD_PICTURE, 0);
     std::vector<HWND> boxes = FindProcessBoxes(run.app.pid, 5000);
     ASSERT_EQ(1u, boxes.size());
-    while (UnixMsNow() - b[1].second < 13000)   // past the longest interval
+    while (UnixMsNow() - talk.second < 13000)   // past the longest interval
         Sleep(50);
     double closed = UnixMsNow();
     PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(2u, Bursts(ScreenWatchSeen(&watch)).size()) << "a line said under the box";
-    b = WaitBursts(3, 15000);
-    ASSERT_GE(b.size(), 3u) << "silent for good after the box";
-    EXPECT_LE(b[2].first - closed, 13000.0);
+    for (const SCREEN_CHANGE& c : ScreenWatchSeen(&watch))
+        EXPECT_LE(c.ms, talk.second) << "a line said under the box";
+    std::pair<double, double> after = NextBurst(closed, 15000);
+    ASSERT_TRUE(after.first) << "silent for good after the box";
+    EXPECT_LE(after.first - closed, 13000.0);
 
     // A line said while minimised would be this shorter one, in a narrower bubble.
     ASSERT_TRUE(WriteBytes(settings + L"\\青\\青セリフ.txt", ToCp932(L"あ\r\n")));
     ShowWindow(run.main, SW_MINIMIZE);
-    while (UnixMsNow() - b[2].second < 13000)
+    while (UnixMsNow() - after.second < 13000)
         Sleep(50);
     ShowWindow(run.main, SW_RESTORE);
     ScreenWatchStop(&watch);
     int first = -1, last = -1;
-    E2eWaitSettled(run.main, { 0, 0, W, 60 }, [&] {
-        E2eWhiteRun(run.main, 25, W - 30, &first, &last);
-        return first >= 0;
-    }, 3000);
+    E2eWaitSettled(run.main, { 0, 0, W, 60 }, [&] { return E2eWhiteRun(run.main, 25, W - 30, &first, &last), first >= 0; },
+                   3000);
     EXPECT_NEAR(textLeft - 20, first, 2) << "a line said while minimised";
-    printf("talks %.0f ms after the display and %.0f ms after the box closed\n", gap, b[2].first - closed);
 }
 
 }  // namespace
