@@ -6,6 +6,6 @@
 struct HITORIGOTO_STATE {
     HITORIGOTO_CHOICE choice;   // from ひとりごと.txt; the dialog changes it
     int userActed;              // a category chosen or a picture dropped in this run
-    int menuLoops;              // a menu of the main window is open
+    int windowLoops;            // a menu of the main window is open, or it is being moved or sized
 };
 extern HITORIGOTO_STATE Hitorigoto;

@@ -63,16 +63,17 @@ void HitorigotoRestart()
 bool HitorigotoMayTalk()
 {
     HWND wnd = MainWindow();
-    return Hitorigoto.choice.seconds > 0 && Hitorigoto.userActed   // something is shown to talk over
+    return Hitorigoto.choice.seconds > 0
+           && Hitorigoto.userActed          // a category chosen or a picture dropped in this run
            && !App.shuttingDown && IsWindow(wnd)
            && !IsIconic(wnd)
-           && IsWindowEnabled(wnd)       // a modal window of any kind holds it
-           && !DialogRunning()           // a dialog of the host
-           && EdgeModalOpen() == 0       // a message box, a hand-off to the shell
-           && Hitorigoto.menuLoops == 0  // the menu bar or the context menu
-           && App.showing == 0           // a picture shown, a line typed, a drop, the colour dialog
+           && IsWindowEnabled(wnd)          // a modal window of any kind holds it
+           && !DialogRunning()              // a dialog of the host
+           && EdgeModalOpen() == 0          // a message box, a hand-off to the shell
+           && Hitorigoto.windowLoops == 0   // a menu, a move or a resize of the window
+           && App.showing == 0              // a picture shown, a line typed, a drop, the colour dialog
            && !AnimationRunning()
-           && App.pendingDrops.empty();  // drops waiting to be taken in
+           && App.pendingDrops.empty();     // drops waiting to be taken in
 }
 
 bool HitorigotoChangesPicture()
@@ -92,14 +93,14 @@ void MainWnd_Hitorigoto_MenuClick()
     HitorigotoRestart();
 }
 
-void MainWnd_MenuLoop(bool entered)
+void MainWnd_WindowLoop(bool entered)
 {
     if (entered) {
-        Hitorigoto.menuLoops++;
+        Hitorigoto.windowLoops++;
         return;
     }
-    if (Hitorigoto.menuLoops > 0)
-        Hitorigoto.menuLoops--;
-    // The user was busy with the menu just now.
+    if (Hitorigoto.windowLoops > 0)
+        Hitorigoto.windowLoops--;
+    // The user was busy with the window just now.
     HitorigotoRestart();
 }

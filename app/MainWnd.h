@@ -26,4 +26,5 @@ void HitorigotoRestart();
 bool HitorigotoMayTalk();
 bool HitorigotoChangesPicture();
 void MainWnd_Hitorigoto_MenuClick();           // CMD_HITORIGOTO
-void MainWnd_MenuLoop(bool entered);           // WM_ENTERMENULOOP, WM_EXITMENULOOP
+// WM_ENTERMENULOOP and WM_ENTERSIZEMOVE (entered), WM_EXITMENULOOP and WM_EXITSIZEMOVE
+void MainWnd_WindowLoop(bool entered);

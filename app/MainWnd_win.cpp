@@ -329,10 +329,12 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
         MainWnd_Command(LOWORD(wParam));
         return 0;
     case WM_ENTERMENULOOP:
-        MainWnd_MenuLoop(true);
+    case WM_ENTERSIZEMOVE:
+        MainWnd_WindowLoop(true);
         return 0;
     case WM_EXITMENULOOP:
-        MainWnd_MenuLoop(false);
+    case WM_EXITSIZEMOVE:
+        MainWnd_WindowLoop(false);
         return 0;
     case WM_MOUSEMOVE:
         MainWnd_MouseMove();

@@ -276,40 +276,53 @@ LRESULT CALLBACK MenuSakujoProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
     return MenuSakujo_Inner(dlg, msg, wParam, lParam);
 }
 
-// ---- Heart option (Kinou) ----
+// ---- The two option dialogs ----
 
-static LRESULT Kinou_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+// Enter, OK and the title-bar button close an option dialog; every click of one of its own
+// controls takes effect as it comes, through clicked.
+static LRESULT OptionDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam, void (*create)(HWND, LPARAM),
+                                void (*clicked)(HWND, int))
 {
     switch (msg) {
-    case WM_INITDIALOG: {
-        HWND check = DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "語尾にハートをつける",
-                                   kChild | BS_AUTOCHECKBOX, 81, 46, 132, 20, ID_HEART_CHECK);
-        DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "OK", kChild | BS_PUSHBUTTON, 357, 106, 88, 21, ID_OK);
-        if (HeartFlag() != 0)
-            SendMessageW(check, BM_SETCHECK, 1, 0);
+    case WM_INITDIALOG:
+        create(dlg, lParam);
         return 0;
-    }
     case WM_CLOSE:
         DialogClose(dlg, 0);
         return 0;
     case WM_DESTROY:
         return 0;
     case WM_COMMAND:
-        // Every click takes effect at once; there is nothing to cancel.
-        if (Clicked(wParam, ID_HEART_CHECK))
-            SetHeartFlag((int)SendMessageW(GetDlgItem(dlg, ID_HEART_CHECK), BM_GETCHECK, 0, 0));
-        else if (Clicked(wParam, ID_OK))
+        if (LOWORD(wParam) == IDOK || Clicked(wParam, ID_OK))
             DialogClose(dlg, 0);
+        else if (HIWORD(wParam) == BN_CLICKED)
+            clicked(dlg, LOWORD(wParam));
         return 0;
     }
     return DefWindowProcW(dlg, msg, wParam, lParam);
 }
 
+// ---- Heart option (Kinou) ----
+
+static void Kinou_Create(HWND dlg, LPARAM)
+{
+    HWND check = DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "語尾にハートをつける", kChild | BS_AUTOCHECKBOX, 81, 46,
+                               132, 20, ID_HEART_CHECK);
+    DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "OK", kChild | BS_PUSHBUTTON, 357, 106, 88, 21, ID_OK);
+    if (HeartFlag() != 0)
+        SendMessageW(check, BM_SETCHECK, 1, 0);
+}
+
+// There is nothing to cancel: the flag follows the box at once.
+static void Kinou_Clicked(HWND dlg, int id)
+{
+    if (id == ID_HEART_CHECK)
+        SetHeartFlag((int)SendMessageW(GetDlgItem(dlg, ID_HEART_CHECK), BM_GETCHECK, 0, 0));
+}
+
 LRESULT CALLBACK KinouProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_COMMAND && LOWORD(wParam) == IDOK)
-        DialogClose(dlg, 0);
-    return Kinou_Inner(dlg, msg, wParam, lParam);
+    return OptionDialogProc(dlg, msg, wParam, lParam, Kinou_Create, Kinou_Clicked);
 }
 
 // ---- The character's talk on its own (Hitorigoto) ----
@@ -323,16 +336,17 @@ static const struct {
 static constexpr int TALK_INTERVALS = (int)(sizeof kTalkIntervals / sizeof kTalkIntervals[0]);
 static_assert(ID_INTERVAL_FIRST + TALK_INTERVALS == ID_PICTURES_CHECK, "one id per interval");
 
-// The choice the caller lent the dialog; each click changes it, and the caller takes it
-// once the dialog has closed, however it was closed.
+// The choice the caller lent the dialog (the lParam of WM_INITDIALOG); each click changes
+// it, and the caller takes it once the dialog has closed, however it was closed.
 static HITORIGOTO_CHOICE* Hitorigoto_Choice(HWND dlg)
 {
     return (HITORIGOTO_CHOICE*)GetWindowLongPtrW(dlg, GWLP_USERDATA);
 }
 
-static void Hitorigoto_Create(HWND dlg, HITORIGOTO_CHOICE* choice)
+static void Hitorigoto_Create(HWND dlg, LPARAM lParam)
 {
-    SetWindowLongPtrW(dlg, GWLP_USERDATA, (LONG_PTR)choice);
+    HITORIGOTO_CHOICE* choice = (HITORIGOTO_CHOICE*)lParam;
+    SetWindowLongPtrW(dlg, GWLP_USERDATA, lParam);
     for (int k = 0; k < TALK_INTERVALS; k++) {
         // One group: the system keeps one of the five checked as the user clicks.
         HWND radio = DialogControl(dlg, SLOT_HITORIGOTO, 0, "BUTTON", kTalkIntervals[k].text,
@@ -353,40 +367,17 @@ static void Hitorigoto_Create(HWND dlg, HITORIGOTO_CHOICE* choice)
 static void Hitorigoto_Clicked(HWND dlg, int id)
 {
     HITORIGOTO_CHOICE* choice = Hitorigoto_Choice(dlg);
-    if (id == ID_OK)
-        DialogClose(dlg, 0);
-    else if (!choice)
+    if (!choice)
         return;
-    else if (id >= ID_INTERVAL_FIRST && id < ID_INTERVAL_FIRST + TALK_INTERVALS)
+    if (id >= ID_INTERVAL_FIRST && id < ID_INTERVAL_FIRST + TALK_INTERVALS)
         choice->seconds = kTalkIntervals[id - ID_INTERVAL_FIRST].seconds;
     else if (id == ID_PICTURES_CHECK)
         choice->pictures = SendMessageW(GetDlgItem(dlg, ID_PICTURES_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-static LRESULT Hitorigoto_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    switch (msg) {
-    case WM_INITDIALOG:
-        Hitorigoto_Create(dlg, (HITORIGOTO_CHOICE*)lParam);
-        return 0;
-    case WM_CLOSE:
-        DialogClose(dlg, 0);
-        return 0;
-    case WM_DESTROY:
-        return 0;
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED)
-            Hitorigoto_Clicked(dlg, LOWORD(wParam));
-        return 0;
-    }
-    return DefWindowProcW(dlg, msg, wParam, lParam);
-}
-
 LRESULT CALLBACK HitorigotoProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_COMMAND && LOWORD(wParam) == IDOK)
-        DialogClose(dlg, 0);
-    return Hitorigoto_Inner(dlg, msg, wParam, lParam);
+    return OptionDialogProc(dlg, msg, wParam, lParam, Hitorigoto_Create, Hitorigoto_Clicked);
 }
 
 // ---- Restore explanation (CMD_RESTORE_CATEGORY) ----
