@@ -37,6 +37,13 @@ int LoadCategoryNames(const CATEGORY_LIST_SOURCE* src, char names[][CATEGORY_NAM
             src->reportMissing(src->ctx, line);
             continue;
         }
+        // "cat" after "Cat" opens the same folder: a second entry would show the same
+        // pictures, and the save could keep only one of them.
+        bool listed = false;
+        for (int i = 0; i < count && !listed; i++)
+            listed = SameCategoryFolder(names[i], line);
+        if (listed)
+            continue;
         memset(names[count], 0, CATEGORY_NAME_BYTES);
         strcpy(names[count], line);
         count++;
@@ -102,17 +109,16 @@ size_t CategoryFolderNameLength(const char* name)
 
 bool IsStoredCategoryName(const char* name)
 {
-    if (!IsPlainFolderName(name))
+    if (strlen(name) > CATEGORY_NAME_MAX || !IsPlainFolderName(name))
         return false;
     size_t n = CategoryFolderNameLength(name);
     if (n == 0)
         return false;   // " " or "..." would be the settings folder itself
-    char folder[CATEGORY_LINE_BYTES];
-    if (n >= sizeof folder)
-        return false;
+    char folder[CATEGORY_NAME_BYTES];
     memcpy(folder, name, n);
     folder[n] = 0;
-    return !IsDeviceName(folder);
+    // A folder named like one of the program's own files would take that file's place.
+    return !IsDeviceName(folder) && !IsSettingsFileName(folder);
 }
 
 int CategoryAtPointRule(const int (*rects)[4], int count, int x, int y)
@@ -241,8 +247,9 @@ std::vector<std::string> MenuListToSave(const std::vector<std::string>& running,
         if (!takenOut && !Holds(out, n))
             out.push_back(n);
     }
+    // A name the next start would refuse is no restore: it would only push out a good one.
     for (const std::string& n : now) {
-        bool writtenIn = !Holds(atStart, n);
+        bool writtenIn = !Holds(atStart, n) && IsStoredCategoryName(n.c_str());
         if (writtenIn && !Holds(out, n))
             out.push_back(n);
     }

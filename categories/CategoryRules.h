@@ -23,18 +23,19 @@ struct CATEGORY_LIST_SOURCE {
 
 extern const char* const kFirstStartNames[2];
 
-// Fills names[0..count-1] from menu list lines 0 to 9 and returns count. *firstStart
-// becomes true when line 0 is empty: names then hold the two first-start categories.
+// Fills names[0..count-1] from menu list lines 0 to 9 and returns count, one name per
+// folder. *firstStart becomes true when line 0 is empty: names then hold the two
+// first-start categories.
 int LoadCategoryNames(const CATEGORY_LIST_SOURCE* src, char names[][CATEGORY_NAME_BYTES], bool* firstStart);
 
 // A name that can be a category folder inside the settings folder and nowhere else:
 // a plain folder name that Windows keeps as it is (no trailing space or dot, no device name).
 bool IsCategoryFolderName(const char* name);
 
-// A name of the menu list that is kept: one that names a folder inside the settings folder
-// and nothing else. A trailing space or dot is allowed here (the user may have written one;
-// Windows opens the folder without it), separators, "." and "..", device names and control
-// bytes are not.
+// A name of the menu list that is kept: at most 20 bytes, naming a folder inside the
+// settings folder and nothing else. A trailing space or dot is allowed here (the user may
+// have written one; Windows opens the folder without it), separators, "." and "..", device
+// names, the program's own file names and control bytes are not.
 bool IsStoredCategoryName(const char* name);
 // Length of the folder name Windows opens for a category name: without trailing spaces and dots.
 size_t CategoryFolderNameLength(const char* name);
@@ -72,7 +73,8 @@ std::vector<std::string> MenuListLines(const char* text, size_t len);
 // The names to save when the menu list file was edited by hand while the program ran
 // (`atStart` and `now` are its names then and now): the program's own list (`running`,
 // with what it added or removed in this run) less the names taken out of the file by hand,
-// then the names written into it by hand, in the file's order; at most ten.
+// then the names written into it by hand that the loader takes (IsStoredCategoryName), in
+// the file's order; at most ten.
 std::vector<std::string> MenuListToSave(const std::vector<std::string>& running,
                                         const std::vector<std::string>& atStart,
                                         const std::vector<std::string>& now);

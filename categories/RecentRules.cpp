@@ -74,13 +74,19 @@ bool RecentOpenPath(const char* text, char* out, size_t cap)
     if (cap == 0)
         return false;
     out[0] = 0;
-    size_t len = strlen(text);
+    // The last character, not the last byte: 表 ends in the byte of a backslash. A lead byte
+    // at the very end (a damaged file) is no character and is left out, or the backslash
+    // added after it would become its trail byte.
+    size_t len = 0, last = 0, all = strlen(text);
+    while (len < all) {
+        size_t step = IsCp932Lead((unsigned char)text[len]) ? 2 : 1;
+        if (len + step > all)
+            break;
+        last = len;
+        len += step;
+    }
     if (len == 0)
         return false;
-    // The last character, not the last byte: 表 ends in the byte of a backslash.
-    size_t last = 0;
-    for (size_t i = 0; i < len; i += (IsCp932Lead((unsigned char)text[i]) && i + 1 < len) ? 2 : 1)
-        last = i;
     bool hasSlash = last == len - 1 && text[last] == '\\';
     size_t need = len + (hasSlash ? 0 : 1);
     if (need + 1 > cap)

@@ -25,7 +25,8 @@ void RecordRecentRule(char slots[][RECENT_SLOT_BYTES], const char* folder);
 const char* RecentItemText(const char* slot);
 
 // The folder the file manager is asked for: the text with a backslash after its last
-// character. False when there is nothing to open (empty text) or it does not fit.
+// character (a lone lead byte at its end left out). False when there is nothing to open
+// (empty text) or it does not fit.
 bool RecentOpenPath(const char* text, char* out, size_t cap);
 
 // The recent folders file as it is saved: each slot of 2 bytes or more and CR LF, cut

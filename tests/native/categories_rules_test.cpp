@@ -96,6 +96,7 @@ TEST(CategoryLoad, ListRules)
           { "1", "2", "3", "4", "5", "6", "7", "8", "9" }, { "X" }, 9 },
         // 表 and ソ end in the byte of a backslash; they are ordinary names.
         { "trail byte 0x5C", { "表", "ソフト" }, { "表", "ソフト" }, { "表", "ソフト" }, {}, 2 },
+        { "one entry per folder", { "Cat", "cat.", "ｃ", "Ｃ" }, { "Cat", "cat.", "ｃ", "Ｃ" }, { "Cat", "ｃ" }, {}, 4 },
     };
     for (const Case& c : cases) {
         FakeList f;
@@ -208,14 +209,16 @@ TEST(CategoryRules, RemoveName)
 // The menu list saved after the file was edited by hand while the program ran.
 TEST(CategoryRules, MenuListKeepsHandEditsAndThisRunsChanges)
 {
-    Names nine = { "0", "1", "2", "3", "4", "5", "6", "7", "8" }, ten = nine, nineAndR = nine;
+    Names nine = { "0", "1", "2", "3", "4", "5", "6", "7", "8" }, ten = nine, nineAndR = nine, refusedThenR = nine;
     ten.push_back("9"), nineAndR.push_back("R");
+    refusedThenR.insert(refusedThenR.end(), { "NUL", "..\\..\\x", std::string(21, 'x'), "", "Gazou.bmp ", "R" });
     struct { Names running, atStart, now, saved; } cases[] = {
         { { "A", "C" }, { "A", "B", "C" }, { "A", "B", "C" }, { "A", "C" } },   // no edit
         { { "A", "X" }, { "A", "B" }, { "A", "B", "R" }, { "A", "X", "R" } },   // R restored; X added, B deleted
         { { "A", "B" }, { "A", "B" }, { "B" }, { "B" } },                       // A taken out by hand
         { { "Cat" }, { "Cat" }, { "cat.", "R" }, { "Cat", "R" } },              // one folder, two spellings
         { ten, nine, nineAndR, ten },                                          // ten at most, the run's own first
+        { nine, nine, refusedThenR, nineAndR },                                // only names the loader takes
     };
     for (const auto& c : cases)
         EXPECT_EQ(MenuListToSave(c.running, c.atStart, c.now), c.saved) << c.now.back();
@@ -311,6 +314,7 @@ TEST(RecentRules, SlotsItemsAndOpenPath)
         { "C:\\x", true, "C:\\x\\" }, { "C:\\x\\", true, "C:\\x\\" },
         { "C:\\表", true, "C:\\表\\" },   // ends in byte 0x5C, but not in a backslash
         { "C:\\表\\", true, "C:\\表\\" },
+        { "C:\\a\x81", true, "C:\\a\\" }, { "C:\\a\\\x81", true, "C:\\a\\" },   // a lone lead byte is left out
         { "", false, "" },                // a blank item opens nothing (no drive root)
         { std::string(262, 'q'), true, std::string(262, 'q') + "\\" },
         { std::string(263, 'q'), false, "" },
