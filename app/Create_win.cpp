@@ -58,6 +58,7 @@ void MainWnd_Create()
     ComputeMenuRects();
 
     LoadHeart();
+    LoadHitorigoto();
 
     SetWindowPos(wnd, HWND_TOP, 10, 10, 0, 0, SWP_NOSIZE);
     // The first paint brings this forward; a window that is never painted (started

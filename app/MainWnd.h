@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/Window.h"
+
 // Start-up up to the main window (returns it; 0 when the window was not created).
 HWND KotopaneStartup(HINSTANCE inst);
 int KotopaneMessageLoop();
@@ -13,5 +15,17 @@ void MainWnd_Create();
 // The rest of start-up, once the window is on the screen (the first paint sets it off);
 // runs once, whenever it is called first.
 void MainWnd_FinishStart();
-enum { TIMER_FINISH_START = 1 };
 void MainWnd_Destroy();
+
+// The character speaking on its own: its settings file, loaded at window creation and
+// saved at shutdown; the timer, started again after each thing the user does.
+void HitorigotoStart();                        // a fresh record
+void LoadHitorigoto();
+void SaveHitorigoto();
+void HitorigotoUserActed();                    // a category chosen or a picture dropped
+void HitorigotoRestart();
+bool HitorigotoMayTalk();
+bool HitorigotoChangesPicture();
+void MainWnd_Hitorigoto_MenuClick();           // CMD_HITORIGOTO
+// WM_ENTERMENULOOP and WM_ENTERSIZEMOVE (entered), WM_EXITMENULOOP and WM_EXITSIZEMOVE
+void MainWnd_WindowLoop(bool entered);

@@ -3,7 +3,9 @@
 #include <windowsx.h>
 
 #include "app/AppState.h"
+#include "app/HitorigotoState.h"
 #include "base/CommandIds.h"
+#include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/MenuInsert.h"
 #include "base/Trace.h"
@@ -43,11 +45,17 @@ static void MainWnd_EraseBackground(HWND wnd, HDC dc)
     RestoreDC(dc, saved);
 }
 
+static void MainWnd_Hitorigoto();
+
 static void MainWnd_Timer(HWND wnd, UINT_PTR id)
 {
     if (id == TIMER_DROP_PROGRESS) {
         DropProgressTick();
         TakeWaiting();
+        return;
+    }
+    if (id == TIMER_HITORIGOTO) {
+        MainWnd_Hitorigoto();
         return;
     }
     if (id != TIMER_FINISH_START)
@@ -105,12 +113,14 @@ static void SelectCategory(int i)
     if (!ShowingBegins())
         return;
     TraceValues("III", i, 0, 0, 0, 0);
+    HitorigotoUserActed();
     SetNowMenuNum(i);
     char folder[KP_PATH_BYTES];
     bool hasFolder = CategoryFolderPath(i, folder, sizeof folder);
     if (Hyouji(i, hasFolder ? folder : nullptr, CategoryName(i)) && !WindowGone())
         NewLine();
     ShowingEnds();
+    HitorigotoRestart();
 }
 
 // A click anywhere types a new line over the picture already shown.
@@ -121,6 +131,7 @@ static void MainWnd_LButtonDown(WPARAM keys, int x, int y)
     TraceValues("●●●　MainWnd_LButtonDown　●●●glNowMenuNum", NowMenuNum(), 0, 0, 0, 0);
     NewLine();
     ShowingEnds();
+    HitorigotoRestart();
 }
 
 // Drops are taken one at a time, in the order they came: the next one starts once the one
@@ -142,6 +153,7 @@ static void TakeWaiting()
             if (MainWnd_DropEnds() && !WindowGone())
                 NewLine();
             App.showing--;
+            HitorigotoRestart();
         } else if (!DropInProgress() && !App.pendingDrops.empty()) {
             HDROP drop = App.pendingDrops.front();
             App.pendingDrops.pop_front();
@@ -160,6 +172,7 @@ static void MainWnd_DropAndShow(HDROP drop)
         DragFinish(drop);
         return;
     }
+    HitorigotoUserActed();
     App.pendingDrops.push_back(drop);
     TakeWaiting();
 }
@@ -168,6 +181,34 @@ static void MainWnd_DropDone()
 {
     App.dropDone = 1;
     TakeWaiting();
+}
+
+// The interval is up: the character says a new line on its own, over the picture shown or
+// with a new picture of the selected category, when the user is not in the middle of
+// something; else it waits for the next interval. It tells nobody anything: a category
+// without a usable line, or without a picture it can show, is passed over this time.
+static void MainWnd_Hitorigoto()
+{
+    KillTimer(MainWindow(), TIMER_HITORIGOTO);
+    if (HitorigotoMayTalk() && ShowingBegins()) {
+        TraceValues("●●●　MainWnd_Hitorigoto　●●●glNowMenuNum", NowMenuNum(), 0, 0, 0, 0);
+        EdgeHoldNotices(true);
+        const char* line = SerifuLoadQuietly();
+        bool talk = line != nullptr;
+        if (talk && HitorigotoChangesPicture()) {
+            int i = NowMenuNum();
+            char folder[KP_PATH_BYTES];
+            talk = CategoryFolderPath(i, folder, sizeof folder) && HyoujiQuietly(i, folder, CategoryName(i));
+        }
+        if (talk && !WindowGone()) {
+            DrawBubble(line);
+            InvalidateRect(MainWindow(), nullptr, FALSE);
+        }
+        EdgeHoldNotices(false);
+        // Drops that came meanwhile are taken in as ever, with their boxes.
+        ShowingEnds();
+    }
+    HitorigotoRestart();
 }
 
 static void MainWnd_BackColour_MenuClick()
@@ -225,6 +266,7 @@ static constexpr COMMAND_ROW kCommands[] = {
     { CMD_RESTORE_CATEGORY, "削除済みメニューの復活", MainWnd_RestoreMenu_MenuClick, false },
     { CMD_HEART_OPTION, "語尾にハートを付ける", MainWnd_HeartOption_MenuClick, false },
     { CMD_BACK_COLOUR, "背景色指定", MainWnd_BackColour_MenuClick, true },
+    { CMD_HITORIGOTO, "ひとりごと…", MainWnd_Hitorigoto_MenuClick, false },
 };
 
 // The rows run through the Edit range in menu order, so a new row can neither fall outside
@@ -315,6 +357,14 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_COMMAND:
         MainWnd_Command(LOWORD(wParam));
+        return 0;
+    case WM_ENTERMENULOOP:
+    case WM_ENTERSIZEMOVE:
+        MainWnd_WindowLoop(true);
+        return 0;
+    case WM_EXITMENULOOP:
+    case WM_EXITSIZEMOVE:
+        MainWnd_WindowLoop(false);
         return 0;
     case WM_MOUSEMOVE:
         MainWnd_MouseMove();

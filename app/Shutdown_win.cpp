@@ -21,6 +21,7 @@ static const struct {
     { KP_MENU_LIST_FILE, L"メニューの並び（メニューリスト.txt）" },
     { KP_RECENT_FILE, L"「フォルダ」の最近のフォルダ（最近フォルダパス.txt）" },
     { KP_HEART_FILE, L"語尾のハート（ハート.txt）" },
+    { KP_HITORIGOTO_FILE, L"ひとりごと（ひとりごと.txt）" },
 };
 
 // Once, after every save was tried: which settings were not saved, and why. Each such file
@@ -70,6 +71,7 @@ void MainWnd_Destroy()
     DeleteConversionOutput();
     RemoveFileMapFolder();
     SaveHeartFlag();
+    SaveHitorigoto();
     ReportUnsavedSettings(TakeSaveFailures());
 
     // The menu bar takes the Edit and recent folders popups with it.

@@ -75,6 +75,7 @@ HWND KotopaneStartup(HINSTANCE inst)
         return nullptr;
     LinesStart();
     DisplayStart();
+    HitorigotoStart();
     App.hHandCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_HAND);
 
     if (!RegisterMainClass(inst))

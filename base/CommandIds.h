@@ -17,8 +17,9 @@ enum {
     CMD_RESTORE_CATEGORY = 1016,   // 削除済みメニューの復活
     CMD_HEART_OPTION = 1017,       // 語尾にハートを付ける (the Kinou dialog)
     CMD_BACK_COLOUR = 1018,        // 背景色指定
+    CMD_HITORIGOTO = 1019,         // ひとりごと… (the Hitorigoto dialog)
     CMD_EDIT_FIRST = CMD_ADD_PICTURE,
-    CMD_EDIT_LAST = CMD_BACK_COLOUR,
+    CMD_EDIT_LAST = CMD_HITORIGOTO,
 
     // A category entry on the menu bar: this id + the category's index.
     CMD_CATEGORY_FIRST = 10000,

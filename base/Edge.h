@@ -45,6 +45,12 @@ int EdgeMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 int EdgeMessageBoxWide(HWND owner, const wchar_t* text, const char* caption, UINT type);
 // ShellExecute with the verb "open", no parameters, no directory, SW_SHOWNORMAL.
 HINSTANCE EdgeShellOpen(HWND owner, const char* file);
+// Message boxes and shell hand-offs of EdgeShellOpen under way now, on any thread: each
+// may run a loop of its own under the caller.
+int EdgeModalOpen();
+// While held (calls nest), a box of this thread's with only an OK button is not shown: its
+// caption goes to the trace and IDOK is returned. A box that asks is still shown.
+void EdgeHoldNotices(bool hold);
 // The same hand-off for a program, keeping the process it started (null when none):
 // the caller owns the handle. The shell shows no error box of its own.
 HANDLE EdgeShellOpenProcess(HWND owner, const char* file);

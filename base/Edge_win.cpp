@@ -309,12 +309,46 @@ BOOL EdgeFindNextFile(HANDLE h, EDGE_FIND_DATA* fd)
     return TRUE;
 }
 
+// Every box and hand-off of the program passes here, on whichever thread shows it.
+static volatile LONG glModalOpen;
+static thread_local int glNoticesHeld;
+
+int EdgeModalOpen()
+{
+    return (int)InterlockedCompareExchange(&glModalOpen, 0, 0);
+}
+
+void EdgeHoldNotices(bool hold)
+{
+    glNoticesHeld += hold ? 1 : -1;
+}
+
+// A box that only tells (its one button is OK) while this thread holds its notices; a box
+// that asks is always shown.
+static bool NoticeHeld(const char* caption, UINT type)
+{
+    if (glNoticesHeld <= 0 || (type & MB_TYPEMASK) != MB_OK)
+        return false;
+    TraceText("Held notice: ", caption);
+    return true;
+}
+
+static int ShowBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
+{
+    InterlockedIncrement(&glModalOpen);
+    int r = MessageBoxW(owner, text, caption, type);
+    InterlockedDecrement(&glModalOpen);
+    return r;
+}
+
 int EdgeMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
+    if (NoticeHeld(caption, type))
+        return IDOK;
     WIDE_TEXT t, c;
     WideOpen(&t, text);
     WideOpen(&c, caption);
-    int r = MessageBoxW(owner, t.p, c.p, type);
+    int r = ShowBox(owner, t.p, c.p, type);
     WideClose(&c);
     WideClose(&t);
     return r;
@@ -322,18 +356,24 @@ int EdgeMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 
 int EdgeMessageBoxWide(HWND owner, const wchar_t* text, const char* caption, UINT type)
 {
+    if (NoticeHeld(caption, type))
+        return IDOK;
     WIDE_TEXT c;
     WideOpen(&c, caption);
-    int r = MessageBoxW(owner, text, c.p, type);
+    int r = ShowBox(owner, text, c.p, type);
     WideClose(&c);
     return r;
 }
 
+// The shell may wait in a loop of its own, or show a box of its own (a file with no
+// program to open it), while it starts the program.
 HINSTANCE EdgeShellOpen(HWND owner, const char* file)
 {
     WIDE_TEXT w;
     WideOpen(&w, file);
+    InterlockedIncrement(&glModalOpen);
     HINSTANCE r = ShellExecuteW(owner, L"open", w.p, nullptr, nullptr, SW_SHOWNORMAL);
+    InterlockedDecrement(&glModalOpen);
     WideClose(&w);
     return r;
 }

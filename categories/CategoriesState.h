@@ -5,15 +5,16 @@
 #include "categories/CategoryRules.h"
 #include "categories/RecentRules.h"
 
-// The categories on the menu bar, the three dialogs that change them and the recent
-// folders. Words: Menu = a category (its entry on the menu bar), Suu = count,
+// The categories on the menu bar, the dialogs that change them and the options, and the
+// recent folders. Words: Menu = a category (its entry on the menu bar), Suu = count,
 // glNow... = the selected one, Tsuika/Sakujo = add/delete (MenuTsuika and MenuSakujo are
-// the two category dialogs), Kinou = options (the heart option dialog).
+// the two category dialogs), Kinou = options (the heart option dialog), Hitorigoto =
+// talking to oneself (the dialog of the character's talk on its own).
 struct WINDOW_SLOT {
     HWND hWnd;
     HFONT hFont;
 };
-enum { SLOT_MENUTSUIKA = 0, SLOT_MENUSAKUJO, SLOT_KINOU, DIALOG_SLOTS };
+enum { SLOT_MENUTSUIKA = 0, SLOT_MENUSAKUJO, SLOT_KINOU, SLOT_HITORIGOTO, DIALOG_SLOTS };
 
 // A dialog's loop while it runs: DialogClose marks it done.
 struct DIALOG_RUN {
@@ -29,7 +30,7 @@ struct CATEGORIES_STATE {
     int glMenuSuu;
     int glNowMenuNum;
     RECT glMenuRect[CATEGORY_MAX];      // each entry on the bar, client coordinates
-    WINDOW_SLOT slot[DIALOG_SLOTS];     // the three dialogs
+    WINDOW_SLOT slot[DIALOG_SLOTS];     // the dialogs
     DIALOG_RUN* dialogRun;              // the innermost dialog loop running, if any
     char glRecentFolder[RECENT_SLOTS][RECENT_SLOT_BYTES];
     HMENU hRecentPopup;                 // フォルダ(&O)

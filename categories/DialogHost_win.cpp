@@ -21,6 +21,7 @@ static const DIALOG_KIND kDialogKinds[] = {
     { "MenuTsuika", "メニュー追加", 480, 154, SLOT_MENUTSUIKA, MenuTsuikaProc },
     { "MenuSakujo", "メニュー削除", 480, 360, SLOT_MENUSAKUJO, MenuSakujoProc },
     { "Kinou", "機能", 480, 169, SLOT_KINOU, KinouProc },
+    { "Hitorigoto", "ひとりごと", 480, 206, SLOT_HITORIGOTO, HitorigotoProc },
 };
 
 // Tests open the dialogs without the program's start-up.
@@ -60,7 +61,7 @@ HWND DialogControl(HWND dlg, int slot, DWORD exStyle, const char* cls, const cha
 // Runs the dialog of the given kind in a loop of its own until DialogClose ends it, or
 // until the dialog's window is gone with its owner. The loop ends by its own flag, never by
 // a WM_QUIT: a quit that reaches it is the program's and is passed on to the main loop.
-int DialogOpen(HWND owner, const char* key)
+int DialogOpen(HWND owner, const char* key, void* param)
 {
     const DIALOG_KIND* kind = nullptr;
     for (const DIALOG_KIND& k : kDialogKinds) {
@@ -81,7 +82,7 @@ int DialogOpen(HWND owner, const char* key)
     DIALOG_RUN run = { dlg, 0, 0, Categories.dialogRun };
     Categories.dialogRun = &run;
     SetWindowLongPtrW(dlg, GWLP_WNDPROC, (LONG_PTR)kind->proc);
-    SendMessageW(dlg, WM_INITDIALOG, 0, 0);
+    SendMessageW(dlg, WM_INITDIALOG, 0, (LPARAM)param);
     ShowWindow(dlg, SW_SHOW);
     EnableWindow(owner, FALSE);
 
@@ -104,6 +105,11 @@ int DialogOpen(HWND owner, const char* key)
     if (IsWindow(dlg))
         DestroyWindow(dlg);
     return run.code;
+}
+
+bool DialogRunning()
+{
+    return Categories.dialogRun != nullptr;
 }
 
 // Closing twice (a box of the dialog's own still open when the title-bar button closed

@@ -22,7 +22,9 @@ enum {
     ID_LIMIT_NOTE = 1003,
     ID_MENU_LIST = 1004,
     ID_DELETE = 1005,
-    ID_HEART_CHECK = 1006
+    ID_HEART_CHECK = 1006,
+    ID_INTERVAL_FIRST = 1007,   // the intervals' radio buttons, top to bottom
+    ID_PICTURES_CHECK = 1012
 };
 
 static const DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -274,40 +276,108 @@ LRESULT CALLBACK MenuSakujoProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
     return MenuSakujo_Inner(dlg, msg, wParam, lParam);
 }
 
-// ---- Heart option (Kinou) ----
+// ---- The two option dialogs ----
 
-static LRESULT Kinou_Inner(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+// Enter, OK and the title-bar button close an option dialog; every click of one of its own
+// controls takes effect as it comes, through clicked.
+static LRESULT OptionDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam, void (*create)(HWND, LPARAM),
+                                void (*clicked)(HWND, int))
 {
     switch (msg) {
-    case WM_INITDIALOG: {
-        HWND check = DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "語尾にハートをつける",
-                                   kChild | BS_AUTOCHECKBOX, 81, 46, 132, 20, ID_HEART_CHECK);
-        DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "OK", kChild | BS_PUSHBUTTON, 357, 106, 88, 21, ID_OK);
-        if (HeartFlag() != 0)
-            SendMessageW(check, BM_SETCHECK, 1, 0);
+    case WM_INITDIALOG:
+        create(dlg, lParam);
         return 0;
-    }
     case WM_CLOSE:
         DialogClose(dlg, 0);
         return 0;
     case WM_DESTROY:
         return 0;
     case WM_COMMAND:
-        // Every click takes effect at once; there is nothing to cancel.
-        if (Clicked(wParam, ID_HEART_CHECK))
-            SetHeartFlag((int)SendMessageW(GetDlgItem(dlg, ID_HEART_CHECK), BM_GETCHECK, 0, 0));
-        else if (Clicked(wParam, ID_OK))
+        if (LOWORD(wParam) == IDOK || Clicked(wParam, ID_OK))
             DialogClose(dlg, 0);
+        else if (HIWORD(wParam) == BN_CLICKED)
+            clicked(dlg, LOWORD(wParam));
         return 0;
     }
     return DefWindowProcW(dlg, msg, wParam, lParam);
 }
 
+// ---- Heart option (Kinou) ----
+
+static void Kinou_Create(HWND dlg, LPARAM)
+{
+    HWND check = DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "語尾にハートをつける", kChild | BS_AUTOCHECKBOX, 81, 46,
+                               132, 20, ID_HEART_CHECK);
+    DialogControl(dlg, SLOT_KINOU, 0, "BUTTON", "OK", kChild | BS_PUSHBUTTON, 357, 106, 88, 21, ID_OK);
+    if (HeartFlag() != 0)
+        SendMessageW(check, BM_SETCHECK, 1, 0);
+}
+
+// There is nothing to cancel: the flag follows the box at once.
+static void Kinou_Clicked(HWND dlg, int id)
+{
+    if (id == ID_HEART_CHECK)
+        SetHeartFlag((int)SendMessageW(GetDlgItem(dlg, ID_HEART_CHECK), BM_GETCHECK, 0, 0));
+}
+
 LRESULT CALLBACK KinouProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_COMMAND && LOWORD(wParam) == IDOK)
-        DialogClose(dlg, 0);
-    return Kinou_Inner(dlg, msg, wParam, lParam);
+    return OptionDialogProc(dlg, msg, wParam, lParam, Kinou_Create, Kinou_Clicked);
+}
+
+// ---- The character's talk on its own (Hitorigoto) ----
+
+static const struct {
+    int seconds;
+    const char* text;
+} kTalkIntervals[] = {
+    { 0, "しない" }, { 60, "1分ごと" }, { 180, "3分ごと" }, { 600, "10分ごと" }, { 1800, "30分ごと" },
+};
+static constexpr int TALK_INTERVALS = (int)(sizeof kTalkIntervals / sizeof kTalkIntervals[0]);
+static_assert(ID_INTERVAL_FIRST + TALK_INTERVALS == ID_PICTURES_CHECK, "one id per interval");
+
+// The choice the caller lent the dialog (the lParam of WM_INITDIALOG); each click changes
+// it, and the caller takes it once the dialog has closed, however it was closed.
+static HITORIGOTO_CHOICE* Hitorigoto_Choice(HWND dlg)
+{
+    return (HITORIGOTO_CHOICE*)GetWindowLongPtrW(dlg, GWLP_USERDATA);
+}
+
+static void Hitorigoto_Create(HWND dlg, LPARAM lParam)
+{
+    HITORIGOTO_CHOICE* choice = (HITORIGOTO_CHOICE*)lParam;
+    SetWindowLongPtrW(dlg, GWLP_USERDATA, lParam);
+    for (int k = 0; k < TALK_INTERVALS; k++) {
+        // One group: the system keeps one of the five checked as the user clicks.
+        HWND radio = DialogControl(dlg, SLOT_HITORIGOTO, 0, "BUTTON", kTalkIntervals[k].text,
+                                   kChild | BS_AUTORADIOBUTTON | (k == 0 ? WS_GROUP : 0), 81, 16 + 24 * k, 132, 20,
+                                   ID_INTERVAL_FIRST + k);
+        // An interval written into the file by hand is none of the five: none is checked,
+        // and it stays as it is unless one is clicked.
+        if (choice && choice->seconds == kTalkIntervals[k].seconds)
+            SendMessageW(radio, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    HWND check = DialogControl(dlg, SLOT_HITORIGOTO, 0, "BUTTON", "画像も替える",
+                               kChild | BS_AUTOCHECKBOX | WS_GROUP, 81, 144, 132, 20, ID_PICTURES_CHECK);
+    DialogControl(dlg, SLOT_HITORIGOTO, 0, "BUTTON", "OK", kChild | BS_PUSHBUTTON | WS_GROUP, 357, 143, 88, 21, ID_OK);
+    if (choice && choice->pictures)
+        SendMessageW(check, BM_SETCHECK, BST_CHECKED, 0);
+}
+
+static void Hitorigoto_Clicked(HWND dlg, int id)
+{
+    HITORIGOTO_CHOICE* choice = Hitorigoto_Choice(dlg);
+    if (!choice)
+        return;
+    if (id >= ID_INTERVAL_FIRST && id < ID_INTERVAL_FIRST + TALK_INTERVALS)
+        choice->seconds = kTalkIntervals[id - ID_INTERVAL_FIRST].seconds;
+    else if (id == ID_PICTURES_CHECK)
+        choice->pictures = SendMessageW(GetDlgItem(dlg, ID_PICTURES_CHECK), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+LRESULT CALLBACK HitorigotoProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return OptionDialogProc(dlg, msg, wParam, lParam, Hitorigoto_Create, Hitorigoto_Clicked);
 }
 
 // ---- Restore explanation (CMD_RESTORE_CATEGORY) ----

@@ -28,6 +28,9 @@ bool AnimationRunning();
 // caller gives: listed, loaded, cross-faded in. True when it got as far as the fade; the
 // caller then has a line typed into the bubble.
 bool Hyouji(int i, const char* folder, const char* name);
+// The same when the character changes the picture on its own, with nobody to tell: when no
+// picture can be shown, the screen and the shown picture stay as they were.
+bool HyoujiQuietly(int i, const char* folder, const char* name);
 void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h);
 void DiscardPreviousBmp();                     // the previous conversion's file, moved aside
 void CrossFade(HDC wndDC);

@@ -35,6 +35,7 @@ struct DISPLAY_STATE {
     int animDepth;                      // a fade or a typed line is running
     int progressShown;                  // a drop's progress lies over the band
     int progressDone, progressTotal;
+    int quiet;                          // a picture shown on its own (HyoujiQuietly)
 };
 extern DISPLAY_STATE Display;
 

@@ -135,8 +135,8 @@ static void RememberShownFolder(const char* path)
 
 static void FailedToLoad(const char* path)
 {
-    // Once the window is gone there is nobody to tell.
-    if (Display.closed)
+    // Once the window is gone there is nobody to tell; a picture shown on its own tells nobody.
+    if (Display.closed || Display.quiet)
         return;
     // No owner: the main window stays usable while the message is open.
     EdgeMessageBox(nullptr, path, "画像ファイルの読み込みに失敗", MB_OK);
@@ -302,7 +302,11 @@ static bool ShowPicture(const char* path)
         return false;
     PrepareSurfaces();
     RememberShownFolder(path);
+    int slot = Display.glGazouNext;
     LoadPicture(Display.glMemDC.hDC, path, 0, PICTURE_BOX_TOP, Display.clientW, Display.clientH - KOTOPANE_MARGIN_H);
+    // A load that failed leaves the slots as they were; shown on its own, nothing fades.
+    if (Display.quiet && Display.glGazouNext == slot)
+        return false;
     Display.picShown = 1;
     if (Display.closed || !IsWindow(MainWindow()))
         return false;
@@ -331,7 +335,8 @@ bool Hyouji(int i, const char* folder, const char* name)
         return false;
     Display.glPicSuu[i] = count;
     if (count == 0) {
-        ReportEmptyCategory(name, unusable);
+        if (!Display.quiet)
+            ReportEmptyCategory(name, unusable);
         return false;
     }
 
@@ -357,6 +362,22 @@ bool Hyouji(int i, const char* folder, const char* name)
     Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), picName);
     TraceText("Path", path);
     return ShowPicture(path);
+}
+
+bool HyoujiQuietly(int i, const char* folder, const char* name)
+{
+    int nowPicNum = Display.glNowPicNum;
+    std::string picName = Display.currentPicName, picFolder = Display.shownPicFolder;
+    Display.quiet = 1;
+    bool shown = Hyouji(i, folder, name);
+    Display.quiet = 0;
+    // The picture commands go on naming the picture on the screen.
+    if (!shown && !Display.closed) {
+        Display.glNowPicNum = nowPicNum;
+        Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), picName.c_str());
+        Cp932CopyCut(Display.shownPicFolder, sizeof(Display.shownPicFolder), picFolder.c_str());
+    }
+    return shown;
 }
 
 void Redraw(const char* path)

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "base/Window.h"
+
 // What a drop's copying thread posts to the window: wParam files done, lParam files in all;
 // then the end.
 enum { WM_KP_DROP_PROGRESS = WM_APP + 1, WM_KP_DROP_DONE = WM_APP + 2 };
@@ -13,7 +15,7 @@ bool MainWnd_DropFiles(HDROP drop);
 bool DropInProgress();
 // WM_KP_DROP_PROGRESS, and the progress timer (every TIMER_DROP_PROGRESS_MS while a drop is
 // in progress): from half a second into the drop, the band says how far it is.
-enum { TIMER_DROP_PROGRESS = 2, TIMER_DROP_PROGRESS_MS = 250 };
+enum { TIMER_DROP_PROGRESS_MS = 250 };
 void DropProgress(int done, int total);
 void DropProgressTick();
 // The copies are over (after WM_KP_DROP_DONE, once no display runs): what came in is counted

@@ -64,38 +64,46 @@ static void NoLinesNotice(const char* path)
         EdgeShellOpen(NULL, path);
 }
 
-const char* SerifuLoad()
+// A random usable line of the selected category into the current line; false when its
+// lines file has none, with the file's path in path for the notice.
+static bool ChooseCurrentLine(char* path, size_t cap)
 {
     TraceValues("●●●　SerifuLoad　●●●", 0, 0, 0, 0, 0);
 
-    char path[KP_PATH_BYTES] = {};
-    if (!CategoryLinesPath(NowMenuNum(), path, sizeof path)) {
+    if (!CategoryLinesPath(NowMenuNum(), path, cap)) {
         // No such category: still name its (missing) lines file, for the trace and the
         // shell, rather than hand the shell an empty text.
         std::string file = std::string(CategoryName(NowMenuNum())) + KP_LINES_SUFFIX;
-        ProgramPath(path, sizeof path, KP_SETTINGS_PREFIX, CategoryName(NowMenuNum()), "\\", file.c_str());
+        ProgramPath(path, cap, KP_SETTINGS_PREFIX, CategoryName(NowMenuNum()), "\\", file.c_str());
     }
     TraceText("Path=", path);
 
     // Read and decoded once; the tries read their lines from it.
     LINES_TEXT lines;
-    if (!ReadTextFile(path, &lines.text) || lines.text[0] == 0) {
-        NoLinesNotice(path);
-        return Lines.currentLine;
-    }
+    if (!ReadTextFile(path, &lines.text) || lines.text[0] == 0)
+        return false;
     int lineSuu = LineSuuOf(lines.text.data(), lines.text.size());
     TraceValues("LineSuu", lineSuu, 0, 0, 0, 0);
-    if (lineSuu == 0) {
-        NoLinesNotice(path);
-        return Lines.currentLine;
-    }
+    if (lineSuu == 0)
+        return false;
 
     LineStarts(lines.text.data(), lines.text.size(), &lines.starts);
-    int k = ChooseLine(lineSuu, LineRandom, LineFromText, &lines, Lines.currentLine,
-                       sizeof Lines.currentLine, &Lines.currentLineIndex);
-    if (k < 0)
+    return ChooseLine(lineSuu, LineRandom, LineFromText, &lines, Lines.currentLine, sizeof Lines.currentLine,
+                      &Lines.currentLineIndex) >= 0;
+}
+
+const char* SerifuLoad()
+{
+    char path[KP_PATH_BYTES] = {};
+    if (!ChooseCurrentLine(path, sizeof path))
         NoLinesNotice(path);
     return Lines.currentLine;
+}
+
+const char* SerifuLoadQuietly()
+{
+    char path[KP_PATH_BYTES] = {};
+    return ChooseCurrentLine(path, sizeof path) ? Lines.currentLine : nullptr;
 }
 
 static void SettingsFolderPath(char* path, size_t cap)

@@ -70,8 +70,9 @@ bool ProgramPath(char* out, size_t cap, const char* a, const char* b, const char
 
 bool IsSettingsFileName(const char* name)
 {
-    static const char* const kFiles[] = { KP_MENU_LIST_FILE, KP_BACKCOLOR_FILE, KP_RECENT_FILE, KP_HEART_FILE,
-                                          KP_GAZOU_BMP,      KP_GAZOU_OLD_BMP,  KP_GAZOU_BMP CONVERTER_PARTIAL_SUFFIX };
+    static const char* const kFiles[] = { KP_MENU_LIST_FILE, KP_BACKCOLOR_FILE, KP_RECENT_FILE,
+                                          KP_HEART_FILE,     KP_HITORIGOTO_FILE, KP_GAZOU_BMP,
+                                          KP_GAZOU_OLD_BMP,  KP_GAZOU_BMP CONVERTER_PARTIAL_SUFFIX };
     for (const char* f : kFiles) {
         if (Cp932CompareNoCase(name, f + strlen(KP_SETTINGS_PREFIX)) == 0)
             return true;

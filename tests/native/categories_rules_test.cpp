@@ -239,6 +239,7 @@ TEST(CategoryRules, NewNameChecks)
         { "Ａ", 3, NAME_DUPLICATE }, { "a", 5, NAME_DUPLICATE }, { "a", 3, NAME_OK }, { "БПΩ", 5, NAME_DUPLICATE },
         { "Gazou.BMP", 3, NAME_NOT_PLAIN }, { "Gazou.bmp.qx5tmp", 3, NAME_NOT_PLAIN },   // the program's own
         { "背景色.txt.~1_0.TMP", 3, NAME_NOT_PLAIN }, { "ハート.txt", 3, NAME_NOT_PLAIN }, { "ハート", 3, NAME_OK },
+        { "ひとりごと.TXT", 3, NAME_NOT_PLAIN },
         { "Cat", 1, NAME_DUPLICATE }, { "猫", 1, NAME_OK },   // only names in use count
         { "犬", 10, NAME_LIST_FULL }, { twenty + "x", 10, NAME_LIST_FULL },
     };

@@ -83,7 +83,8 @@ def main(build, version, unpack):
             w, h = struct.unpack(">II", png[16:24])
             check(w >= 600 and h >= 300, "guide picture is only %dx%d" % (w, h))
         for topic in ("メニュー追加", "ドロップ", "セリフ.txt", "ハート", "背景色", "フォルダ(O)", "個人設定",
-                      "現在の画像ファイル名", "画像を指定して別のメニューにコピー", "削除済みメニューの復活"):
+                      "現在の画像ファイル名", "画像を指定して別のメニューにコピー", "削除済みメニューの復活",
+                      "ひとりごと"):
             check(topic in guide, "guide lacks " + topic)
 
         shutil.rmtree(unpack, ignore_errors=True)

@@ -82,6 +82,8 @@ TEST(KotopaneEndToEnd, FirstRunConvertsClosesAndLeavesTheDefaultSettings)
     EXPECT_EQ(bytes, std::string("0\0", 2));
     ASSERT_TRUE(ReadBytes(settings + L"\\最近フォルダパス.txt", &bytes));
     EXPECT_EQ(bytes, std::string(1300, '\0'));
+    ASSERT_TRUE(ReadBytes(settings + L"\\ひとりごと.txt", &bytes));
+    EXPECT_EQ(bytes, "0\r\n0\r\n");
     ASSERT_TRUE(ReadBytes(settings + L"\\★ほめる\\★ほめるセリフ.txt", &bytes));
     EXPECT_EQ(bytes, Sjis(L"すごーい！\r\nかっこいいー！\r\n頭いいー！\r\n") + std::string(1, '\0'));
     ASSERT_TRUE(ReadBytes(settings + L"\\★なぐさめる\\★なぐさめるセリフ.txt", &bytes));
@@ -90,8 +92,8 @@ TEST(KotopaneEndToEnd, FirstRunConvertsClosesAndLeavesTheDefaultSettings)
     // Nothing else is left: no conversion output, no temporary files, no file-map folder.
     std::vector<std::wstring> names = ListFolder(settings);
     std::sort(names.begin(), names.end());
-    std::vector<std::wstring> expected = { L"ハート.txt", L"メニューリスト.txt", L"最近フォルダパス.txt",
-                                           L"背景色.txt", L"★なぐさめる", L"★ほめる" };
+    std::vector<std::wstring> expected = { L"ハート.txt", L"ひとりごと.txt", L"メニューリスト.txt",
+                                           L"最近フォルダパス.txt", L"背景色.txt", L"★なぐさめる", L"★ほめる" };
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected);
     EXPECT_FALSE(DirExists(maps));
@@ -193,6 +195,7 @@ TEST(KotopaneEndToEnd, KilledDuringShutdownLeavesOldOrNewSettings)
         { L"メニューリスト.txt", "A\r\nB\r\nGone\r\n", "A\r\nB\r\n" },
         { L"最近フォルダパス.txt", "C:\\x\\\r\n", "C:\\x\\\r\n" + std::string(1300 - 7, '\0') },
         { L"ハート.txt", "1", std::string("1\0", 2) },
+        { L"ひとりごと.txt", "45\n1", "45\r\n1\r\n" },
     };
     for (int delay : { 0, 5, 15, 30, 60 }) {
         for (auto& f : files)

@@ -43,12 +43,12 @@ TEST(MainWindow, MenuBarAndEditMenuInTheirOrder)
     EXPECT_EQ(GetMenuItemID(bar, 2), 10000u);
 
     HMENU edit = GetSubMenu(bar, 4);
-    ASSERT_EQ(GetMenuItemCount(edit), 12);
+    ASSERT_EQ(GetMenuItemCount(edit), 13);
     const wchar_t* items[] = { L"画像追加", L"現在の画像ファイル名", L"現在の画像をリストから外す",
                                L"画像を選択して削除", L"画像を指定して別のメニューにコピー", L"セリフを追加",
                                L"セリフを選択して削除", L"メニュー追加", L"メニュー削除",
-                               L"削除済みメニューの復活", L"語尾にハートを付ける", L"背景色指定" };
-    for (UINT i = 0; i < 12; i++) {
+                               L"削除済みメニューの復活", L"語尾にハートを付ける", L"背景色指定", L"ひとりごと…" };
+    for (UINT i = 0; i < 13; i++) {
         EXPECT_EQ(MenuText(edit, i), items[i]) << i;
         EXPECT_EQ(GetMenuItemID(edit, i), 1007 + i);
         MENUITEMINFOW mii = {};

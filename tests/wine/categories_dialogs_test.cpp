@@ -335,3 +335,46 @@ TEST_F(DialogsTest, HeartCheckBoxFollowsTheFlag)
     EXPECT_TRUE(IsWindowEnabled(MainWindow()));
     EXPECT_TRUE(BoxWatchSeen().empty());
 }
+
+TEST_F(DialogsTest, TalkChoiceIsWhatTheDialogShowedWhenItClosed)
+{
+    const wchar_t* texts[] = { L"しない", L"1分ごと", L"3分ごと", L"10分ごと", L"30分ごと", L"画像も替える" };
+    auto checked = [](HWND dlg) {
+        std::vector<int> v;
+        for (int id = 1007; id <= 1012; id++)
+            v.push_back((int)SendMessageW(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0));
+        return v;
+    };
+    // Written by hand, 45 s is none of the five: shown so, and kept by OK alone.
+    HITORIGOTO_CHOICE choice = { 45, 0 };
+    bool timedOut = false;
+    RunDialog("Hitorigoto", SLOT_HITORIGOTO, Steps{ [&](HWND dlg) {
+        wchar_t title[64];
+        GetWindowTextW(dlg, title, 64);
+        EXPECT_STREQ(title, L"ひとりごと");
+        for (int k = 0; k < 6; k++) {
+            EXPECT_EQ(ControlText(dlg, 1007 + k), texts[k]);
+            EXPECT_EQ(ControlBox(dlg, 1007 + k), (std::vector<int>{ 81, k < 5 ? 16 + 24 * k : 144, 132, 20 }));
+            EXPECT_EQ((HFONT)SendMessageW(GetDlgItem(dlg, 1007 + k), WM_GETFONT, 0, 0), Categories.slot[SLOT_HITORIGOTO].hFont);
+        }
+        EXPECT_EQ(checked(dlg), (std::vector<int>{ 0, 0, 0, 0, 0, 0 }));
+        Click(dlg, 1001);
+    } }, &timedOut, &choice);
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(std::make_pair(choice.seconds, choice.pictures), std::make_pair(45, 0));
+
+    // What was clicked last, the interval's five being one choice.
+    choice = { 180, 1 };
+    RunDialog("Hitorigoto", SLOT_HITORIGOTO, Steps{
+        [&](HWND dlg) {
+            EXPECT_EQ(checked(dlg), (std::vector<int>{ 0, 0, 1, 0, 0, 1 }));
+            Click(dlg, 1010), Click(dlg, 1008), Click(dlg, 1012);
+            EXPECT_EQ(checked(dlg), (std::vector<int>{ 0, 1, 0, 0, 0, 0 }));
+        },
+        [](HWND dlg) { PressEnter(GetDlgItem(dlg, 1012)); },
+    }, &timedOut, &choice);
+    EXPECT_FALSE(timedOut);
+    EXPECT_EQ(std::make_pair(choice.seconds, choice.pictures), std::make_pair(60, 0));
+    EXPECT_TRUE(IsWindowEnabled(MainWindow()));
+    EXPECT_TRUE(BoxWatchSeen().empty());
+}

@@ -180,7 +180,8 @@ inline void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
-inline int RunDialog(const char* key, int slot, std::vector<std::function<void(HWND)>> steps, bool* timedOut)
+inline int RunDialog(const char* key, int slot, std::vector<std::function<void(HWND)>> steps, bool* timedOut,
+                     void* param = nullptr)
 {
     gScript.steps = steps;
     gScript.next = 0;
@@ -190,7 +191,7 @@ inline int RunDialog(const char* key, int slot, std::vector<std::function<void(H
     gScript.timedOut = false;
     gScript.stale = Categories.slot[slot].hWnd;
     UINT_PTR timer = SetTimer(nullptr, 0, 10, ScriptTick);
-    int code = DialogOpen(MainWindow(), key);
+    int code = DialogOpen(MainWindow(), key, param);
     KillTimer(nullptr, timer);
     *timedOut = gScript.timedOut;
     return code;

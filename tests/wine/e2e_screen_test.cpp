@@ -28,13 +28,15 @@ protected:
     // 赤 (red picture, line あ), 青 (blue, LINE20), 長い (blue, 1000 bytes of "il&") and 透明
     // (a blue square on a clear canvas over a band of black at half alpha), on a green
     // background; the heart after every line when heart is set.
-    void Start(bool heart)
+    std::wstring settings;
+    void Start(bool heart, const char* hitorigoto = "")
     {
         std::wstring prog = MakeScratchProgramFolder(
             (L"e2e_screen_" + Utf8ToWide(::testing::UnitTest::GetInstance()->current_test_info()->name())).c_str());
-        std::wstring settings = SettingsFolder(prog);
+        settings = SettingsFolder(prog);
         CreateDirectoryW(settings.c_str(), nullptr);
         WriteBytes(settings + L"\\背景色.txt", "40960");
+        WriteBytes(settings + L"\\ひとりごと.txt", hitorigoto);
         WriteBytes(settings + L"\\ハート.txt", heart ? "1" : "0");
         WriteBytes(settings + L"\\メニューリスト.txt", ToCp932(L"赤\r\n青\r\n長い\r\n透明\r\n"));
         std::string longLine;
@@ -81,11 +83,11 @@ protected:
     }
 
     // Watches band rows 5..44 between client x left and right, and the picture.
-    void Watch(int left, int right)
+    void Watch(int left, int right, DWORD maxMs = 30000)
     {
         POINT a = E2eClientToScreen(run.main, left, 5);
         RECT rc = { a.x, a.y, a.x + (right - left), a.y + 40 };
-        ASSERT_TRUE(ScreenWatchStart(&watch, L"e2e_screen", rc, E2eClientToScreen(run.main, W / 2, 200), 30000));
+        ASSERT_TRUE(ScreenWatchStart(&watch, L"e2e_screen", rc, E2eClientToScreen(run.main, W / 2, 200), maxMs));
     }
 
     // Until the picture is `want` and the watched screen has been still for a second.
@@ -97,6 +99,21 @@ protected:
                 break;
         }
         return ScreenWatchStop(&watch);
+    }
+
+    // The first burst of changes (less than a second apart) after `after`, once a second
+    // has passed without one: its first and last times; {0, 0} when none comes in time.
+    std::pair<double, double> NextBurst(double after, double timeoutMs)
+    {
+        for (double start = UnixMsNow(); UnixMsNow() - start < timeoutMs; Sleep(50)) {
+            std::pair<double, double> b = { 0, 0 };
+            for (const SCREEN_CHANGE& c : ScreenWatchSeen(&watch))
+                if (c.ms > after && (!b.first || c.ms - b.second < 1000))
+                    b = { b.first ? b.first : c.ms, c.ms };
+            if (b.first && UnixMsNow() - b.second > 1000)
+                return b;
+        }
+        return { 0, 0 };
     }
 
     // Typing steps (changes that added dark text pixels) while the picture is `shown`;
@@ -239,6 +256,45 @@ TEST_F(e2eScreen, TransparentPictureShowsTheBackgroundColourBehindIt)
                                15000)) << E2eHex(clear());
     EXPECT_EQ(E2eHex(BLUE), E2eHex(Picture()));
     EXPECT_EQ(E2eHex(RGB(127, 96, 80)), E2eHex(band()));
+}
+
+// Every 10 s, varied by up to a quarter and counted from the end of the last display, the
+// character types a new line with no input; under a box or minimised it waits.
+TEST_F(e2eScreen, SpeaksOnItsOwnButNotUnderABoxOrMinimised)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(false, "10\r\n0\r\n"));
+    int tw = E2eTextWidth(LINE20), textLeft = (W - tw) / 2;
+    ASSERT_NO_FATAL_FAILURE(Watch(textLeft, textLeft + tw, 60000));
+    PostMessageW(run.main, WM_COMMAND, CMD_CATEGORY_FIRST + BLUE_CAT, 0);
+    std::pair<double, double> shown = NextBurst(UnixMsNow() - 1, 10000), talk = NextBurst(shown.second, 15000);
+    ASSERT_TRUE(shown.first && talk.first) << "no line said on its own";
+    EXPECT_GE(talk.first - shown.second, 7400.0);
+    EXPECT_LE(talk.first - shown.second, 13000.0);
+
+    PostMessageW(run.main, WM_COMMAND, CMD_ADD_PICTURE, 0);
+    std::vector<HWND> boxes = FindProcessBoxes(run.app.pid, 5000);
+    ASSERT_EQ(1u, boxes.size());
+    while (UnixMsNow() - talk.second < 13000)   // past the longest interval
+        Sleep(50);
+    double closed = UnixMsNow();
+    PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
+    for (const SCREEN_CHANGE& c : ScreenWatchSeen(&watch))
+        EXPECT_LE(c.ms, talk.second) << "a line said under the box";
+    std::pair<double, double> after = NextBurst(closed, 15000);
+    ASSERT_TRUE(after.first) << "silent for good after the box";
+    EXPECT_LE(after.first - closed, 13000.0);
+
+    // A line said while minimised would be this shorter one, in a narrower bubble.
+    ASSERT_TRUE(WriteBytes(settings + L"\\青\\青セリフ.txt", ToCp932(L"あ\r\n")));
+    ShowWindow(run.main, SW_MINIMIZE);
+    while (UnixMsNow() - after.second < 13000)
+        Sleep(50);
+    ShowWindow(run.main, SW_RESTORE);
+    ScreenWatchStop(&watch);
+    int first = -1, last = -1;
+    E2eWaitSettled(run.main, { 0, 0, W, 60 }, [&] { return E2eWhiteRun(run.main, 25, W - 30, &first, &last), first >= 0; },
+                   3000);
+    EXPECT_NEAR(textLeft - 20, first, 2) << "a line said while minimised";
 }
 
 }  // namespace
