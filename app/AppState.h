@@ -12,9 +12,11 @@ struct APP_STATE {
     HMENU hEditMenu;            // 編集(&E)
     HCURSOR hHandCursor;
     int showing;                // a picture is being shown or a line typed (boxes may be open)
-    std::deque<HDROP> pendingDrops;   // drops that wait for a display or a drop before them
+    // What waits to be taken, in the order it came: messages that came while an animation ran
+    // (they would start a display inside it, or end the window under it), and drops, which
+    // also wait for a display or a drop before them.
+    std::deque<MSG> waiting;
     int dropDone;               // the copies of the drop in progress are over; its end waits
     int startFinished;          // the work put off until the window was first on the screen
-    int shuttingDown;           // the shutdown has begun: no command, click or drop is taken
 };
 extern APP_STATE App;

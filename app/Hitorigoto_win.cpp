@@ -50,7 +50,7 @@ void HitorigotoUserActed()
 void HitorigotoRestart()
 {
     HWND wnd = MainWindow();
-    if (!wnd || App.shuttingDown || !IsWindow(wnd))
+    if (!wnd)
         return;
     unsigned ms = HitorigotoDelayMs(Hitorigoto.choice.seconds, Hitorigoto.userActed != 0, RandomFraction);
     if (ms)
@@ -66,7 +66,6 @@ bool HitorigotoMayTalk()
     HWND wnd = MainWindow();
     return Hitorigoto.choice.seconds > 0
            && Hitorigoto.userActed          // a category chosen or a picture dropped in this run
-           && !App.shuttingDown && IsWindow(wnd)
            && !IsIconic(wnd)
            && IsWindowEnabled(wnd)          // a modal window of any kind holds it
            && !DialogRunning()              // a dialog of the host
@@ -74,7 +73,7 @@ bool HitorigotoMayTalk()
            && Hitorigoto.windowLoops == 0   // a menu, a move or a resize of the window
            && App.showing == 0              // a picture shown, a line typed, a drop, the colour dialog
            && !AnimationRunning()
-           && App.pendingDrops.empty()      // drops waiting to be taken in
+           && App.waiting.empty()           // drops, and what came during an animation
            && !DropInProgress() && !App.dropDone;   // a drop's copies, or their end not taken yet
 }
 
@@ -89,7 +88,7 @@ void MainWnd_Hitorigoto_MenuClick()
     HITORIGOTO_CHOICE choice = Hitorigoto.choice;
     DialogOpen(MainWindow(), "Hitorigoto", &choice);
     // Closed with the window: the shutdown has saved the choice as it was before.
-    if (App.shuttingDown || !IsWindow(MainWindow()))
+    if (!ProgramRunning())
         return;
     Hitorigoto.choice = choice;
     HitorigotoRestart();

@@ -70,19 +70,12 @@ static void MainWnd_MouseMove()
     SetCursor(App.hHandCursor);
 }
 
-// The window is gone when a nested loop (a message box, the colour dialog) let the user
-// close it: the shutdown has run, or is running, so nothing more is started or drawn.
-static bool WindowGone()
-{
-    return App.shuttingDown || !IsWindow(MainWindow());
-}
-
 // A new line of the selected category typed into the bubble; the paint that follows
 // shows the composition whole.
 static void NewLine()
 {
     const char* line = SerifuLoad();
-    if (WindowGone())
+    if (!ProgramRunning())
         return;
     DrawBubble(line);
     InvalidateRect(MainWindow(), nullptr, FALSE);
@@ -95,7 +88,7 @@ static void NewLine()
 // display is over.
 static bool ShowingBegins()
 {
-    if (App.showing > 0 || WindowGone())
+    if (App.showing > 0)
         return false;
     App.showing++;
     return true;
@@ -117,7 +110,7 @@ static void SelectCategory(int i)
     SetNowMenuNum(i);
     char folder[KP_PATH_BYTES];
     bool hasFolder = CategoryFolderPath(i, folder, sizeof folder);
-    if (Hyouji(i, hasFolder ? folder : nullptr, CategoryName(i)) && !WindowGone())
+    if (Hyouji(i, hasFolder ? folder : nullptr, CategoryName(i)))
         NewLine();
     ShowingEnds();
     HitorigotoRestart();
@@ -134,46 +127,50 @@ static void MainWnd_LButtonDown(WPARAM keys, int x, int y)
     HitorigotoRestart();
 }
 
-// Drops are taken one at a time, in the order they came: the next one starts once the one
-// before has ended. The end of a drop's copies waits for a display in progress, and for a
-// box or dialog that holds the window (its loop would run the end inside it); the progress
-// timer tries again meanwhile.
+// A message that waited: anything but a drop is taken as soon as nothing runs; drops are
+// taken one at a time, in the order they came, each once the one before has ended.
+static bool TakeNextWaiting()
+{
+    for (auto it = App.waiting.begin(); it != App.waiting.end(); ++it) {
+        if (it->message == WM_DROPFILES && DropInProgress())
+            continue;
+        MSG m = *it;
+        App.waiting.erase(it);
+        if (m.message == WM_DROPFILES) {
+            ShowingBegins();
+            MainWnd_DropFiles((HDROP)m.wParam);
+            App.showing--;
+        } else {
+            MainWndProc(m.hwnd, m.message, m.wParam, m.lParam);
+        }
+        return true;
+    }
+    return false;
+}
+
+// What waits is taken once nothing runs. The end of a drop's copies also waits for a box or
+// dialog that holds the window (its loop would run the end inside it); the progress timer
+// tries again meanwhile.
 static void TakeWaiting()
 {
-    while (App.showing == 0 && !AnimationRunning()) {
-        if (WindowGone()) {
-            for (HDROP drop : App.pendingDrops)
-                DragFinish(drop);
-            App.pendingDrops.clear();
-            return;
-        }
+    while (ProgramRunning() && App.showing == 0 && !AnimationRunning()) {
         if (App.dropDone && IsWindowEnabled(MainWindow())) {
             App.dropDone = 0;
             ShowingBegins();
-            if (MainWnd_DropEnds() && !WindowGone())
+            if (MainWnd_DropEnds())
                 NewLine();
             App.showing--;
             HitorigotoRestart();
-        } else if (!DropInProgress() && !App.pendingDrops.empty()) {
-            HDROP drop = App.pendingDrops.front();
-            App.pendingDrops.pop_front();
-            ShowingBegins();
-            MainWnd_DropFiles(drop);
-            App.showing--;
-        } else {
+        } else if (!TakeNextWaiting()) {
             return;
         }
     }
 }
 
-static void MainWnd_DropAndShow(HDROP drop)
+static void MainWnd_DropAndShow(HWND wnd, HDROP drop)
 {
-    if (WindowGone()) {
-        DragFinish(drop);
-        return;
-    }
     HitorigotoUserActed();
-    App.pendingDrops.push_back(drop);
+    App.waiting.push_back(MSG{ wnd, WM_DROPFILES, (WPARAM)drop, 0 });
     TakeWaiting();
 }
 
@@ -200,7 +197,7 @@ static void MainWnd_Hitorigoto()
             char folder[KP_PATH_BYTES];
             talk = CategoryFolderPath(i, folder, sizeof folder) && HyoujiQuietly(i, folder, CategoryName(i));
         }
-        if (talk && !WindowGone()) {
+        if (talk) {
             DrawBubble(line);
             InvalidateRect(MainWindow(), nullptr, FALSE);
         }
@@ -217,14 +214,14 @@ static void MainWnd_BackColour_MenuClick()
         return;
     char selected[KP_PATH_BYTES];
     CategoryFolderPath(NowMenuNum(), selected, sizeof selected);
-    if (ChangeBackgroundColour(selected) && !WindowGone())
+    if (ChangeBackgroundColour(selected))
         NewLine();
     ShowingEnds();
 }
 
 static void MainWnd_RightClick(WPARAM keys, int x, int y)
 {
-    if (App.showing == 0 && !WindowGone())
+    if (App.showing == 0)
         PopUpMenu(keys, x, y);
 }
 
@@ -293,8 +290,6 @@ HMENU CreateEditMenu()
 
 static void MainWnd_Command(UINT id)
 {
-    if (WindowGone())
-        return;
     if (id >= CMD_CATEGORY_FIRST && id - CMD_CATEGORY_FIRST < (UINT)CATEGORY_MAX) {
         SelectCategory((int)(id - CMD_CATEGORY_FIRST));
         return;
@@ -309,9 +304,26 @@ static void MainWnd_Command(UINT id)
     }
 }
 
+// What starts work is taken only while the program runs: once the shutdown has begun, its
+// own boxes run loops that would pass on what was queued.
+static bool StartsWork(UINT msg)
+{
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_DROPFILES:
+    case WM_TIMER:
+    case WM_KP_DROP_PROGRESS:
+    case WM_KP_DROP_DONE:
+        return true;
+    }
+    return false;
+}
+
 // A fade or a typed line answers other programs' sent messages as it runs, and so enters
 // this procedure: whatever would start a display inside it, or end the window under it,
-// goes to the back of the queue and is taken once the animation is over.
+// waits and is taken once the animation is over.
 static bool WaitsForAnimation(UINT msg)
 {
     switch (msg) {
@@ -327,8 +339,13 @@ static bool WaitsForAnimation(UINT msg)
 
 LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (!ProgramRunning() && StartsWork(msg)) {
+        if (msg == WM_DROPFILES)
+            DragFinish((HDROP)wParam);
+        return 0;
+    }
     if (WaitsForAnimation(msg)) {
-        PostMessageW(wnd, msg, wParam, lParam);
+        App.waiting.push_back(MSG{ wnd, msg, wParam, lParam });
         return 0;
     }
     int x = GET_X_LPARAM(lParam);
@@ -378,7 +395,7 @@ LRESULT CALLBACK MainWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
         MainWnd_RightClick(wParam, x, y);
         return 0;
     case WM_DROPFILES:
-        MainWnd_DropAndShow((HDROP)wParam);
+        MainWnd_DropAndShow(wnd, (HDROP)wParam);
         return 0;
     case WM_KP_DROP_PROGRESS:
         DropProgress((int)wParam, (int)lParam);

@@ -50,14 +50,16 @@ static void ReportUnsavedSettings(const std::vector<SAVE_FAILURE>& failed)
 // Everything is saved here, once, each settings file by its owner, in this order.
 void MainWnd_Destroy()
 {
-    // A box of its own (a settings file that cannot be written) lets queued commands through.
-    App.shuttingDown = 1;
+    // A box of its own (a settings file that cannot be written) lets queued commands through:
+    // none is taken from here on, and nothing is drawn or converted.
+    SetProgramLife(LIFE_CLOSING);
     // Nothing is written into the categories after this, and what a drop brought in is
     // remembered with the rest.
     DropStop();
-    for (HDROP drop : App.pendingDrops)
-        DragFinish(drop);
-    App.pendingDrops.clear();
+    for (const MSG& m : App.waiting)
+        if (m.message == WM_DROPFILES)
+            DragFinish((HDROP)m.wParam);
+    App.waiting.clear();
     TakeSaveFailures();   // only this shutdown's saves are told
     ReleaseAlphaBlendTable();
     SaveBackColour();
@@ -84,5 +86,6 @@ void MainWnd_Destroy()
     DisplayEnd();
     DeleteObject(App.hBackBrush);
     App.hBackBrush = nullptr;
+    SetProgramLife(LIFE_CLOSED);
     PostQuitMessage(0);
 }

@@ -55,6 +55,7 @@ HWND KotopaneStartup(HINSTANCE inst)
 {
     App = APP_STATE();
     SetMainWindow(nullptr);
+    SetProgramLife(LIFE_RUNNING);
     SetModuleInstance(inst);
     RandomSeed(1);
 
@@ -99,7 +100,7 @@ int KotopaneMessageLoop()
     MSG msg;
     for (;;) {
         BOOL r = GetMessageW(&msg, nullptr, 0, 0);
-        if (r == 0 && MainWindow() && IsWindow(MainWindow())) {
+        if (r == 0 && MainWindow() && ProgramRunning()) {
             DestroyWindow(MainWindow());
             continue;
         }

@@ -5,6 +5,7 @@
 struct WINDOW_STATE {
     HWND hMainWnd;
     HINSTANCE hInstance;
+    PROGRAM_LIFE life;
 };
 static WINDOW_STATE glWindow;
 
@@ -16,6 +17,21 @@ HWND MainWindow()
 void SetMainWindow(HWND wnd)
 {
     glWindow.hMainWnd = wnd;
+}
+
+PROGRAM_LIFE ProgramLife()
+{
+    return glWindow.life;
+}
+
+void SetProgramLife(PROGRAM_LIFE life)
+{
+    glWindow.life = life;
+}
+
+bool ProgramRunning()
+{
+    return glWindow.life == LIFE_RUNNING;
 }
 
 HINSTANCE ModuleInstance()

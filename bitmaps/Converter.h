@@ -20,7 +20,6 @@ struct CONVERTER_LINK {
     ULONGLONG startTick;   // when it was started; the window search is bounded from here
     int waited;            // the bounded wait for this process's window is used up
     int givenUp;           // it could not be started: no more starts, no more waits
-    int stopped;           // the shutdown ended it: nothing is started or asked any more
     char converterPath[KP_PATH_BYTES];       // the program the link starts
     CONVERTER_CONVERT_REQUEST convRequest;   // the destination and the colour behind the picture
     char convSrcPath[KP_PATH_BYTES];

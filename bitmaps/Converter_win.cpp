@@ -17,7 +17,6 @@ enum { SEARCH_POLL_MS = 20, SEARCH_TEXT_MAX = 64 };
 void ConverterSetPath(const char* exePath)
 {
     ConvLink.givenUp = 0;
-    ConvLink.stopped = 0;
     ConvLink.converterPath[0] = 0;
     if (strlen(exePath) < sizeof(ConvLink.converterPath))
         strcpy(ConvLink.converterPath, exePath);
@@ -120,7 +119,7 @@ void ConverterStart()
     ConvLink.waited = 0;
     // At most one converter: the caller ends the old one first. The user hears of one that
     // does not start when a picture needs it.
-    if (ConvLink.hProcess || ConvLink.givenUp || ConvLink.stopped || !ConvLink.converterPath[0])
+    if (ConvLink.hProcess || ConvLink.givenUp || !ProgramRunning() || !ConvLink.converterPath[0])
         return;
     HANDLE proc = EdgeShellOpenProcess(MainWindow(), ConvLink.converterPath);
     if (!proc) {
@@ -197,7 +196,7 @@ static DWORD MsLeft(ULONGLONG deadline)
 
 CONVERT_RESULT ConverterConvert(const char* dst, const char* src, COLORREF back)
 {
-    if (ConvLink.stopped)
+    if (!ProgramRunning())
         return CONVERT_STOPPED;
     // One that stopped answering, or that had a window and went away, is replaced; one
     // that never got going is not started again and again.
@@ -237,7 +236,7 @@ CONVERT_RESULT ConverterConvert(const char* dst, const char* src, COLORREF back)
                                            ConvLink.convertMs, &result);
     // Waiting, this thread answers what other programs send it: a close among them runs
     // the shutdown, which has ended the converter meanwhile.
-    if (ConvLink.stopped)
+    if (!ProgramRunning())
         return CONVERT_STOPPED;
     if (!answered) {
         ConvLink.restartPending = 1;
@@ -248,7 +247,6 @@ CONVERT_RESULT ConverterConvert(const char* dst, const char* src, COLORREF back)
 
 void ConverterStop()
 {
-    ConvLink.stopped = 1;
     HANDLE proc = ConvLink.hProcess;
     ULONGLONG deadline = GetTickCount64() + ConvLink.answerMs;
     // A converter started a moment ago may not have its window yet.

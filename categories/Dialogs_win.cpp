@@ -159,7 +159,7 @@ static void MenuTsuika_Add(HWND dlg)
                    "（‘ v‘）/", MB_TOPMOST | MB_OK);
     // The window was closed meanwhile: the shutdown has saved the new category, and the
     // program is ending. (A dialog closed meanwhile still gets its lines file opened.)
-    if (!IsWindow(MainWindow()))
+    if (!ProgramRunning())
         return;
     EdgeShellOpen(MainWindow(), linesFile);
     DialogClose(dlg, 0);
@@ -237,7 +237,7 @@ static void MenuSakujo_Delete(HWND dlg)
         EdgeMessageBox(dlg, "いったんKotopaneを閉じます。\r\nあとでKotopaneを再起動させてください。",
                        "お願い２<(_ _)>", MB_TOPMOST | MB_OK);
     DialogClose(dlg, 0);
-    if (IsWindow(MainWindow()))
+    if (ProgramRunning())
         DestroyWindow(MainWindow());
 }
 

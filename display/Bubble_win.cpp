@@ -96,8 +96,6 @@ static int PrefixWidth(HDC dc, const char* line, size_t n, char* buf)
 
 void DrawBubble(const char* line)
 {
-    if (Display.closed)
-        return;
     PrepareSurfaces();
     HDC wndDC = GetDC(MainWindow());
     FSFM_DC* mem = &Display.glMemDC;
@@ -227,8 +225,6 @@ void DrawDropProgress(HDC target)
 
 void ShowDropProgress(int done, int total)
 {
-    if (Display.closed)
-        return;
     Display.progressShown = 1;
     Display.progressDone = done;
     Display.progressTotal = total;
@@ -246,6 +242,6 @@ void HideDropProgress()
         return;
     Display.progressShown = 0;
     RECT band = { 0, 0, Display.clientW, PICTURE_BOX_TOP + 1 };
-    if (!Display.closed && MainWindow())
+    if (MainWindow())
         InvalidateRect(MainWindow(), &band, FALSE);
 }

@@ -20,7 +20,6 @@ struct DISPLAY_STATE {
     FSFM_DC glHartDC;                   // the heart at its own size
     int glGazouNext;
     int surfacesPrepared;               // the composition and both slots hold the colour
-    int closed;                         // the shutdown released the surfaces: nothing is drawn
 
     int glNowPicNum;                    // ordinal of the shown picture in its folder
     int glPicSuu[CATEGORY_MAX];         // picture count per category

@@ -104,7 +104,7 @@ void CreateSurfaces()
 // window is on the screen, and is done before anything draws on them.
 void PrepareSurfaces()
 {
-    if (Display.surfacesPrepared || Display.closed)
+    if (Display.surfacesPrepared)
         return;
     Display.surfacesPrepared = 1;
     FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
@@ -114,7 +114,6 @@ void PrepareSurfaces()
 
 void ReleaseSurfaces()
 {
-    Display.closed = 1;
     DCDeleteByFSFM(&Display.glMemDC, 1);
     DCDeleteByFSFM(&Display.glHartDC, 1);
     DCDeleteByFSFM(&Display.glGazouDC[0], 1);
@@ -135,8 +134,8 @@ static void RememberShownFolder(const char* path)
 
 static void FailedToLoad(const char* path)
 {
-    // Once the window is gone there is nobody to tell; a picture shown on its own tells nobody.
-    if (Display.closed || Display.quiet)
+    // A picture shown on its own tells nobody.
+    if (Display.quiet)
         return;
     // No owner: the main window stays usable while the message is open.
     EdgeMessageBox(nullptr, path, "画像ファイルの読み込みに失敗", MB_OK);
@@ -146,8 +145,6 @@ static void FailedToLoad(const char* path)
 // photo then costs file pages while it is stretched, not a bitmap and its copies.
 void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
 {
-    if (Display.closed)
-        return;
     char bmpPath[KP_PATH_BYTES];
     if (!ProgramPath(bmpPath, sizeof(bmpPath), KP_GAZOU_BMP)) {
         FailedToLoad(path);
@@ -165,7 +162,7 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
     CONVERT_RESULT converted = ConverterConvert(bmpPath, path, Display.backColor);
     if (converted == CONVERT_NO_CONVERTER || converted == CONVERT_STOPPED)
         return;
-    if (converted != CONVERT_DONE || Display.closed) {
+    if (converted != CONVERT_DONE || !ProgramRunning()) {
         FailedToLoad(path);
         return;
     }
@@ -298,8 +295,6 @@ static void ReportEmptyCategory(const char* name, int unusable)
 // when the window is gone: closed while a box of the loading was open, or before.
 static bool ShowPicture(const char* path)
 {
-    if (Display.closed)
-        return false;
     PrepareSurfaces();
     RememberShownFolder(path);
     int slot = Display.glGazouNext;
@@ -308,7 +303,7 @@ static bool ShowPicture(const char* path)
     if (Display.quiet && Display.glGazouNext == slot)
         return false;
     Display.picShown = 1;
-    if (Display.closed || !IsWindow(MainWindow()))
+    if (!ProgramRunning())
         return false;
     HDC wndDC = GetDC(MainWindow());
     CrossFade(wndDC);
@@ -323,7 +318,7 @@ static bool ShowPicture(const char* path)
 bool Hyouji(int i, const char* folder, const char* name)
 {
     TraceValues("●●●　Hyouji　●●●ButtonNum", i, 0, 0, 0, 0);
-    if (i < 0 || i >= CATEGORY_MAX || !folder || Display.closed)
+    if (i < 0 || i >= CATEGORY_MAX || !folder)
         return false;
     char pattern[KP_PATH_BYTES];
     if (!PathJoin(pattern, sizeof(pattern), folder, "*.*"))
@@ -372,7 +367,7 @@ bool HyoujiQuietly(int i, const char* folder, const char* name)
     bool shown = Hyouji(i, folder, name);
     Display.quiet = 0;
     // The picture commands go on naming the picture on the screen.
-    if (!shown && !Display.closed) {
+    if (!shown) {
         Display.glNowPicNum = nowPicNum;
         Cp932CopyCut(Display.currentPicName, sizeof(Display.currentPicName), picName.c_str());
         Cp932CopyCut(Display.shownPicFolder, sizeof(Display.shownPicFolder), picFolder.c_str());
@@ -382,8 +377,6 @@ bool HyoujiQuietly(int i, const char* folder, const char* name)
 
 void Redraw(const char* path)
 {
-    if (Display.closed)
-        return;
     // The fade overwrites all of it; clearing first keeps a failed load from showing leftovers.
     FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
     ShowPicture(path);
@@ -413,7 +406,7 @@ bool ChangeBackgroundColour(const char* selectedFolder)
     // the record as the user goes, so after Cancel it may hold a colour never confirmed.
     BOOL picked = ChooseColorW(&cc);
     // The window closed while the dialog was open: the shutdown has run.
-    if (!IsWindow(MainWindow()))
+    if (!ProgramRunning())
         return false;
     if (picked)
         SetBackColour(cc.rgbResult);
@@ -475,8 +468,6 @@ const char* CurrentPictureName()
 // The picture commands then find no picture, as at start.
 void ForgetShownPicture()
 {
-    if (Display.closed)
-        return;
     PrepareSurfaces();
     FillRectColor(Display.glMemDC.hDC, 0, 0, Display.clientW, Display.clientH, Display.backColor);
     Display.currentPicName[0] = 0;

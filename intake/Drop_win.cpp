@@ -207,7 +207,7 @@ bool MainWnd_DropEnds()
 
     // Redraw remembers the target's folder as the shown picture's, whichever category is
     // selected. Nothing is drawn once the window has gone (closed while the box was open).
-    if (!dest[0] || !IsWindow(MainWindow()))
+    if (!dest[0] || !ProgramRunning())
         return false;
     Redraw(dest);
     return true;

@@ -60,7 +60,7 @@ static void NoLinesNotice(const char* path)
     text += "」にはセリフがありません。セリフファイルにセリフを書き込んでください。";
     EdgeMessageBox(MainWindow(), text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
     // Closed while the box was open: the program is ending, no editor comes up after it.
-    if (path[0] && IsWindow(MainWindow()))
+    if (path[0] && ProgramRunning())
         EdgeShellOpen(NULL, path);
 }
 
@@ -123,7 +123,7 @@ void MainWnd_AddLines_MenuClick()
                    "セリフを複数書くときは改行（enter）で区切ってください。\r\n"
                    "最後に上書き保存をしてください。\r\n",
                    "セリフ追加（‘ v‘）/", MB_TOPMOST | MB_OK);
-    if (IsWindow(MainWindow()))
+    if (ProgramRunning())
         EdgeShellOpen(NULL, path);
 }
 
@@ -133,6 +133,6 @@ void MainWnd_DeleteLines_MenuClick()
     SettingsFolderPath(path, sizeof path);
     EdgeMessageBox(MainWindow(), "各フォルダのセリフファイルから手動で削除してください。",
                    "セリフを選択して削除", MB_TOPMOST | MB_OK);
-    if (IsWindow(MainWindow()))
+    if (ProgramRunning())
         EdgeShellOpen(NULL, path);
 }

@@ -391,7 +391,7 @@ void WaitForDrops(DWORD timeoutMs)
     DWORD start = GetTickCount();
     do
         PumpMessages(5);
-    while ((DropInProgress() || !App.pendingDrops.empty()) && GetTickCount() - start < timeoutMs);
+    while ((DropInProgress() || !App.waiting.empty()) && GetTickCount() - start < timeoutMs);
 }
 
 HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files)
