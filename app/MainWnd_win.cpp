@@ -241,13 +241,13 @@ static void MainWnd_HeartOption_MenuClick()
 }
 
 // The Edit menu, top to bottom: one row per command (CMD_REMOVE_PICTURE is also the
-// context menu's item). A row that needs no display in progress is ignored while a picture
-// is shown or a line typed: its box or redraw would land inside the other display.
+// context menu's item). A row ignored while showing is not taken while a picture is shown or
+// a line typed: its box or redraw would land inside the other display.
 struct COMMAND_ROW {
     UINT id;
     const char* text;
     void (*handler)();
-    bool needsNoDisplay;
+    bool ignoredWhileShowing;
 };
 
 static constexpr COMMAND_ROW kCommands[] = {
@@ -299,7 +299,7 @@ static void MainWnd_Command(UINT id)
         return;
     }
     for (const COMMAND_ROW& row : kCommands) {
-        if (row.id == id && !(row.needsNoDisplay && App.showing > 0))
+        if (row.id == id && !(row.ignoredWhileShowing && App.showing > 0))
             row.handler();
     }
 }

@@ -82,8 +82,6 @@ void MainWnd_Destroy()
     App.hMainMenu = nullptr;
     App.hEditMenu = nullptr;
     CategoriesEnd();
-    DeleteObject(App.hFont);
-    App.hFont = nullptr;
     DisplayEnd();
     DeleteObject(App.hBackBrush);
     App.hBackBrush = nullptr;

@@ -47,6 +47,20 @@ static bool RegisterMainClass(HINSTANCE inst)
     return false;
 }
 
+// A start that ends without a window releases what it made, in reverse order, as the
+// shutdown would (tests start again in the same process). Null, for the caller to return.
+static HWND StartupEnds()
+{
+    DisplayEnd();
+    DestroyMenu(App.hMainMenu);     // the Edit popup with it
+    App.hMainMenu = nullptr;
+    App.hEditMenu = nullptr;
+    CategoriesEnd();
+    DeleteObject(App.hBackBrush);
+    App.hBackBrush = nullptr;
+    return nullptr;
+}
+
 // Each step needs the ones before it: the menus before the categories put entries on them,
 // the program folder before anything is read or created, the client size before the
 // window. Each subsystem starts from a fresh record (tests bring the window up more than
@@ -62,7 +76,6 @@ HWND KotopaneStartup(HINSTANCE inst)
     INITCOMMONCONTROLSEX icc = { 8, 0xFF };
     InitCommonControlsEx(&icc);
 
-    App.hFont = CreateSlotFont();
     App.hBackBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     CreateMenus();
     CategoriesStart(App.hMainMenu);
@@ -73,21 +86,23 @@ HWND KotopaneStartup(HINSTANCE inst)
     // write in (a read-only place, a full disk): everything the user did would be lost.
     // The check makes the file-map folder.
     if (!StoreStart() || !StoreCheckWritable(KP_FILEMAP_DIR))
-        return nullptr;
+        return StartupEnds();
     LinesStart();
     DisplayStart();
     HitorigotoStart();
     App.hHandCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_HAND);
 
     if (!RegisterMainClass(inst))
-        return nullptr;
+        return StartupEnds();
     // Created at its final size and place: resizing and moving it during creation cost an
     // X window change each.
     HWND wnd = EdgeCreateWindowEx(WS_EX_ACCEPTFILES, "NORMAL0", KP_MAIN_TITLE,
                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10, ClientWidth(),
                                   ClientHeight(), nullptr, nullptr, inst, nullptr);
-    if (!wnd)
+    if (!wnd) {
         TraceLastError("CreateWindowExW", "NORMAL0");
+        return StartupEnds();
+    }
     return wnd;
 }
 

@@ -34,6 +34,7 @@ struct CATEGORIES_STATE {
     DIALOG_RUN* dialogRun;              // the innermost dialog loop running, if any
     char glRecentFolder[RECENT_SLOTS][RECENT_SLOT_BYTES];
     HMENU hRecentPopup;                 // フォルダ(&O)
+    int recentOnBar;                    // on the menu bar, which destroys it with itself
     // The menu list file's names when it was read: the save tells a hand edit by them.
     char listAtStart[CATEGORY_MAX][CATEGORY_LINE_BYTES];
     int listAtStartCount;

@@ -16,6 +16,7 @@ void ComputeMenuRects();           // glMenuRect in client coordinates, trace "g
 int CategoryAtPoint(int x, int y); // -1 when none; coordinates as signed 16-bit
 
 int CategoryCount();
+RECT CategoryRect(int i);          // entry i on the bar, client coordinates (empty outside the list)
 int NowMenuNum();
 void SetNowMenuNum(int i);
 const char* CategoryName(int i);   // "" for an index outside the list's slots

@@ -30,6 +30,9 @@ void CategoriesStart(HMENU mainMenu)
 
 void CategoriesEnd()
 {
+    // A start that ended before the window was made never put it on the bar.
+    if (!Categories.recentOnBar && Categories.hRecentPopup)
+        DestroyMenu(Categories.hRecentPopup);
     Categories.hMainMenu = nullptr;
     Categories.hRecentPopup = nullptr;
     for (int s = 0; s < DIALOG_SLOTS; s++) {
@@ -211,6 +214,12 @@ int CategoryAtPoint(int x, int y)
         rects[i][3] = Categories.glMenuRect[i].bottom;
     }
     return CategoryAtPointRule(rects, count, x, y);
+}
+
+RECT CategoryRect(int i)
+{
+    RECT none = {};
+    return i >= 0 && i < Categories.glMenuSuu ? Categories.glMenuRect[i] : none;
 }
 
 int CategoryCount()

@@ -19,7 +19,7 @@
 // each filled slot (slot 0 at the bottom).
 void BuildRecentMenu()
 {
-    MenuItemInsert(Categories.hMainMenu, 0, TRUE, "フォルダ(&O)", 0, Categories.hRecentPopup, 0);
+    Categories.recentOnBar = MenuItemInsert(Categories.hMainMenu, 0, TRUE, "フォルダ(&O)", 0, Categories.hRecentPopup, 0);
 
     char path[KP_PATH_BYTES];
     ProgramPath(path, sizeof path, KP_RECENT_FILE);

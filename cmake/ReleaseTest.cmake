@@ -18,6 +18,7 @@ target_link_libraries(e2e_release_test PRIVATE kp_test_support gtest_main versio
 target_compile_definitions(e2e_release_test PRIVATE KP_RELEASE_VERSION=L"${PROJECT_VERSION}")
 set_target_properties(e2e_release_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KP_TEST_DIR})
 add_dependencies(e2e_release_test Kotopane QX5 kp_keepalive kp_handoff)
+set_target_properties(e2e_release_test PROPERTIES CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-test.sh)
 gtest_discover_tests(e2e_release_test
   DISCOVERY_MODE PRE_TEST
   DISCOVERY_TIMEOUT 60

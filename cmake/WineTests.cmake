@@ -58,6 +58,9 @@ foreach(src IN LISTS KP_WINE_TESTS)
   if(name STREQUAL "display_damaged_test")
     set(timeout 240)
   endif()
+  if(CMAKE_HOST_UNIX)
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-test.sh)
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60

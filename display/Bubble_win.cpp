@@ -94,16 +94,9 @@ static int PrefixWidth(HDC dc, const char* line, size_t n, char* buf)
     return sz.cx;
 }
 
-void DrawBubble(const char* line)
+// The pointer from the band down to the picture, at the middle of the window.
+static void DrawPointer(HDC dc, int W)
 {
-    PrepareSurfaces();
-    HDC wndDC = GetDC(MainWindow());
-    FSFM_DC* mem = &Display.glMemDC;
-    HDC dc = mem->hDC;
-    int W = Display.clientW;
-
-    FillRectColor(dc, 0, 0, W, 50, Display.backColor);
-
     BUBBLE_LAYOUT pre = LayoutBubble(W, 0, 0, false);
     POINT tip[3];
     for (int k = 0; k < 3; k++) {
@@ -113,62 +106,95 @@ void DrawBubble(const char* line)
     HRGN pointer = CreatePolygonRgn(tip, 3, WINDING);
     FillRgnColor(dc, pointer, WHITE);
     DeleteObject(pointer);
+}
 
-    // Where each character ends: the typing reveals whole characters.
-    size_t len = strnlen(line, LINE_MAX_BYTES);
+// A line measured for the bubble: where each character ends (the typing reveals whole
+// characters), the bubble around it, and how many characters are typed one by one.
+struct BUBBLE_LINE {
+    size_t len;
     unsigned short ends[LINE_MAX_BYTES];
-    int chars = 0;
-    for (size_t i = 0, n; i < len && (n = TypingStepBytes(line, i)) != 0; i += n)
-        ends[chars++] = (unsigned short)(i + n < len ? i + n : len);
+    int chars;
+    int typed;          // a line cut at the band's end is typed as far as it shows
+    BUBBLE_LAYOUT layout;
+};
+
+static void MeasureLine(HDC dc, const char* line, int W, BUBBLE_LINE* m)
+{
+    m->len = strnlen(line, LINE_MAX_BYTES);
+    m->chars = 0;
+    for (size_t i = 0, n; i < m->len && (n = TypingStepBytes(line, i)) != 0; i += n)
+        m->ends[m->chars++] = (unsigned short)(i + n < m->len ? i + n : m->len);
 
     // Measured exactly as TextOut draws it: '&' is a character like any other.
     char prefix[LINE_MAX_BYTES + 1];
     HGDIOBJ oldFont = SelectObject(dc, Display.hBubbleFont);
-    int tw = PrefixWidth(dc, line, len, prefix);
+    int tw = PrefixWidth(dc, line, m->len, prefix);
     int bandW = Display.bubbleBand.right - Display.bubbleBand.left;
-    BUBBLE_LAYOUT b = LayoutBubble(W, bandW, tw, Display.heartFlag != 0);
-    // A line cut at the band's end is typed as far as it shows; the rest comes at once.
-    int typed = chars;
+    m->layout = LayoutBubble(W, bandW, tw, Display.heartFlag != 0);
+    const BUBBLE_LAYOUT& b = m->layout;
+    m->typed = m->chars;
     if (b.textLeft + tw > b.clipRight) {
-        int lo = 0, hi = chars;     // characters wholly left of the cut: lo <= n < hi + 1
+        int lo = 0, hi = m->chars;     // characters wholly left of the cut: lo <= n < hi + 1
         while (lo < hi) {
             int mid = (lo + hi + 1) / 2;
-            if (b.textLeft + PrefixWidth(dc, line, ends[mid - 1], prefix) <= b.clipRight)
+            if (b.textLeft + PrefixWidth(dc, line, m->ends[mid - 1], prefix) <= b.clipRight)
                 lo = mid;
             else
                 hi = mid - 1;
         }
-        typed = lo < chars ? lo + 1 : chars;
+        m->typed = lo < m->chars ? lo + 1 : m->chars;
     }
     SelectObject(dc, oldFont);
+}
 
-    HRGN body = CreateRoundRectRgn(b.bodyLeft, b.bodyTop, b.bodyRight, b.bodyBottom, 20, 20);
-    FillRgnColor(dc, body, WHITE);
-    DeleteObject(body);
-
+// The line grows from the left, a step at a time, on the composition and the window; only
+// the band and the pointer change while it is typed.
+static void TypeLine(HDC dc, HDC wndDC, const char* line, const BUBBLE_LINE* m, int W)
+{
+    const BUBBLE_LAYOUT& b = m->layout;
+    char prefix[LINE_MAX_BYTES + 1];
     int saved = SaveDC(dc);
     IntersectClipRect(dc, b.textLeft, 0, b.clipRight, 50);
-    int per = CharsPerStep(typed);
+    int per = CharsPerStep(m->typed);
     PACE pace;
     PaceStart(&pace);
-    for (int c = 0; c < typed;) {
-        c = c + per < typed ? c + per : typed;
-        size_t n = c == typed ? len : ends[c - 1];
+    for (int c = 0; c < m->typed;) {
+        c = c + per < m->typed ? c + per : m->typed;
+        size_t n = c == m->typed ? m->len : m->ends[c - 1];
         memcpy(prefix, line, n);
         prefix[n] = 0;
         DrawTextAt(dc, b.textLeft, 0, prefix, BLACK, WHITE, Display.hBubbleFont);
-        // Only the band and the pointer change while typing.
         BitBlt(wndDC, 0, 0, W, 61, dc, 0, 0, SRCCOPY);
         PaceShow(&pace, TYPING_STEP_MS);
     }
     PaceEnd(&pace);
     RestoreDC(dc, saved);
+}
 
+void DrawBubble(const char* line)
+{
+    PrepareSurfaces();
+    HDC dc = Display.glMemDC.hDC;
+    int W = Display.clientW;
+    FillRectColor(dc, 0, 0, W, 50, Display.backColor);
+    DrawPointer(dc, W);
+
+    BUBBLE_LINE m;
+    MeasureLine(dc, line, W, &m);
+    const BUBBLE_LAYOUT& b = m.layout;
+    HRGN body = CreateRoundRectRgn(b.bodyLeft, b.bodyTop, b.bodyRight, b.bodyBottom, 20, 20);
+    FillRgnColor(dc, body, WHITE);
+    DeleteObject(body);
+
+    HDC wndDC = GetDC(MainWindow());
+    TypeLine(dc, wndDC, line, &m, W);
+    ReleaseDC(MainWindow(), wndDC);
+
+    // The heart reaches the window with the paint that follows.
     if (Display.heartFlag && Display.glHartDC.hDC) {
         StretchBlt(dc, b.heartLeft, b.heartTop, 50, 50, Display.glHartDC.hDC, 0, 0,
                    Display.glHartDC.width, Display.glHartDC.height, SRCCOPY);
     }
-    ReleaseDC(MainWindow(), wndDC);
 }
 
 // The progress bubble: the words and the count, then a bar as long as the words are high.

@@ -40,6 +40,7 @@ void Redraw(const char* path);
 // picture was redrawn (the caller then has a line typed); selectedFolder as below.
 bool ChangeBackgroundColour(const char* selectedFolder);
 void SetBackColour(COLORREF color);
+COLORREF BackColour();
 // Full path of the picture on screen: the folder it was shown from (else selectedFolder,
 // the selected category's, when that is not empty) and the current picture file name.
 // False when there is none.
@@ -57,6 +58,16 @@ int CountPictures(const char* folder);
 void SetPictureChoice(int nowPicNum, const char* name);
 bool PictureShown();
 const char* CurrentPictureName();
+const char* ShownPictureFolder();              // the folder the picture on the screen came from
+int ShownOrdinal();                            // its place in that folder's listing
+// The composition (what a paint copies to the window) and the picture slot the next
+// picture goes into, for reading what is drawn.
+HDC CompositionDC();
+HDC PictureSlotDC(int slot);
+int NextPictureSlot();
+HFONT BubbleFont();
+HDC HeartDC(int* width, int* height);          // the heart at its own size; null without one
+const COLORREF* CustomColours();               // the colour dialog's own row of 16
 void ForgetShownPicture();                     // removed: the composition in the background colour
 
 // The speech bubble: the line typed into it on the window and the composition, then the heart.

@@ -434,6 +434,53 @@ void SetBackColour(COLORREF color)
     Display.backColor = color;
 }
 
+COLORREF BackColour()
+{
+    return Display.backColor;
+}
+
+const char* ShownPictureFolder()
+{
+    return Display.shownPicFolder;
+}
+
+int ShownOrdinal()
+{
+    return Display.glNowPicNum;
+}
+
+HDC CompositionDC()
+{
+    return Display.glMemDC.hDC;
+}
+
+HDC PictureSlotDC(int slot)
+{
+    return Display.glGazouDC[slot & 1].hDC;
+}
+
+int NextPictureSlot()
+{
+    return Display.glGazouNext;
+}
+
+HFONT BubbleFont()
+{
+    return Display.hBubbleFont;
+}
+
+HDC HeartDC(int* width, int* height)
+{
+    *width = Display.glHartDC.width;
+    *height = Display.glHartDC.height;
+    return Display.glHartDC.hDC;
+}
+
+const COLORREF* CustomColours()
+{
+    return Display.customColors;
+}
+
 int PictureCount(int category)
 {
     return (category >= 0 && category < CATEGORY_MAX) ? Display.glPicSuu[category] : 0;

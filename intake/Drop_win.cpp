@@ -71,41 +71,31 @@ static void ReportRefusals(const DROP_REFUSALS& r, bool someArrived)
 // gone) is left to the process's end, and its temporary name to the next start's sweep.
 enum { DROP_STOP_WAIT_MS = 5000, PROGRESS_AFTER_MS = 500 };
 
-// Dropped files are copied under their own names into the category under the drop point,
-// or into the selected one; a dropped folder gives the pictures directly inside it. What the
-// files are is judged by the copying thread, which may read slow drives.
-bool MainWnd_DropFiles(HDROP drop)
+// The category under the drop point, else the selected one; the drop never changes the
+// selection.
+static int DropTarget(HDROP drop)
 {
-    TraceValues("●●●　MainWnd_DropFiles　●●●", 0, 0, 0, 0, 0);
-    UINT count = EdgeDragQueryCount(drop);
     POINT pt = {};
     DragQueryPoint(drop, &pt);
     TraceValues("Pt.x,Pt.y", pt.x, pt.y, 0, 0, 0);
     TraceValues("glMenuSuu", CategoryCount(), 0, 0, 0, 0);
-
     int target = CategoryAtPoint(pt.x, pt.y);
-    if (target >= 0)
-        TraceValues("ButtonNum", target, 0, 0, 0, 0);
-    else
-        target = NowMenuNum();
+    if (target < 0)
+        return NowMenuNum();
+    TraceValues("ButtonNum", target, 0, 0, 0, 0);
+    return target;
+}
 
-    // Without a category the copies would land in the settings folder itself.
-    char folder[KP_PATH_BYTES] = {};
-    if (!CategoryFolderPath(target, folder, sizeof folder)) {
-        DragFinish(drop);
-        EdgeMessageBox(MainWindow(),
-                       "画像を入れるメニューがまだありません。\r\n"
-                       "先に「編集」の「メニュー追加」でメニューを作ってから、画像をドロップしてください。",
-                       "メニューがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
-        return false;
-    }
-
+// The copying thread's job: where the files go, and each dropped path as the shell gave it.
+static DROP_JOB* DropJobOf(HDROP drop, int target, const char* folder)
+{
     DROP_JOB* job = new DROP_JOB();
     job->notify = MainWindow();
     job->folder = folder;
     job->linesFile = std::string(CategoryName(target)) + KP_LINES_SUFFIX;
     char path[KP_PATH_BYTES];
     wchar_t wide[MAX_PATH + 1];
+    UINT count = EdgeDragQueryCount(drop);
     for (UINT k = 0; k < count; k++) {
         // A name code page 932 can't write keeps its path empty: copying it under a code page
         // 932 spelling would give the picture a mangled name, so it stays out, told by name.
@@ -113,8 +103,13 @@ bool MainWnd_DropFiles(HDROP drop)
         if (n != 0)
             job->dropped.push_back(DROPPED{ n > 0 ? path : "", wide, false });
     }
-    DragFinish(drop);
+    return job;
+}
 
+// On a thread of its own when one can be started, else here and now; its end comes as
+// WM_KP_DROP_DONE either way, and the progress timer runs until then.
+static void StartCopies(DROP_JOB* job, int target)
+{
     Intake.dropJob = job;
     Intake.dropTarget = target;
     Intake.dropStartTick = GetTickCount();
@@ -125,6 +120,28 @@ bool MainWnd_DropFiles(HDROP drop)
         PostMessageW(MainWindow(), WM_KP_DROP_DONE, 0, 0);
     }
     SetTimer(MainWindow(), TIMER_DROP_PROGRESS, TIMER_DROP_PROGRESS_MS, nullptr);
+}
+
+// Dropped files are copied under their own names into the category under the drop point,
+// or into the selected one; a dropped folder gives the pictures directly inside it. What the
+// files are is judged by the copying thread, which may read slow drives.
+bool MainWnd_DropFiles(HDROP drop)
+{
+    TraceValues("●●●　MainWnd_DropFiles　●●●", 0, 0, 0, 0, 0);
+    int target = DropTarget(drop);
+    // Without a category the copies would land in the settings folder itself.
+    char folder[KP_PATH_BYTES] = {};
+    if (!CategoryFolderPath(target, folder, sizeof folder)) {
+        DragFinish(drop);
+        EdgeMessageBox(MainWindow(),
+                       "画像を入れるメニューがまだありません。\r\n"
+                       "先に「編集」の「メニュー追加」でメニューを作ってから、画像をドロップしてください。",
+                       "メニューがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
+        return false;
+    }
+    DROP_JOB* job = DropJobOf(drop, target, folder);
+    DragFinish(drop);
+    StartCopies(job, target);
     return true;
 }
 

@@ -32,3 +32,4 @@ void MainWnd_RemovePicture_MenuClick();        // CMD_REMOVE_PICTURE
 void MainWnd_DeletePicture_MenuClick();        // CMD_DELETE_PICTURE
 void MainWnd_CopyPicture_MenuClick();          // CMD_COPY_PICTURE
 void PopUpMenu(WPARAM keys, int x, int y);     // right click
+int PopupItemCount();                          // items in the table for the next right click

@@ -148,3 +148,8 @@ void PopUpMenu(WPARAM keys, int x, int y)
     ShowPopupMenu();
     Intake.popupItemCount = 0;
 }
+
+int PopupItemCount()
+{
+    return Intake.popupItemCount;
+}

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "base/CommandIds.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/e2e_kotopane.h"
 
@@ -181,7 +182,7 @@ int main()
         // The picture area back to the background colour (the shown picture taken off the
         // list), the category empty again.
         if (r > 0)
-            PostMessageW(run.main, WM_COMMAND, 1009, 0);
+            PostMessageW(run.main, WM_COMMAND, CMD_REMOVE_PICTURE, 0);
         E2eWaitSettled(run.main, band, [&] { return E2eScreenPixel(run.main, probeX, probeY) == kBackColour; }, 5000);
         for (int k = 0; k < photos; k++)
             DeleteFileW(Photo(category, k).c_str());

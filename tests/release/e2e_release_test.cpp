@@ -3,6 +3,7 @@
 // there as it is, on whatever locale the test run uses.
 #include <gtest/gtest.h>
 #include <algorithm>
+#include "base/CommandIds.h"
 #include "tests/wine/e2e_kotopane.h"
 
 namespace {
@@ -56,7 +57,7 @@ std::string ManifestOf(const std::wstring& exe)
 // in its notice, which is answered. Returns the notice's caption.
 std::wstring ChooseEmptyCategory(const KOTOPANE_RUN& r, int index)
 {
-    PostMessageW(r.main, WM_COMMAND, 10000 + index, 0);
+    PostMessageW(r.main, WM_COMMAND, CMD_CATEGORY_FIRST + index, 0);
     std::vector<HWND> boxes = FindProcessBoxes(r.app.pid, 5000);
     if (boxes.size() != 1)
         return L"";
@@ -128,7 +129,7 @@ TEST(e2eRelease, UnpackedProgramStartsOpensTheGuideAndSavesOnClose)
 
     // The dialogs ask for "ＭＳ Ｐゴシック" at 12 px; with the proportional replacement the
     // prompt fits its control as it does on Windows (the monospaced face runs ~456 px).
-    PostMessageW(r.main, WM_COMMAND, 1014, 0);
+    PostMessageW(r.main, WM_COMMAND, CMD_ADD_CATEGORY, 0);
     HWND dlg = FindProcessWindow(r.app.pid, L"NORMALDLG", 5000);
     ASSERT_NE(dlg, nullptr);
     // The window exists before its controls: wait until it shows.

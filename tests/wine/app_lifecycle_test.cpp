@@ -9,8 +9,8 @@
 #include "app/MainWnd.h"
 #include "base/CommandIds.h"
 #include "base/Window.h"
-#include "categories/CategoriesState.h"
-#include "display/DisplayState.h"
+#include "categories/MenuBar.h"
+#include "display/Display.h"
 #include "intake/Intake.h"
 #include "qx5link/Qx5Link.h"
 #include "tests/support/TestSupport.h"
@@ -137,7 +137,7 @@ TEST_F(AppLifecycle, ClosedWhileABoxOfADisplayIsOpenNothingRunsAfterTheShutdown)
         ASSERT_TRUE(HandoffLogLines(1, 3000).size() == 1u) << "the usage guide";
         PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
         c.act();
-        EXPECT_EQ(c.shown, Display.picShown) << "a picture shown after the close";
+        EXPECT_EQ(c.shown, PictureShown()) << "a picture shown after the close";
         EXPECT_FALSE(IsWindow(MainWindow()));
         ASSERT_EQ(c.captions.size(), BoxWatchSeen().size());
         for (size_t k = 0; k < c.captions.size(); k++)
@@ -158,7 +158,7 @@ TEST_F(AppLifecycle, ShownPictureNameAndFolderChangeTogether)
     ASSERT_TRUE(WriteTestBmp(Folder(L"A") + L"\\x.bmp", 8, 8, [](int, int) { return 0x00FF00u; }));
     Start();
     Show(0);
-    int nowPic = Display.glNowPicNum;
+    int nowPic = ShownOrdinal();
     // Fits in A (258 bytes), not in the longer folder (277).
     std::wstring name = std::wstring(263 - ToCp932(Folder(L"A")).size() - 10, L'n') + L".png";
     ASSERT_TRUE(WriteBytes(Folder(L"A") + L"\\" + name, "namesake"));
@@ -166,8 +166,8 @@ TEST_F(AppLifecycle, ShownPictureNameAndFolderChangeTogether)
     Show(1);
     ASSERT_EQ(1u, BoxWatchSeen().size());
     EXPECT_EQ(Folder(longCat) + L"\\" + name, BoxWatchSeen()[0].text);
-    EXPECT_STREQ("x.bmp", Display.currentPicName);
-    EXPECT_EQ(nowPic, Display.glNowPicNum);
+    EXPECT_STREQ("x.bmp", CurrentPictureName());
+    EXPECT_EQ(nowPic, ShownOrdinal());
     SendMessageW(MainWindow(), WM_COMMAND, CMD_REMOVE_PICTURE, 0);
     EXPECT_TRUE(FileExists(Folder(L"A") + L"\\" + name)) << "a namesake was deleted";
     EXPECT_FALSE(FileExists(Folder(L"A") + L"\\x.bmp"));
@@ -200,9 +200,9 @@ TEST_F(AppLifecycle, NothingStartsInsideADisplayInProgress)
     EXPECT_EQ(1, displays);
     EXPECT_EQ(0, clicks);
     ASSERT_EQ(1u, BoxWatchSeen().size());
-    EXPECT_EQ(0, Categories.glNowMenuNum);
+    EXPECT_EQ(0, NowMenuNum());
     WaitForDrops();
-    EXPECT_STREQ("dropped5.bmp", Display.currentPicName);   // the drops, taken afterwards in order
+    EXPECT_STREQ("dropped5.bmp", CurrentPictureName());   // the drops, taken afterwards in order
 }
 
 // The converter, the browser, the blend table and the slots' colour wait until the window is
@@ -225,13 +225,13 @@ TEST_F(AppLifecycle, PictureAskedForBeforeTheStartIsFinishedIsShown)
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     HDC dc = GetDC(wnd);
-    EXPECT_EQ(RGB(0, 0, 255), GetPixel(dc, Display.clientW - 10, 300));
-    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), GetPixel(dc, Display.clientW + 10, 300));
+    EXPECT_EQ(RGB(0, 0, 255), GetPixel(dc, ClientWidth() - 10, 300));
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), GetPixel(dc, ClientWidth() + 10, 300));
     ReleaseDC(wnd, dc);
     Show(0);
-    EXPECT_STREQ("x.bmp", Display.currentPicName);
-    EXPECT_EQ(RGB(0, 255, 0), GetPixel(Display.glMemDC.hDC, Display.clientW / 2, 62));
-    EXPECT_EQ(RGB(0, 0, 255), GetPixel(Display.glGazouDC[Display.glGazouNext].hDC, 5, 5)) << "faded from black";
+    EXPECT_STREQ("x.bmp", CurrentPictureName());
+    EXPECT_EQ(RGB(0, 255, 0), GetPixel(CompositionDC(), ClientWidth() / 2, 62));
+    EXPECT_EQ(RGB(0, 0, 255), GetPixel(PictureSlotDC(NextPictureSlot()), 5, 5)) << "faded from black";
     DWORD converter = Qx5LinkProcessId();
     ASSERT_NE(0u, converter);
     PumpMessages(800);

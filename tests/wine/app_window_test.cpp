@@ -82,18 +82,18 @@ TEST(MainWindow, ClassStylesPlacementAndFolders)
 
     RECT work, rc;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_EQ(Display.clientW, work.right - work.left - 50);
-    EXPECT_EQ(Display.clientH, work.bottom - work.top);
+    EXPECT_EQ(ClientWidth(), work.right - work.left - 50);
+    EXPECT_EQ(ClientHeight(), work.bottom - work.top);
     GetWindowRect(wnd, &rc);
     EXPECT_EQ(rc.left, 10);
     EXPECT_EQ(rc.top, 10);
-    EXPECT_EQ(rc.right - rc.left, Display.clientW);
-    EXPECT_EQ(rc.bottom - rc.top, Display.clientH);
+    EXPECT_EQ(rc.right - rc.left, ClientWidth());
+    EXPECT_EQ(rc.bottom - rc.top, ClientHeight());
 
     EXPECT_EQ(ToWide(ProgramFolder()), folder);
     EXPECT_TRUE(DirExists(folder + L"\\App\\ファイルマップフォルダ"));
     EXPECT_TRUE(DirExists(SettingsFolder(folder)));
-    EXPECT_EQ(Display.backColor, 0u) << "no stored colour: black";
+    EXPECT_EQ(BackColour(), 0u) << "no stored colour: black";
     StopKotopaneInProcess();
     EXPECT_FALSE(DirExists(folder + L"\\App\\ファイルマップフォルダ"));
 }
@@ -136,12 +136,12 @@ TEST(MainWindow, CommandsClicksAndPaintAreRouted)
     // the window and have moved it there, so the class starts from the arrow here.
     SetClassLongPtrW(wnd, GCLP_HCURSOR, (LONG_PTR)LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW));
     SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    EXPECT_EQ((HCURSOR)GetClassLongPtrW(wnd, GCLP_HCURSOR), App.hHandCursor);
+    EXPECT_EQ((HCURSOR)GetClassLongPtrW(wnd, GCLP_HCURSOR), LoadCursorW(nullptr, (LPCWSTR)IDC_HAND));
 
     // Painting copies the composition surface to the window.
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-    RECT all = { 0, 0, Display.clientW, Display.clientH };
-    FillRect(Display.glMemDC.hDC, &all, red);
+    RECT all = { 0, 0, ClientWidth(), ClientHeight() };
+    FillRect(CompositionDC(), &all, red);
     DeleteObject(red);
     InvalidateRect(wnd, nullptr, FALSE);
     UpdateWindow(wnd);
@@ -190,8 +190,8 @@ TEST(MainWindow, SettingsRoundTripThroughARestart)
     EXPECT_STREQ(Categories.glRecentFolder[0], "C:\\x");
     EXPECT_STREQ(Categories.glRecentFolder[1], "C:\\y");
     EXPECT_STREQ(Categories.glRecentFolder[2], "");
-    EXPECT_EQ(Display.heartFlag, 1);
-    EXPECT_EQ(Display.backColor, RGB(0, 0, 255));
+    EXPECT_EQ(HeartFlag(), 1);
+    EXPECT_EQ(BackColour(), RGB(0, 0, 255));
     HMENU popup = GetSubMenu(GetMenu(wnd), Categories.glMenuSuu);
     ASSERT_EQ(GetMenuItemCount(popup), 2);
     EXPECT_EQ(GetMenuItemID(popup, 0), 5331u);

@@ -200,7 +200,7 @@ TEST_F(DamagedPictures, EachIsShownAsDecodedOrReportedWhileBothProgramsLive)
 
     SendMessageW(wnd, WM_COMMAND, CMD_CATEGORY_FIRST + 0, 0);
     SHOT before = Shoot(wnd, 61);
-    const COLORREF back = Display.backColor;
+    const COLORREF back = BackColour();
     ASSERT_NE(before.at(before.w / 2, 100), before.at(0, 100)) << "the first picture is on screen";
 
     std::wstring gazou = settings + L"\\Gazou.bmp", reference = prog + L"\\direct.bmp";

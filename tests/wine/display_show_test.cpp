@@ -26,9 +26,7 @@ const COLORREF WHITE = RGB(255, 255, 255);
 COLORREF MemPixel(int x, int y)
 {
     GdiFlush();
-    const FSFM_DC& m = Display.glMemDC;
-    const BYTE* p = m.pView + ((size_t)(m.height - 1 - y) * m.width + x) * 4;
-    return RGB(p[2], p[1], p[0]);
+    return GetPixel(CompositionDC(), x, y);
 }
 
 std::wstring Hex(COLORREF c)
@@ -63,8 +61,8 @@ protected:
         WriteBytes(settings + L"\\" + ToWide("メニューリスト.txt"), list);
         wnd = StartKotopaneInProcess(prog);
         ASSERT_TRUE(wnd != nullptr);
-        ASSERT_EQ(1870, Display.clientW);
-        ASSERT_EQ(1080, Display.clientH);
+        ASSERT_EQ(1870, ClientWidth());
+        ASSERT_EQ(1080, ClientHeight());
         SetBackColour(BACK);
         SetHeartFlag(0);
     }
@@ -118,10 +116,10 @@ TEST_F(DisplayShow, SmallPictureAtOwnSizeCentredWithBubbleAndPointer)
             at++;
     EXPECT_EQ(want.size(), at) << "missing trace " << (at < want.size() ? want[at] : "");
 
-    EXPECT_EQ(1, Display.glPicSuu[IndexOf("一枚")]);
-    EXPECT_STREQ("green.bmp", Display.currentPicName);
-    EXPECT_EQ(ToCp932(Folder("一枚")), Display.shownPicFolder);
-    EXPECT_EQ(1, Display.picShown);
+    EXPECT_EQ(1, PictureCount(IndexOf("一枚")));
+    EXPECT_STREQ("green.bmp", CurrentPictureName());
+    EXPECT_EQ(ToCp932(Folder("一枚")), ShownPictureFolder());
+    EXPECT_EQ(1, PictureShown());
 
     // Own size, centred at x 885, top at y 60; margins in the background colour.
     const COLORREF green = RGB(0, 255, 0);
@@ -134,8 +132,8 @@ TEST_F(DisplayShow, SmallPictureAtOwnSizeCentredWithBubbleAndPointer)
     EXPECT_PIXEL(BACK, 0, 500);
 
     // The bubble: band in the background colour, white body around the text, pointer at the middle.
-    HDC probe = CreateCompatibleDC(Display.glMemDC.hDC);
-    HGDIOBJ old = SelectObject(probe, Display.hBubbleFont);
+    HDC probe = CreateCompatibleDC(CompositionDC());
+    HGDIOBJ old = SelectObject(probe, BubbleFont());
     SIZE sz = {0, 0};
     EdgeGetTextExtent(probe, "テスト", &sz);
     SelectObject(probe, old);
@@ -182,8 +180,8 @@ TEST_F(DisplayShow, WidePictureIsShrunkAndHeartFollowsTheText)
     EXPECT_PIXEL(BACK, 935, 60 + 467 + 1);
     EXPECT_PIXEL(BACK, 935, 1079);
 
-    HDC probe = CreateCompatibleDC(Display.glMemDC.hDC);
-    HGDIOBJ old = SelectObject(probe, Display.hBubbleFont);
+    HDC probe = CreateCompatibleDC(CompositionDC());
+    HGDIOBJ old = SelectObject(probe, BubbleFont());
     SIZE sz = {0, 0};
     EdgeGetTextExtent(probe, "テスト", &sz);
     SelectObject(probe, old);
@@ -192,7 +190,9 @@ TEST_F(DisplayShow, WidePictureIsShrunkAndHeartFollowsTheText)
     EXPECT_PIXEL(BACK, b.bodyRight, 25);
 
     // The heart square holds the heart stretched to 50 x 50, the same way.
-    ASSERT_TRUE(Display.glHartDC.hDC != nullptr);
+    int heartW = 0, heartH = 0;
+    HDC heart = HeartDC(&heartW, &heartH);
+    ASSERT_TRUE(heart != nullptr);
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = 50;
@@ -204,8 +204,7 @@ TEST_F(DisplayShow, WidePictureIsShrunkAndHeartFollowsTheText)
     HGDIOBJ oldBmp = SelectObject(probe, ref);
     SetStretchBltMode(probe, HALFTONE);
     SetBrushOrgEx(probe, 0, 0, nullptr);
-    StretchBlt(probe, 0, 0, 50, 50, Display.glHartDC.hDC, 0, 0, Display.glHartDC.width,
-               Display.glHartDC.height, SRCCOPY);
+    StretchBlt(probe, 0, 0, 50, 50, heart, 0, 0, heartW, heartH, SRCCOPY);
     GdiFlush();
     int differ = 0, nonWhite = 0;
     for (int y = 0; y < 50; y++)
@@ -231,16 +230,16 @@ TEST_F(DisplayShow, TwoPicturesAlternateAndTheFirstChoiceSkipsOrdinalZero)
     SetPictureChoice(0, "");
     COLORREF previous = 0;
     for (int k = 0; k < 4; k++) {
-        int before = Display.glNowPicNum;
+        int before = ShownOrdinal();
         Show("二枚");
-        EXPECT_EQ(2, Display.glPicSuu[IndexOf("二枚")]);
-        EXPECT_NE(before, Display.glNowPicNum);
+        EXPECT_EQ(2, PictureCount(IndexOf("二枚")));
+        EXPECT_NE(before, ShownOrdinal());
         COLORREF c = MemPixel(935, 90);
         EXPECT_TRUE(c == RGB(0, 255, 0) || c == RGB(255, 0, 0)) << Hex(c);
         EXPECT_NE(Hex(previous), Hex(c));
         previous = c;
         if (k == 0) {
-            EXPECT_EQ(1, Display.glNowPicNum);
+            EXPECT_EQ(1, ShownOrdinal());
         }
     }
 }
@@ -268,9 +267,9 @@ TEST_F(DisplayShow, EmptyCategoryTellsHowToAddPicturesAndDrawsNothing)
                          "（元の画像は移動したり失われたりしません。）\r\n"
                          "(裏ワザ：メニューをクリックしなくても、入れたいメニューの上にドロップすればそのメニューに画像が入ります。)"),
               boxes[0].text);
-    EXPECT_EQ(0, Display.glPicSuu[IndexOf("空っぽ")]);
-    EXPECT_EQ(3, Display.glNowPicNum);
-    EXPECT_STREQ("before.png", Display.currentPicName);
+    EXPECT_EQ(0, PictureCount(IndexOf("空っぽ")));
+    EXPECT_EQ(3, ShownOrdinal());
+    EXPECT_STREQ("before.png", CurrentPictureName());
     EXPECT_EQ(Hex(was), Hex(MemPixel(900, 500)));
 
     // A four-letter subfolder counts as a picture entry (and then fails to load).
@@ -278,8 +277,8 @@ TEST_F(DisplayShow, EmptyCategoryTellsHowToAddPicturesAndDrawsNothing)
     BoxWatchStart();
     Show("空っぽ");
     boxes = BoxWatchStop();
-    EXPECT_EQ(1, Display.glPicSuu[IndexOf("空っぽ")]);
-    EXPECT_STREQ("abcd", Display.currentPicName);
+    EXPECT_EQ(1, PictureCount(IndexOf("空っぽ")));
+    EXPECT_STREQ("abcd", CurrentPictureName());
     ASSERT_GE(boxes.size(), 1u);
     EXPECT_EQ(ToWide("画像ファイルの読み込みに失敗"), boxes[0].caption);
 
@@ -289,7 +288,7 @@ TEST_F(DisplayShow, EmptyCategoryTellsHowToAddPicturesAndDrawsNothing)
     BoxWatchStart();
     Show("空っぽ");
     EXPECT_TRUE(BoxWatchStop().empty());
-    EXPECT_EQ(7, Display.glPicSuu[IndexOf("空っぽ")]);
+    EXPECT_EQ(7, PictureCount(IndexOf("空っぽ")));
 }
 
 TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStays)
@@ -299,7 +298,7 @@ TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStay
     ASSERT_TRUE(WriteBytes(Folder("壊れ") + L"\\broken.png", "this is no picture"));
     Show("良い");
     ASSERT_EQ(Hex(RGB(0, 255, 0)), Hex(MemPixel(900, 100)));
-    int next = Display.glGazouNext;
+    int next = NextPictureSlot();
 
     BoxWatchStart();
     Show("壊れ");
@@ -309,9 +308,9 @@ TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStay
     EXPECT_FALSE(boxes[0].topmost);
     EXPECT_EQ(ToWide("画像ファイルの読み込みに失敗"), boxes[0].caption);
     EXPECT_EQ(Folder("壊れ") + L"\\broken.png", boxes[0].text);
-    EXPECT_EQ(next, Display.glGazouNext);
-    EXPECT_STREQ("broken.png", Display.currentPicName);
-    EXPECT_EQ(1, Display.picShown);
+    EXPECT_EQ(next, NextPictureSlot());
+    EXPECT_STREQ("broken.png", CurrentPictureName());
+    EXPECT_EQ(1, PictureShown());
     // The previous picture is still on screen, under a fresh bubble.
     EXPECT_PIXEL(RGB(0, 255, 0), 900, 100);
     EXPECT_PIXEL(WHITE, 935, 53);
@@ -324,7 +323,7 @@ TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStay
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(nullptr, boxes[0].owner);
     EXPECT_EQ(ToWide(longPath.c_str()), boxes[0].text);
-    EXPECT_EQ(next, Display.glGazouNext);
+    EXPECT_EQ(next, NextPictureSlot());
 }
 
 // The colour dialog, driven like a user: the colour typed into its edits, then a button.
@@ -393,8 +392,8 @@ TEST_F(DisplayShow, ColourDialogRepaintsEverythingBeforeAnyPicture)
     EXPECT_EQ(Hex(BACK), Hex(gPlan.initial));
     EXPECT_TRUE(gPlan.helpVisible);
     EXPECT_TRUE(gPlan.expanded);
-    EXPECT_EQ(Hex(RGB(10, 200, 30)), Hex(Display.backColor));
-    EXPECT_EQ(Hex(RGB(10, 200, 30)), Hex(Display.customColors[0]));
+    EXPECT_EQ(Hex(RGB(10, 200, 30)), Hex(BackColour()));
+    EXPECT_EQ(Hex(RGB(10, 200, 30)), Hex(CustomColours()[0]));
     EXPECT_PIXEL(RGB(10, 200, 30), 0, 0);
     EXPECT_PIXEL(RGB(10, 200, 30), 935, 30);
     EXPECT_PIXEL(RGB(10, 200, 30), 1869, 1079);
@@ -416,7 +415,7 @@ TEST_F(DisplayShow, ColourDialogRedrawsTheShownPictureOnOkAndOnCancel)
     BoxWatchSetDialogDriver(DriveColourDialog);
     SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
     EXPECT_EQ(1, gPlan.seen);
-    EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(Display.backColor));
+    EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(BackColour()));
     EXPECT_PIXEL(RGB(200, 100, 0), 500, 500);
     EXPECT_PIXEL(RGB(200, 100, 0), 2, 10);
     EXPECT_PIXEL(RGB(0, 255, 0), 900, 100);
@@ -425,11 +424,11 @@ TEST_F(DisplayShow, ColourDialogRedrawsTheShownPictureOnOkAndOnCancel)
     // Red, then キャンセル clicked or Esc: the old colour, still repainted (the mark is gone).
     for (bool escape : {false, true}) {
         gPlan = COLOUR_PLAN{.pick = RGB(255, 0, 0), .escape = escape};
-        FillRectColor(Display.glMemDC.hDC, 400, 400, 600, 600, RGB(1, 2, 3));
+        FillRectColor(CompositionDC(), 400, 400, 600, 600, RGB(1, 2, 3));
         SendMessageW(wnd, WM_COMMAND, CMD_BACK_COLOUR, 0);
         EXPECT_FALSE(gPlan.stuck) << escape;
         EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(gPlan.initial));
-        EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(Display.backColor));
+        EXPECT_EQ(Hex(RGB(200, 100, 0)), Hex(BackColour()));
         EXPECT_PIXEL(RGB(200, 100, 0), 500, 500);
         EXPECT_PIXEL(RGB(0, 255, 0), 900, 100);
     }

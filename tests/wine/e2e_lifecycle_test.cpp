@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "base/CommandIds.h"
 #include "tests/wine/e2e_kotopane.h"
 
 namespace {
@@ -108,7 +109,7 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
               PostThreadMessageW(GetWindowThreadProcessId(r.main, nullptr), WM_QUIT, 0, 0);
           }, false, "A\r\nB\r\n" },
         { "unreadable-picture box open, then the context menu, window closed", [](KOTOPANE_RUN& r) {
-              PostMessageW(r.main, WM_COMMAND, 10000, 0);
+              PostMessageW(r.main, WM_COMMAND, CMD_CATEGORY_FIRST, 0);
               PostMessageW(Box(r), WM_COMMAND, IDOK, 0);
               HWND menu = nullptr;   // a click while the display still runs is ignored
               for (int k = 0; k < 5 && !menu; k++) {
@@ -119,7 +120,7 @@ TEST(e2eLifecycle, DialogsAndBoxesClosedInAnyOrderEndOnlyThroughTheShutdown)
               PostMessageW(r.main, WM_CLOSE, 0, 0);
           }, false, "A\r\nB\r\n" },
         { "colour dialog open, window closed", [](KOTOPANE_RUN& r) {
-              PostMessageW(r.main, WM_COMMAND, 1018, 0);
+              PostMessageW(r.main, WM_COMMAND, CMD_BACK_COLOUR, 0);
               ASSERT_TRUE(FindProcessWindow(r.app.pid, L"#32770", 5000));
               PostMessageW(r.main, WM_CLOSE, 0, 0);
           }, false, "A\r\nB\r\n" },
@@ -207,7 +208,7 @@ TEST(e2eLifecycle, FolderOutsideCodePage932WorksThroughItsShortName)
     bool rootHadOne = DirExists(rootSettings);
     KOTOPANE_RUN r = {};
     ASSERT_TRUE(E2eStart(folder, &r));
-    PostMessageW(r.main, WM_COMMAND, 10000, 0);
+    PostMessageW(r.main, WM_COMMAND, CMD_CATEGORY_FIRST, 0);
     RECT pic = { 925, 100, 945, 120 };
     EXPECT_TRUE(E2eWaitSettled(r.main, pic, [&] { return E2eScreenPixel(r.main, 935, 110) == RGB(255, 0, 0); }, 10000));
     EXPECT_TRUE(FindProcessBoxes(r.app.pid, 300).empty());

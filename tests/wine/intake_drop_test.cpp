@@ -2,9 +2,9 @@
 // commands and context menu that act on the picture shown.
 #include "base/CommandIds.h"
 #include "base/Window.h"
-#include "categories/CategoriesState.h"
 #include "categories/MenuBar.h"
-#include "display/DisplayState.h"
+#include "categories/RecentFolders.h"
+#include "display/Display.h"
 #include "intake/Intake.h"
 #include "intake/IntakeState.h"
 #include "tests/support/TestSupport.h"
@@ -61,7 +61,7 @@ protected:
         BoxWatchStart();
         if (start) {
             ASSERT_TRUE(StartKotopaneInProcess(pf) != nullptr);
-            ASSERT_EQ(2, Categories.glMenuSuu);
+            ASSERT_EQ(2, CategoryCount());
             BoxWatchStart();
         }
     }
@@ -110,7 +110,7 @@ TEST_F(DropTest, OntoSecondEntryCopiesThereShowsTheLastAndKeepsTheSelection)
 {
     std::vector<std::wstring> files = {Source(L"a.bmp", Bmp(255, 0, 0)), Source(L"表.bmp", Bmp(0, 255, 0)),
                                        Source(L"ソ.bmp", Bmp(0, 0, 255))};
-    POINT pt = Center(Categories.glMenuRect[1]);
+    POINT pt = Center(CategoryRect(1));
     ASSERT_LT(pt.y, 0);                          // the menu bar lies above the client area
     HDROP drop = MakeDrop(pt, files);
     TraceCaptureStart();
@@ -122,14 +122,14 @@ TEST_F(DropTest, OntoSecondEntryCopiesThereShowsTheLastAndKeepsTheSelection)
     EXPECT_EQ(Bmp(0, 255, 0), Read(cat1 + L"\\表.bmp"));
     EXPECT_EQ(Bmp(0, 0, 255), Read(cat1 + L"\\ソ.bmp"));
     EXPECT_FALSE(FileExists(cat0 + L"\\a.bmp"));
-    EXPECT_EQ(3, Display.glPicSuu[1]);
-    EXPECT_EQ(0, Display.glPicSuu[0]);
-    EXPECT_EQ(0, Categories.glNowMenuNum);
-    EXPECT_EQ(L"ソ.bmp", ToWide(Display.currentPicName));
-    EXPECT_EQ(cat1, ToWide(Display.shownPicFolder));
-    EXPECT_EQ(1, Display.picShown);
+    EXPECT_EQ(3, PictureCount(1));
+    EXPECT_EQ(0, PictureCount(0));
+    EXPECT_EQ(0, NowMenuNum());
+    EXPECT_EQ(L"ソ.bmp", ToWide(CurrentPictureName()));
+    EXPECT_EQ(cat1, ToWide(ShownPictureFolder()));
+    EXPECT_EQ(1, PictureShown());
     // The folder of the last file, trail bytes 0x5C and all, heads the recent list.
-    EXPECT_EQ(src + L"\\", ToWide(Categories.glRecentFolder[0]));
+    EXPECT_EQ(src + L"\\", ToWide(RecentFolder(0)));
     EXPECT_EQ(0u, GlobalSize(drop));             // the drop block was released
 
     ASSERT_GE(traces.size(), 4u);
@@ -144,7 +144,7 @@ TEST_F(DropTest, OntoSecondEntryCopiesThereShowsTheLastAndKeepsTheSelection)
 
 TEST_F(DropTest, EntryEdgesCountAndPointsBesideGoToTheSelectedCategory)
 {
-    RECT r1 = Categories.glMenuRect[1];
+    RECT r1 = CategoryRect(1);
     SetNowMenuNum(0);
     Drop(POINT{r1.left, r1.bottom}, {Source(L"corner.bmp", Bmp(1, 2, 3))});
     EXPECT_TRUE(FileExists(cat1 + L"\\corner.bmp"));
@@ -159,9 +159,9 @@ TEST_F(DropTest, EntryEdgesCountAndPointsBesideGoToTheSelectedCategory)
     SetNowMenuNum(1);
     Drop(POINT{300, 300}, {Source(L"area.bmp", Bmp(1, 2, 3))});
     EXPECT_TRUE(FileExists(cat1 + L"\\area.bmp"));
-    EXPECT_EQ(3, Display.glPicSuu[1]);
-    EXPECT_EQ(1, Display.glPicSuu[0]);
-    EXPECT_EQ(1, Categories.glNowMenuNum);
+    EXPECT_EQ(3, PictureCount(1));
+    EXPECT_EQ(1, PictureCount(0));
+    EXPECT_EQ(1, NowMenuNum());
 }
 
 // A picture of the same name is replaced, the lines file never. A failed copy leaves the old
@@ -190,8 +190,8 @@ TEST_F(DropTest, SameNameReplacesAPictureNeverTheLinesFileAndFailedCopiesAreTold
     EXPECT_EQ(Bmp(1, 1, 1), Read(cat0 + L"\\ro.bmp"));
     EXPECT_EQ("\xFF\xD8", Read(cat0 + L"\\cut.jpg"));
     EXPECT_EQ(4u, ListFolder(cat0).size()) << "a copy was left";
-    EXPECT_EQ(3, Display.glPicSuu[0]);
-    EXPECT_EQ(L"same.bmp", ToWide(Display.currentPicName));
+    EXPECT_EQ(3, PictureCount(0));
+    EXPECT_EQ(L"same.bmp", ToWide(CurrentPictureName()));
     // One message, the files by reason.
     ASSERT_EQ(1u, OurBoxes().size());
     std::wstring t = OurBoxes()[0].text;
@@ -208,8 +208,8 @@ TEST_F(DropTest, FileDroppedBackIntoItsOwnCategoryKeepsItsBytesAndIsShown)
     ASSERT_TRUE(WriteBytes(cat0 + L"\\own.bmp", Bmp(7, 8, 9)));
     Drop(POINT{200, 300}, {cat0 + L"\\own.bmp"});
     EXPECT_EQ(Bmp(7, 8, 9), Read(cat0 + L"\\own.bmp"));
-    EXPECT_STREQ("own.bmp", Display.currentPicName);
-    EXPECT_EQ(1, Display.picShown);
+    EXPECT_STREQ("own.bmp", CurrentPictureName());
+    EXPECT_EQ(1, PictureShown());
     EXPECT_TRUE(BoxWatchSeen().empty());
 }
 
@@ -228,18 +228,18 @@ TEST_F(DropTest, DroppedFolderBringsInItsFilesAndARemovedCategoryFolderIsMadeAga
 
     Drop(POINT{200, 300}, {sub});
     EXPECT_EQ(2u, ListFolder(cat0).size());
-    EXPECT_EQ(L"b.bmp", ToWide(Display.currentPicName));   // the last by name is shown
-    EXPECT_EQ(1, Display.picShown);
-    EXPECT_EQ(sub + L"\\", ToWide(Categories.glRecentFolder[0]));
+    EXPECT_EQ(L"b.bmp", ToWide(CurrentPictureName()));   // the last by name is shown
+    EXPECT_EQ(1, PictureShown());
+    EXPECT_EQ(sub + L"\\", ToWide(RecentFolder(0)));
     DeleteTree(cat1);
     ASSERT_TRUE(WriteBytes(cat1, "a file where the folder was"));
     for (const std::wstring& dropped : {empty, Source(L"lost.bmp", Bmp(5, 5, 5))}) {
         BoxWatchStart();
-        Drop(Center(Categories.glMenuRect[1]), {dropped});
+        Drop(Center(CategoryRect(1)), {dropped});
         ASSERT_EQ(1u, BoxWatchSeen().size());
         std::wstring text = BoxWatchSeen()[0].text;
         EXPECT_TRUE(Contains(text, dropped == empty ? L"直接入っていません" : cat1.c_str())) << text;
-        EXPECT_STREQ("", Categories.glRecentFolder[1]);
+        EXPECT_STREQ("", RecentFolder(1));
     }
 }
 
@@ -252,14 +252,14 @@ TEST_F(DropTest, NameOutsideCodePage932IsRefusedByNameAndTheRestCopied)
     std::vector<std::wstring> inFolder = ListFolder(cat0);
     std::sort(inFolder.begin(), inFolder.end());
     EXPECT_EQ((std::vector<std::wstring>{L"ok.bmp", L"★ほめるセリフ.txt"}), inFolder);
-    EXPECT_EQ(1, Display.glPicSuu[0]);
-    EXPECT_EQ(L"ok.bmp", ToWide(Display.currentPicName));
+    EXPECT_EQ(1, PictureCount(0));
+    EXPECT_EQ(L"ok.bmp", ToWide(CurrentPictureName()));
     std::vector<SHOWN_BOX> boxes = OurBoxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_TRUE(Contains(boxes[0].text, kEmoji)) << boxes[0].text;
     EXPECT_TRUE(Contains(boxes[0].text, kHangul)) << boxes[0].text;
     EXPECT_EQ(MainWindow(), boxes[0].owner);
-    EXPECT_EQ(1, Display.picShown);
+    EXPECT_EQ(1, PictureShown());
 }
 
 TEST_F(DropTest, OnlyRefusedNamesShowNothing)
@@ -267,8 +267,8 @@ TEST_F(DropTest, OnlyRefusedNamesShowNothing)
     Drop(POINT{200, 300}, {Source(kEmoji, Bmp(1, 1, 1))});
     EXPECT_EQ(1u, OurBoxes().size());
     EXPECT_EQ(1u, BoxWatchSeen().size());        // no attempt to show a picture
-    EXPECT_EQ(0, Display.picShown);
-    EXPECT_EQ(0, Display.glPicSuu[0]);
+    EXPECT_EQ(0, PictureShown());
+    EXPECT_EQ(0, PictureCount(0));
 }
 
 class NoCategoryDropTest : public DropTest {
@@ -280,7 +280,7 @@ protected:
         CreateDirectoryW(SettingsFolder(pf).c_str(), nullptr);
         ASSERT_TRUE(WriteBytes(SettingsFolder(pf) + L"\\メニューリスト.txt", ToCp932(L"ない\r\n")));
         ASSERT_TRUE(StartKotopaneInProcess(pf) != nullptr);
-        ASSERT_EQ(0, Categories.glMenuSuu);
+        ASSERT_EQ(0, CategoryCount());
         BoxWatchStart();
     }
 };
@@ -294,9 +294,9 @@ TEST_F(NoCategoryDropTest, TellsTheUserAndCopiesNothing)
     ASSERT_EQ(1u, boxes.size());
     EXPECT_TRUE(Contains(boxes[0].text, L"メニュー追加")) << boxes[0].text;
     EXPECT_EQ(MainWindow(), boxes[0].owner);
-    EXPECT_EQ(0, Display.glPicSuu[0]);
-    EXPECT_EQ(0, Display.picShown);
-    EXPECT_STREQ("", Categories.glRecentFolder[0]);
+    EXPECT_EQ(0, PictureCount(0));
+    EXPECT_EQ(0, PictureShown());
+    EXPECT_STREQ("", RecentFolder(0));
 }
 
 TEST_F(NoCategoryDropTest, ClickTellsThereAreNoLinesWithAnEmptyName)
@@ -316,11 +316,11 @@ TEST_F(DropTest, RemoveAfterDropOnOtherEntryDeletesTheShownPictureOnly)
 {
     ASSERT_TRUE(WriteBytes(cat0 + L"\\same.bmp", Bmp(255, 0, 0)));
     SendMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST, 0);   // shows cat0's only picture
-    ASSERT_EQ(1, Display.glPicSuu[0]);
-    ASSERT_EQ(L"same.bmp", ToWide(Display.currentPicName));
+    ASSERT_EQ(1, PictureCount(0));
+    ASSERT_EQ(L"same.bmp", ToWide(CurrentPictureName()));
 
-    Drop(Center(Categories.glMenuRect[1]), {Source(L"same.bmp", Bmp(0, 0, 255))});
-    ASSERT_EQ(0, Categories.glNowMenuNum);
+    Drop(Center(CategoryRect(1)), {Source(L"same.bmp", Bmp(0, 0, 255))});
+    ASSERT_EQ(0, NowMenuNum());
     BoxWatchStart();
     SendMessageW(MainWindow(), WM_COMMAND, CMD_PICTURE_NAME, 0);
     SendMessageW(MainWindow(), WM_COMMAND, CMD_REMOVE_PICTURE, 0);
@@ -332,8 +332,8 @@ TEST_F(DropTest, RemoveAfterDropOnOtherEntryDeletesTheShownPictureOnly)
     EXPECT_FALSE(FileExists(cat1 + L"\\same.bmp"));
     EXPECT_EQ(Bmp(255, 0, 0), Read(cat0 + L"\\same.bmp"));
     // The window shows the background alone.
-    int x = Display.clientW / 2, y = Display.clientH / 2;
-    EXPECT_EQ(Display.backColor, GetPixel(Display.glMemDC.hDC, x, y));
+    int x = ClientWidth() / 2, y = ClientHeight() / 2;
+    EXPECT_EQ(BackColour(), GetPixel(CompositionDC(), x, y));
 }
 
 TEST_F(DropTest, PictureCommandTexts)
@@ -422,7 +422,7 @@ TEST_F(DropTest, RightClickWithoutPicturesSaysSo)
     EXPECT_EQ(L"メニューアイテムがありません。", b[0].text);
     EXPECT_EQ(MainWindow(), b[0].owner);
     EXPECT_EQ(0, gMenuSeen.items);
-    EXPECT_EQ(0, Intake.popupItemCount);
+    EXPECT_EQ(0, PopupItemCount());
     if (gMenuSeen.menu) {
         EXPECT_FALSE(IsMenu(gMenuSeen.menu));
     }
@@ -432,17 +432,17 @@ TEST_F(DropTest, RightClickOffersRemovalAndChoosingItDeletesTheShownPicture)
 {
     ASSERT_TRUE(WriteBytes(cat0 + L"\\one.bmp", Bmp(10, 20, 30)));
     SendMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST, 0);
-    ASSERT_EQ(1, Display.glPicSuu[0]);
+    ASSERT_EQ(1, PictureCount(0));
     BoxWatchStart();
     RightClick(true);
     PumpMessages(200);                           // the choice arrives as WM_COMMAND
 
     ASSERT_TRUE(gMenuSeen.menu != nullptr);
     EXPECT_EQ(1, gMenuSeen.items);
-    EXPECT_EQ(1009u, gMenuSeen.firstId);
+    EXPECT_EQ((UINT)CMD_REMOVE_PICTURE, gMenuSeen.firstId);
     EXPECT_EQ(L"現在の画像をリストから外す", gMenuSeen.firstText);
     EXPECT_FALSE(IsMenu(gMenuSeen.menu));        // released after use
-    EXPECT_EQ(0, Intake.popupItemCount);
+    EXPECT_EQ(0, PopupItemCount());
     EXPECT_FALSE(FileExists(cat0 + L"\\one.bmp"));
     EXPECT_TRUE(BoxWatchSeen().empty());
     RightClick(false);   // then the picture commands act as when no picture is shown
