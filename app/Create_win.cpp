@@ -5,11 +5,12 @@
 #include "base/Limits.h"
 #include "base/Random.h"
 #include "base/Window.h"
-#include "bitmaps/Converter.h"
-#include "bitmaps/MappedBuffer.h"
+#include "bitmaps/BlendTable.h"
+#include "bitmaps/FileMapFolder.h"
 #include "categories/MenuBar.h"
 #include "categories/RecentFolders.h"
 #include "display/Display.h"
+#include "qx5link/Qx5Link.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
@@ -37,9 +38,9 @@ void MainWnd_Create()
     HWND wnd = MainWindow();
     char converter[KP_PATH_BYTES];
     ProgramPath(converter, sizeof(converter), KP_CONVERTER_EXE);
-    ConverterSetPath(converter);
-    if (!ConverterPresent()) {
-        ConverterReportMissing();
+    Qx5LinkSetPath(converter);
+    if (!Qx5LinkPresent()) {
+        Qx5LinkReportMissing();
         // Start-up made the file-map folder a moment ago; an empty one is not left behind.
         EdgeRemoveDirectory(KP_FILEMAP_DIR);
         ExitProcess(0);
@@ -74,7 +75,7 @@ void MainWnd_FinishStart()
     if (App.startFinished || !MainWindow())
         return;
     App.startFinished = 1;
-    ConverterStart();
+    Qx5LinkStart();
     char guide[KP_PATH_BYTES];
     if (ProgramPath(guide, sizeof(guide), KP_GUIDE_PAGE))
         EdgeShellOpen(MainWindow(), guide);

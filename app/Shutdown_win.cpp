@@ -3,12 +3,13 @@
 #include "app/AppState.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
-#include "bitmaps/Converter.h"
-#include "bitmaps/MappedBuffer.h"
+#include "bitmaps/BlendTable.h"
+#include "bitmaps/FileMapFolder.h"
 #include "categories/MenuBar.h"
 #include "categories/RecentFolders.h"
 #include "display/Display.h"
 #include "intake/Intake.h"
+#include "qx5link/Qx5Link.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
@@ -69,7 +70,7 @@ void MainWnd_Destroy()
 
     // The converter goes first: one still busy with a picture that timed out would otherwise
     // write the conversion output (or its partial file) after it was deleted.
-    ConverterStop();
+    Qx5LinkQuit();
     DeleteConversionOutput();
     RemoveFileMapFolder();
     SaveHeartFlag();

@@ -9,7 +9,7 @@
 #include "base/Random.h"
 #include "base/Trace.h"
 #include "base/Window.h"
-#include "bitmaps/MappedBuffer.h"
+#include "bitmaps/FileMapFolder.h"
 #include "categories/DialogHost.h"
 #include "categories/MenuBar.h"
 #include "display/Display.h"

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "base/Limits.h"
 #include "base/PictureFit.h"
 
 static uint32_t Get32(const unsigned char* p)
@@ -34,7 +35,7 @@ bool BmpReadLayout(const unsigned char* file, size_t size, BMP_LAYOUT* out)
     if (planes != 1 || w <= 0 || h == 0 || h == INT32_MIN)
         return false;
     uint32_t rows = h < 0 ? (uint32_t)-h : (uint32_t)h;
-    if ((uint32_t)w > BMP_MAX_SIDE || rows > BMP_MAX_SIDE || (unsigned long long)w * rows > BMP_MAX_PIXELS)
+    if ((uint32_t)w > PICTURE_MAX_SIDE || rows > PICTURE_MAX_SIDE || (unsigned long long)w * rows > PICTURE_MAX_PIXELS)
         return false;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return false;

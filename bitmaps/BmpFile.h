@@ -18,9 +18,6 @@ struct BMP_LAYOUT {
     int fullHeight;         // a photo decoded smaller says it in the reserved words; else the BMP's
 };
 enum { BMP_RGB = 0, BMP_BITFIELDS = 3 };
-// Beyond these no picture is drawn (the converter refuses larger ones too).
-#define BMP_MAX_PIXELS 200000000ull
-#define BMP_MAX_SIDE   1048576u
 
 // False for anything but a whole BMP of those kinds: every size, offset and count is
 // checked against the file's size before a byte of pixels is trusted.

@@ -17,6 +17,7 @@ struct FSFM_DC {
 
 int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int height, int bpp);
 int BmpToDC(FSFM_DC* rec, const char* name, int index, const char* bmpPath);
-int DCDeleteByFSFM(FSFM_DC* rec, int mode);
+// 1 when everything it held was released (or it held nothing), 0 when a step failed.
+int DCDeleteByFSFM(FSFM_DC* rec);
 // Over the mapping hMap, or (hMap 0) in memory of its own, whose address goes to bits.
 HBITMAP MakeDIBSection(HANDLE hMap, int width, int height, int bpp, BYTE** bits = nullptr);

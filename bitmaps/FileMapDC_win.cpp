@@ -3,11 +3,15 @@
 #include "base/Edge.h"
 #include "base/Trace.h"
 #include "base/Window.h"
-#include "bitmaps/MappedBuffer.h"
+#include "bitmaps/BitmapsState.h"
+#include "bitmaps/FileMapFolder.h"
 
+static const char kDiskFull[] =
+    "ディスクの空きが足りないため、画像を作業用のファイルではなくメモリに置きます。\r\n"
+    "このままお使いになれます。空きを作ってからKotopaneを起動し直すと、作業用のファイルに戻ります。";
 static const char kNoMemory[] =
-    "メモリが不足しています。\r\n画像ウィンドウやレイヤーで不要なものを削除するか、"
-    "結合していいレイヤーは結合させてから、再度実行してください。";
+    "メモリが足りないため、画像を置く場所を作れませんでした。画像は表示されません。\r\n"
+    "ほかのプログラムを閉じてから、Kotopaneを起動し直してください。";
 
 HBITMAP MakeDIBSection(HANDLE hMap, int width, int height, int bpp, BYTE** bits)
 {
@@ -85,7 +89,7 @@ int DCCreateByFSFM(FSFM_DC* rec, const char* name, int index, int width, int hei
         rec->hOldBmp = (HBITMAP)SelectObject(rec->hDC, rec->hBmp);
         rec->dibSize = (DWORD)((unsigned long long)width * height * 4 + 40);
         if (tell)
-            EdgeMessageBox(MainWindow(), kNoMemory, "<(_ _)>", MB_OK);
+            EdgeMessageBox(MainWindow(), kDiskFull, "<(_ _)>", MB_OK);
         return 1;
     }
 
@@ -118,43 +122,44 @@ int BmpToDC(FSFM_DC* rec, const char* name, int index, const char* bmpPath)
     return 1;
 }
 
-static int DeleteFailed(const char* label)
+// One trace line for a release step that failed, with the error it left.
+static bool ReleaseStep(BOOL done, const char* label)
 {
-    TraceValues(label, 0, 0, 0, 0, 0);
-    return 0;
+    if (!done)
+        TraceValues(label, (double)GetLastError(), 0, 0, 0, 0);
+    return done != FALSE;
 }
 
-static int CloseBackingFile(FSFM_DC* rec)
+// Releases in reverse order of acquisition: the DC and its bitmap before the view they
+// draw into, the view before its mapping, the mapping before its file. Every step is
+// tried, even after one failed, and only what was made is released.
+int DCDeleteByFSFM(FSFM_DC* rec)
 {
-    // A surface backed by the paging file has no file to close.
-    if (rec->hFile && !CloseHandle(rec->hFile))
-        return DeleteFailed("DCDeleteByFSFM　CloseHandle失敗");
-    rec->hFile = 0;
-    return 1;
-}
-
-// Releases in a fixed order; the first failed step is traced and ends the release.
-int DCDeleteByFSFM(FSFM_DC* rec, int mode)
-{
-    if (mode != 1)
-        return CloseBackingFile(rec);
-
-    if (rec->hMap) {
-        if (!UnmapViewOfFile(rec->pView))
-            return DeleteFailed("DCDeleteByFSFM　UnmapViewOfFile失敗");
-        rec->pView = nullptr;
-        if (!CloseHandle(rec->hMap))
-            return DeleteFailed("DCDeleteByFSFM　CloseHandle失敗");
-        rec->hMap = 0;
+    bool ok = true;
+    if (rec->hDC && rec->hOldBmp) {
+        SetLastError(0);
+        ok &= ReleaseStep(SelectObject(rec->hDC, rec->hOldBmp) != nullptr, "DCDeleteByFSFM　SelectObject(hDC,hOldBmp)失敗");
     }
-    if (!SelectObject(rec->hDC, rec->hOldBmp))
-        return DeleteFailed("DCDeleteByFSFM　SelectObject(hDC,hOldBmp)失敗");
-    if (!DeleteDC(rec->hDC))
-        return DeleteFailed("DCDeleteByFSFM　DeleteDC失敗");
-    rec->hDC = 0;
-    if (!DeleteObject(rec->hBmp))
-        return DeleteFailed("DCDeleteByFSFM　DeleteObject(hBmp)失敗");
-    rec->hBmp = 0;
     rec->hOldBmp = 0;
-    return CloseBackingFile(rec);
+    if (rec->hDC) {
+        SetLastError(0);
+        ok &= ReleaseStep(DeleteDC(rec->hDC), "DCDeleteByFSFM　DeleteDC失敗");
+    }
+    rec->hDC = 0;
+    if (rec->hBmp) {
+        SetLastError(0);
+        ok &= ReleaseStep(DeleteObject(rec->hBmp), "DCDeleteByFSFM　DeleteObject(hBmp)失敗");
+    }
+    rec->hBmp = 0;
+    // Without a mapping the pixels were the DIB section's own memory, gone with it.
+    if (rec->hMap && rec->pView)
+        ok &= ReleaseStep(UnmapViewOfFile(rec->pView), "DCDeleteByFSFM　UnmapViewOfFile失敗");
+    rec->pView = nullptr;
+    if (rec->hMap)
+        ok &= ReleaseStep(CloseHandle(rec->hMap), "DCDeleteByFSFM　CloseHandle失敗");
+    rec->hMap = 0;
+    if (rec->hFile)
+        ok &= ReleaseStep(CloseHandle(rec->hFile), "DCDeleteByFSFM　CloseHandle失敗");
+    rec->hFile = 0;
+    return ok ? 1 : 0;
 }

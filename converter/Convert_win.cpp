@@ -3,7 +3,7 @@
 #include "converter/Qx5Image.h"
 #include "converter/Qx5Indexed.h"
 #include "converter/Qx5Out.h"
-#include "base/ConverterProtocol.h"
+#include "converter/Qx5Protocol.h"
 #include <wincodec.h>
 #include <string.h>
 #include <wchar.h>
@@ -347,11 +347,12 @@ bool Qx5ConvertFile(const wchar_t* src, const wchar_t* dst, uint32_t back)
     DeleteFileW(dst);
 
     // Written beside the destination and renamed, so the destination is whole or absent.
+    static const wchar_t kPartial[] = L"" CONVERTER_PARTIAL_SUFFIX;
     wchar_t tmp[MAX_PATH];
     const wchar_t* target = dst;
-    if (wcslen(dst) + 8 < MAX_PATH) {
+    if (wcslen(dst) + wcslen(kPartial) < MAX_PATH) {
         wcscpy(tmp, dst);
-        wcscat(tmp, L".qx5tmp");
+        wcscat(tmp, kPartial);
         target = tmp;
     }
     QX5_JPEG_HEAD head;

@@ -116,7 +116,7 @@ QX5_JPEG_ROUTE Qx5JpegRoute(const QX5_JPEG_HEAD* h)
 {
     if (!h->sof)
         return QX5_JPEG_LIBJPEG;       // the frame lies further on: libjpeg-turbo reads it
-    if ((unsigned long long)h->width * h->height > QX5_MAX_PIXELS)
+    if ((unsigned long long)h->width * h->height > PICTURE_MAX_PIXELS)
         return QX5_JPEG_REFUSE;
     bool kind = h->sof == 0xC0 || h->sof == 0xC1 || h->sof == 0xC2 || h->sof == 0xC9 || h->sof == 0xCA;
     if (!kind || h->precision != 8 || (h->components != 1 && h->components != 3) || !h->width || !h->height)

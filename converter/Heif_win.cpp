@@ -6,7 +6,7 @@
 
 #include <libheif/heif.h>
 
-#include "base/ConverterProtocol.h"
+#include "converter/Qx5Protocol.h"
 
 // libheif is LGPL and ships as a DLL beside QX5, which a user may replace: it is loaded by
 // its full path when the first HEIF or AVIF arrives, and reached through this table only.
@@ -208,9 +208,9 @@ QX5_RESULT Qx5HeifConvert(const wchar_t* src, int boxW, int boxH, uint32_t back,
     if (Heif.context_get_security_limits) {
         heif_security_limits* limits = Heif.context_get_security_limits(ctx);
         if (limits)
-            limits->max_image_size_pixels = QX5_MAX_PIXELS;
+            limits->max_image_size_pixels = PICTURE_MAX_PIXELS;
     } else {
-        Heif.context_set_maximum_image_size_limit(ctx, (int)QX5_MAX_SIDE);
+        Heif.context_set_maximum_image_size_limit(ctx, (int)PICTURE_MAX_SIDE);
     }
     e = Heif.context_read_from_reader(ctx, &reader, &file, nullptr);
     if (e.code != heif_error_Ok) {

@@ -13,8 +13,8 @@ bool Qx5PlanGeometry(QX5_GEOMETRY* g, unsigned w, unsigned h, int orient)
 {
     if (orient < 1 || orient > 8)
         orient = 1;
-    if (w == 0 || h == 0 || w > QX5_MAX_SIDE || h > QX5_MAX_SIDE
-        || (unsigned long long)w * h > QX5_MAX_PIXELS)
+    if (w == 0 || h == 0 || w > PICTURE_MAX_SIDE || h > PICTURE_MAX_SIDE
+        || (unsigned long long)w * h > PICTURE_MAX_PIXELS)
         return false;
     g->orient = orient;
     g->srcW = w;
@@ -36,7 +36,7 @@ unsigned Qx5ChooseEighths(unsigned w, unsigned h, int orient, int boxW, int boxH
 {
     bool turned = Qx5Transposed(orient);
     unsigned shownW = turned ? h : w, shownH = turned ? w : h;
-    if (boxW <= 0 || boxH <= 0 || shownW == 0 || shownH == 0 || shownW > QX5_MAX_SIDE || shownH > QX5_MAX_SIDE)
+    if (boxW <= 0 || boxH <= 0 || shownW == 0 || shownH == 0 || shownW > PICTURE_MAX_SIDE || shownH > PICTURE_MAX_SIDE)
         return 8;
     PICTURE_PLACE p = PlacePicture(boxW, boxH, (int)shownW, (int)shownH);
     for (unsigned m = 1; m < 8; m++)
@@ -119,7 +119,7 @@ void Qx5BmpHeader(const QX5_GEOMETRY* g, unsigned char out[QX5_BMP_HEADER])
     out[1] = 'M';
     Qx5Put32(out + 2, (unsigned long)(QX5_BMP_HEADER + g->imageBytes));
     // The full size of a picture decoded smaller, in the two reserved words (see
-    // base/ConverterProtocol.h); JPEG sides always fit in them.
+    // converter/Qx5Protocol.h); JPEG sides always fit in them.
     if ((g->fullW != g->outW || g->fullH != g->outH) && g->fullW <= 0xFFFF && g->fullH <= 0xFFFF) {
         Qx5Put16(out + 6, g->fullW);
         Qx5Put16(out + 8, g->fullH);

@@ -2,12 +2,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/Limits.h"
 #include "base/PictureKind.h"
 
 enum { QX5_BMP_HEADER = 54, QX5_PIXEL_BYTES = 4 };
-// Beyond these the output could not be held or written; such pictures are refused.
-#define QX5_MAX_PIXELS 200000000ull
-#define QX5_MAX_SIDE   1048576u
 
 // Output of one conversion: the picture turned upright by its orientation, as a 32-bit
 // bottom-up BMP (blue, green, red, 255), the layout the display stretches from without

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/ConverterProtocol.h"
+#include "converter/Qx5Protocol.h"
 
 enum QX5_BLOCK_CHECK {
     QX5_BLOCK_OK = 0,

@@ -7,11 +7,11 @@ struct QX5_GLOBALS {
     HWND hWnd;
     wchar_t dst[CONVERTER_DEST_BYTES + 1];
     uint32_t back;             // the colour transparent pixels are laid over (0x00BBGGRR)
-    int haveDst;               // set by a valid WM_COPYDATA, used up by the next WM_SETTEXT
+    int haveDst;               // set by a valid destination, used up by the source after it
 };
 extern QX5_GLOBALS Qx5;
 
 HWND Qx5CreateWindow(HINSTANCE inst);
 LRESULT CALLBACK Qx5WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
-BOOL Qx5Wnd_CopyData(const COPYDATASTRUCT* cds);
-BOOL Qx5Wnd_SetText(const wchar_t* src);
+BOOL Qx5Wnd_ConvertDestination(const COPYDATASTRUCT* cds);
+BOOL Qx5Wnd_ConvertSource(const wchar_t* src);

@@ -15,9 +15,9 @@ static bool Qx5Cp932ToWide(const char* s, wchar_t* out, int cap)
     return true;
 }
 
-// WM_COPYDATA: the destination path, a block of code page 932 text, and with Kotopane's
-// request the colour behind the picture.
-BOOL Qx5Wnd_CopyData(const COPYDATASTRUCT* cds)
+// The first half of a convert request: the destination path, a block of code page 932
+// text, and with Kotopane's request the colour behind the picture.
+BOOL Qx5Wnd_ConvertDestination(const COPYDATASTRUCT* cds)
 {
     Qx5.haveDst = 0;
     Qx5.dst[0] = 0;
@@ -30,28 +30,28 @@ BOOL Qx5Wnd_CopyData(const COPYDATASTRUCT* cds)
     return TRUE;
 }
 
-// WM_SETTEXT: the source path; converts it before returning. The title stays as it is.
-BOOL Qx5Wnd_SetText(const wchar_t* src)
+// The second half: the source path; converts it before the reply. The title stays as it is.
+BOOL Qx5Wnd_ConvertSource(const wchar_t* src)
 {
     if (!Qx5.haveDst)
-        return FALSE;
+        return CONVERTER_REPLY_FAILED;
     Qx5.haveDst = 0;
     if (!src)
-        return FALSE;
+        return CONVERTER_REPLY_FAILED;
     size_t len = wcsnlen(src, CONVERTER_SOURCE_MAX + 1);
     if (len == 0 || len > CONVERTER_SOURCE_MAX)
-        return FALSE;
-    return Qx5ConvertFile(src, Qx5.dst, Qx5.back) ? TRUE : FALSE;
+        return CONVERTER_REPLY_FAILED;
+    return Qx5ConvertFile(src, Qx5.dst, Qx5.back) ? CONVERTER_REPLY_CONVERTED : CONVERTER_REPLY_FAILED;
 }
 
 LRESULT CALLBACK Qx5WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_COPYDATA:
-        return Qx5Wnd_CopyData((const COPYDATASTRUCT*)lParam);
-    case WM_SETTEXT:
-        return Qx5Wnd_SetText((const wchar_t*)lParam);
-    case WM_DESTROY:
+    case CONVERTER_CONVERT_DESTINATION:
+        return Qx5Wnd_ConvertDestination((const COPYDATASTRUCT*)lParam);
+    case CONVERTER_CONVERT_SOURCE:
+        return Qx5Wnd_ConvertSource((const wchar_t*)lParam);
+    case CONVERTER_QUIT:   // also where the window goes away for any other reason
         PostQuitMessage(0);
         return 0;
     }

@@ -3,11 +3,11 @@
 #include <string.h>
 #include <string>
 
-#include "base/ConverterProtocol.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/NumberText.h"
 #include "base/Window.h"
+#include "converter/Qx5Protocol.h"
 #include "display/DisplayCalc.h"
 #include "display/DisplayState.h"
 #include "store/LineText.h"

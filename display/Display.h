@@ -31,7 +31,7 @@ bool Hyouji(int i, const char* folder, const char* name);
 // The same when the character changes the picture on its own, with nobody to tell: when no
 // picture can be shown, the screen and the shown picture stay as they were.
 bool HyoujiQuietly(int i, const char* folder, const char* name);
-void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h);
+void LoadPicture(const char* path, int x, int y, int w, int h);
 void DiscardPreviousBmp();                     // the previous conversion's file, moved aside
 void CrossFade(HDC wndDC);
 // Shows the picture at path again (after a drop or a colour change), without the bubble.

@@ -4,7 +4,6 @@
 #include <string.h>
 #include <string>
 
-#include "base/ConverterProtocol.h"
 #include "base/Cp932.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
@@ -13,11 +12,12 @@
 #include "base/Random.h"
 #include "base/Trace.h"
 #include "base/Window.h"
-#include "bitmaps/Converter.h"
+#include "bitmaps/BlendTable.h"
 #include "bitmaps/MappedBmp.h"
-#include "bitmaps/MappedBuffer.h"
+#include "converter/Qx5Protocol.h"
 #include "display/DisplayCalc.h"
 #include "display/DisplayState.h"
+#include "qx5link/Qx5Link.h"
 #include "store/LineText.h"
 #include "store/Paths.h"
 #include "store/TextFile.h"
@@ -93,6 +93,8 @@ void CreateSurfaces()
 {
     int w = Display.clientW, h = Display.clientH;
     DCCreateByFSFM(&Display.glMemDC, "glMemDC", 0, w, h, 32);
+    // The heart is stretched onto the composition, the pictures onto their slots.
+    SetStretchBltMode(Display.glMemDC.hDC, HALFTONE);
     for (int i = 0; i < 2; i++) {
         DCCreateByFSFM(&Display.glGazouDC[i], "glGazouDC", i, w, h, 32);
         SetStretchBltMode(Display.glGazouDC[i].hDC, HALFTONE);
@@ -114,10 +116,12 @@ void PrepareSurfaces()
 
 void ReleaseSurfaces()
 {
-    DCDeleteByFSFM(&Display.glMemDC, 1);
-    DCDeleteByFSFM(&Display.glHartDC, 1);
-    DCDeleteByFSFM(&Display.glGazouDC[0], 1);
-    DCDeleteByFSFM(&Display.glGazouDC[1], 1);
+    DCDeleteByFSFM(&Display.glMemDC);
+    // Made only from a heart picture that loaded.
+    if (Display.glHartDC.hDC)
+        DCDeleteByFSFM(&Display.glHartDC);
+    DCDeleteByFSFM(&Display.glGazouDC[0]);
+    DCDeleteByFSFM(&Display.glGazouDC[1]);
 }
 
 // Folder part of a path, without the backslash before the file name.
@@ -143,7 +147,7 @@ static void FailedToLoad(const char* path)
 
 // The converter's BMP is drawn straight from a read-only mapping of the file: a 48-megapixel
 // photo then costs file pages while it is stretched, not a bitmap and its copies.
-void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
+void LoadPicture(const char* path, int x, int y, int w, int h)
 {
     char bmpPath[KP_PATH_BYTES];
     if (!ProgramPath(bmpPath, sizeof(bmpPath), KP_GAZOU_BMP)) {
@@ -159,7 +163,7 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
     // A converter that cannot be started has said so: that is the picture's one message.
     // Transparent pixels come laid over the colour they are shown on: the stretch, the fade
     // and a redraw after a colour change then need nothing of their own.
-    CONVERT_RESULT converted = ConverterConvert(bmpPath, path, Display.backColor);
+    CONVERT_RESULT converted = Qx5LinkConvert(bmpPath, path, Display.backColor);
     if (converted == CONVERT_NO_CONVERTER || converted == CONVERT_STOPPED)
         return;
     if (converted != CONVERT_DONE || !ProgramRunning()) {
@@ -171,7 +175,6 @@ void LoadPicture(HDC dc, const char* path, int x, int y, int w, int h)
         FailedToLoad(path);
         return;
     }
-    SetStretchBltMode(dc, HALFTONE);
     const BMP_LAYOUT* l = &bmp.layout;
     // Fitted by the picture's full size: a photo the converter decoded smaller for the
     // screen lands on the same rectangle as the whole one would.
@@ -298,7 +301,7 @@ static bool ShowPicture(const char* path)
     PrepareSurfaces();
     RememberShownFolder(path);
     int slot = Display.glGazouNext;
-    LoadPicture(Display.glMemDC.hDC, path, 0, PICTURE_BOX_TOP, Display.clientW, Display.clientH - KOTOPANE_MARGIN_H);
+    LoadPicture(path, 0, PICTURE_BOX_TOP, Display.clientW, Display.clientH - KOTOPANE_MARGIN_H);
     // A load that failed leaves the slots as they were; shown on its own, nothing fades.
     if (Display.quiet && Display.glGazouNext == slot)
         return false;

@@ -7,7 +7,9 @@ cd "$(dirname "$0")/.."
 # Bottom to top; folders on one line are siblings and do not include each other.
 layers=(
   "base"
-  "store bitmaps converter"
+  "converter"
+  "store bitmaps"
+  "qx5link"
   "display"
   "categories"
   "lines intake"

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "base/ConverterProtocol.h"
 #include "base/Cp932.h"
 #include "base/Limits.h"
+#include "converter/Qx5Protocol.h"
 #include "store/SaveTemp.h"
 
 struct STORE_STATE {

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "base/ConverterProtocol.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
+#include "converter/Qx5Protocol.h"
 #include "store/TextFile.h"
 
 // The folders as the user knows them (their long forms), for telling the user about them,

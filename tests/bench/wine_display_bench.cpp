@@ -14,15 +14,15 @@
 #include <vector>
 
 #include "base/CommandIds.h"
-#include "base/ConverterProtocol.h"
 #include "base/Limits.h"
-#include "bitmaps/Converter.h"
-#include "bitmaps/MappedBuffer.h"
+#include "bitmaps/BlendTable.h"
 #include "categories/MenuBar.h"
+#include "converter/Qx5Protocol.h"
 #include "display/Display.h"
 #include "display/DisplayCalc.h"
 #include "display/DisplayState.h"
 #include "lines/Lines.h"
+#include "qx5link/Qx5Link.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/e2e_kotopane.h"
@@ -805,10 +805,10 @@ int main()
         std::vector<double> conv, load, fade, whole;
         for (int r = 0; r < 3; r++) {
             double a = Now();
-            ConverterConvert(bmp, path.c_str(), Display.backColor);
+            Qx5LinkConvert(bmp, path.c_str(), Display.backColor);
             conv.push_back(Now() - a);
             a = Now();
-            LoadPicture(Display.glMemDC.hDC, path.c_str(), 0, 60, W, H - 110);
+            LoadPicture(path.c_str(), 0, 60, W, H - 110);
             load.push_back(Now() - a);
             HDC dc = GetDC(wnd);
             a = Now();
@@ -846,10 +846,10 @@ int main()
         memcpy(Display.glMemDC.pView, Display.glGazouDC[0].pView, pixels * 4);
         copy.push_back(Now() - a);
         a = Now();
-        BlendFrame(Display.glMemDC.pView, Display.glGazouDC[1].pView, pixels, Bitmaps.AlphaBlendBBTableC, 102);
+        BlendFrame(Display.glMemDC.pView, Display.glGazouDC[1].pView, pixels, AlphaBlendTable(), 102);
         blend.push_back(Now() - a);
         a = Now();
-        BlendFrame(Display.glMemDC.pView, Display.glGazouDC[1].pView, pixels, Bitmaps.AlphaBlendBBTableC, 76);
+        BlendFrame(Display.glMemDC.pView, Display.glGazouDC[1].pView, pixels, AlphaBlendTable(), 76);
         BitBlt(dc, 0, 0, W, H, Display.glMemDC.hDC, 0, 0, SRCCOPY);
         GdiFlush();
         blendCopy.push_back(Now() - a);
@@ -916,7 +916,7 @@ int main()
     }
 
     DWORD pid = 0;
-    GetWindowThreadProcessId(ConverterWindow(), &pid);
+    GetWindowThreadProcessId(Qx5LinkWindow(), &pid);
     HANDLE conv = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     SIZE_T convPeak = conv ? PeakWorkingSet(conv) : 0;
     if (conv)

@@ -34,7 +34,7 @@ TEST(ConverterImage, GeometrySizesAndLimits)
     EXPECT_FALSE(Qx5PlanGeometry(&g, 10, 0, 1));
     EXPECT_FALSE(Qx5PlanGeometry(&g, 20000, 10001, 1));          // just over 200 MP
     EXPECT_TRUE(Qx5PlanGeometry(&g, 20000, 10000, 1));
-    EXPECT_FALSE(Qx5PlanGeometry(&g, QX5_MAX_SIDE + 1, 1, 1));
+    EXPECT_FALSE(Qx5PlanGeometry(&g, PICTURE_MAX_SIDE + 1, 1, 1));
     EXPECT_FALSE(Qx5PlanGeometry(&g, 0xFFFFFFFFu, 0xFFFFFFFFu, 1));
 }
 

@@ -118,9 +118,9 @@ void WaitForDrops(DWORD timeoutMs = 20000);
 HDROP MakeDrop(POINT pt, const std::vector<std::wstring>& files);
 
 // --- The converter, asked as Kotopane asks it ---------------------------------------------
-// Destination by WM_COPYDATA (code page 932, the zero-padded block), source by WM_SETTEXT.
-// Returns what WM_SETTEXT answered (TRUE: a BMP was written); *answered says whether both
-// messages came back in time. With a colour (0x00BBGGRR), Kotopane's request that carries it.
+// The destination (code page 932, the zero-padded block), then the source. Returns the reply
+// (CONVERTER_REPLY_CONVERTED: a BMP was written); *answered says whether both messages came
+// back in time. With a colour (0x00BBGGRR), Kotopane's request that carries it.
 LRESULT ConverterRequest(HWND converter, const std::wstring& dst, const std::wstring& src, bool* answered = nullptr,
                          DWORD timeoutMs = 60000, long long back = -1);
 

@@ -7,8 +7,8 @@
 
 #include "app/AppState.h"
 #include "app/MainWnd.h"
-#include "base/ConverterProtocol.h"
 #include "base/Window.h"
+#include "converter/Qx5Protocol.h"
 #include "intake/Intake.h"
 
 // ---------------------------------------------------------------- child processes
@@ -428,8 +428,9 @@ LRESULT ConverterRequest(HWND converter, const std::wstring& dst, const std::wst
     if (back >= 0)
         cds = {CONVERTER_CONVERT_OVER_COLOUR, sizeof(request), &request};
     DWORD_PTR r1 = 0, r2 = 0;
-    bool ok = SendMessageTimeoutW(converter, WM_COPYDATA, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, 5000, &r1)
-              && SendMessageTimeoutW(converter, WM_SETTEXT, 0, (LPARAM)src.c_str(), SMTO_ABORTIFHUNG, timeoutMs, &r2);
+    bool ok = SendMessageTimeoutW(converter, CONVERTER_CONVERT_DESTINATION, 0, (LPARAM)&cds, SMTO_ABORTIFHUNG, 5000, &r1)
+              && SendMessageTimeoutW(converter, CONVERTER_CONVERT_SOURCE, 0, (LPARAM)src.c_str(), SMTO_ABORTIFHUNG,
+                                     timeoutMs, &r2);
     if (answered)
         *answered = ok;
     return (LRESULT)r2;

@@ -1,7 +1,7 @@
 // The real Kotopane.exe and QX5.exe in a scratch program folder, driven from outside as a
 // user (and the system) would.
 #include <gtest/gtest.h>
-#include "base/ConverterProtocol.h"
+#include "converter/Qx5Protocol.h"
 #include "tests/support/TestSupport.h"
 #include "tests/wine/e2e_kotopane.h"
 

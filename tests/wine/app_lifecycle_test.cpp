@@ -9,10 +9,10 @@
 #include "app/MainWnd.h"
 #include "base/CommandIds.h"
 #include "base/Window.h"
-#include "bitmaps/Converter.h"
 #include "categories/MenuBar.h"
 #include "display/Display.h"
 #include "intake/Intake.h"
+#include "qx5link/Qx5Link.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -20,7 +20,7 @@ namespace {
 class AppLifecycle : public ::testing::Test {
 protected:
     std::wstring prog, settings;
-    CONVERTER_LINK savedLink = ConvLink;
+    QX5_LINK savedLink = Qx5Link;
 
     // Categories with their lines files; Start() brings the program up over them.
     void Prepare(const std::vector<std::wstring>& names)
@@ -47,7 +47,7 @@ protected:
     {
         StopKotopaneInProcess();
         BoxWatchStop();
-        ConvLink = savedLink;
+        Qx5Link = savedLink;
     }
     std::wstring Folder(const std::wstring& name) { return settings + L"\\" + name; }
     void Show(int i) { SendMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST + i, 0); }
@@ -84,9 +84,9 @@ TEST_F(AppLifecycle, ShutdownEndsTheBusyConverterBeforeDeletingItsOutput)
     ASSERT_TRUE(EncodePicture(Folder(L"A") + L"\\big.jpg", GUID_ContainerFormatJpeg, 4000, 3000,
                               { [](int x, int y) { return 0xFF000000u | (DWORD)(x * 31 ^ y * 17); } }));
     Start();
-    ConvLink.convertMs = 1;    // taken up, then given up while the converter decodes
+    Qx5Link.convertMs = 1;    // taken up, then given up while the converter decodes
     std::wstring partial = settings + L"\\Gazou.bmp.qx5tmp";
-    EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(ToCp932(settings + L"\\Gazou.bmp").c_str(),
+    EXPECT_EQ(CONVERT_NOT_ANSWERED, Qx5LinkConvert(ToCp932(settings + L"\\Gazou.bmp").c_str(),
                                                      ToCp932(Folder(L"A") + L"\\big.jpg").c_str(), RGB(255, 255, 255)));
     DWORD t0 = GetTickCount();
     while (!FileExists(partial) && GetTickCount() - t0 < 20000)
@@ -143,7 +143,7 @@ TEST_F(AppLifecycle, ClosedWhileABoxOfADisplayIsOpenNothingRunsAfterTheShutdown)
         for (size_t k = 0; k < c.captions.size(); k++)
             EXPECT_EQ(c.captions[k], BoxWatchSeen()[k].caption);
         EXPECT_FALSE(FileExists(settings + L"\\Gazou.bmp"));
-        EXPECT_EQ(nullptr, ConvLink.hProcess) << "a converter started after the shutdown";
+        EXPECT_EQ(0u, Qx5LinkProcessId()) << "a converter started after the shutdown";
         EXPECT_EQ(1u, HandoffLogLines(2, 1000).size()) << "a hand-off after the shutdown";
         StopKotopaneInProcess();
     }
@@ -216,7 +216,7 @@ TEST_F(AppLifecycle, PictureAskedForBeforeTheStartIsFinishedIsShown)
     SetCurrentDirectoryW((prog + L"\\App").c_str());
     HWND wnd = KotopaneStartup(GetModuleHandleW(nullptr));
     ASSERT_TRUE(wnd);
-    EXPECT_EQ(nullptr, ConvLink.hProcess);
+    EXPECT_EQ(0u, Qx5LinkProcessId());
     // The window shows its colour before the surfaces have it; enlarged past them, the
     // rest takes the class brush.
     RECT outer;
@@ -232,10 +232,10 @@ TEST_F(AppLifecycle, PictureAskedForBeforeTheStartIsFinishedIsShown)
     EXPECT_STREQ("x.bmp", CurrentPictureName());
     EXPECT_EQ(RGB(0, 255, 0), GetPixel(CompositionDC(), ClientWidth() / 2, 62));
     EXPECT_EQ(RGB(0, 0, 255), GetPixel(PictureSlotDC(NextPictureSlot()), 5, 5)) << "faded from black";
-    HANDLE converter = ConvLink.hProcess;
-    ASSERT_NE(nullptr, converter);
+    DWORD converter = Qx5LinkProcessId();
+    ASSERT_NE(0u, converter);
     PumpMessages(800);
-    EXPECT_EQ(converter, ConvLink.hProcess);
+    EXPECT_EQ(converter, Qx5LinkProcessId());
     EXPECT_EQ(1u, HandoffLogLines(1, 3000).size());
 }
 

@@ -3,9 +3,10 @@
 #include <string.h>
 
 #include "base/Window.h"
+#include "bitmaps/BlendTable.h"
 #include "bitmaps/FileMapDC.h"
+#include "bitmaps/FileMapFolder.h"
 #include "bitmaps/MappedBmp.h"
-#include "bitmaps/MappedBuffer.h"
 #include "display/DisplayCalc.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
@@ -107,7 +108,7 @@ TEST_F(BitmapsTest, CreateFillsTheRecordAndTheBackingFile)
     q[2] = 3;
     EXPECT_EQ(GetPixel(rec.hDC, 63, 40), RGB(3, 2, 1));
 
-    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 1);
+    EXPECT_EQ(DCDeleteByFSFM(&rec), 1);
     EXPECT_EQ(rec.hDC, nullptr);
     EXPECT_EQ(rec.hMap, nullptr);
     EXPECT_EQ(rec.pView, nullptr);
@@ -129,56 +130,40 @@ TEST_F(BitmapsTest, WithoutTheFolderThePagingFileBacksThePixels)
     GdiFlush();
     EXPECT_EQ(rec.pView[(3 * 8) * 4], 7);
     TraceCaptureStart();
-    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 1);
+    EXPECT_EQ(DCDeleteByFSFM(&rec), 1);
     EXPECT_TRUE(TraceCaptureStop().empty());
 }
 
-TEST_F(BitmapsTest, ReleaseStopsAtTheFirstFailedStep)
+TEST_F(BitmapsTest, ReleaseTriesEveryStepAndReleasesOnlyWhatWasMade)
 {
-    // Never created: steps 1 and 2 are skipped, step 3 fails.
+    // Never created: nothing to release, nothing to trace.
     FSFM_DC none = {};
     TraceCaptureStart();
-    EXPECT_EQ(DCDeleteByFSFM(&none, 1), 0);
-    EXPECT_EQ(DCDeleteByFSFM(&none, 2), 1);  // only the backing file, and there is none
-    std::vector<std::string> traces = TraceCaptureStop();
-    ASSERT_EQ(traces.size(), 1u);
-    EXPECT_EQ(traces[0], "DCDeleteByFSFM　SelectObject(hDC,hOldBmp)失敗=0, 0, 0, 0, 0\r\n");
+    EXPECT_EQ(DCDeleteByFSFM(&none), 1);
+    EXPECT_TRUE(TraceCaptureStop().empty());
 
     MakeMapFolder();
     std::string name = Name("kpRel");
     FSFM_DC rec = {};
     ASSERT_EQ(DCCreateByFSFM(&rec, name.c_str(), 0, 16, 16, 32), 1);
+    FSFM_DC made = rec;
 
-    // An address that is no view (heap memory): step 1 fails and nothing else is released.
+    // The first step (the previous bitmap back) and the fourth (an address that is no view)
+    // fail: each is traced in its turn with its error, and everything else is released.
     std::vector<BYTE> notAView(64);
-    BYTE* view = rec.pView;
+    rec.hOldBmp = (HBITMAP)(ULONG_PTR)0x1234;
     rec.pView = notAView.data();
     TraceCaptureStart();
-    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 0);
-    traces = TraceCaptureStop();
-    ASSERT_EQ(traces.size(), 1u);
-    EXPECT_EQ(traces[0], "DCDeleteByFSFM　UnmapViewOfFile失敗=0, 0, 0, 0, 0\r\n");
-    EXPECT_NE(rec.hMap, nullptr);
-    EXPECT_NE(GetObjectType(rec.hDC), 0u);
-
-    // With no bitmap to delete, steps 1 to 4 run and step 5 fails; the file stays open.
-    rec.pView = view;
-    HBITMAP dib = rec.hBmp;
-    rec.hBmp = nullptr;
-    TraceCaptureStart();
-    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 0);
-    traces = TraceCaptureStop();
-    ASSERT_EQ(traces.size(), 1u);
-    EXPECT_EQ(traces[0], "DCDeleteByFSFM　DeleteObject(hBmp)失敗=0, 0, 0, 0, 0\r\n");
-    EXPECT_EQ(rec.hMap, nullptr);
-    EXPECT_EQ(rec.pView, nullptr);
-    EXPECT_EQ(rec.hDC, nullptr);
-    EXPECT_NE(rec.hFile, nullptr);
-    EXPECT_TRUE(DeleteObject(dib));  // selected out again by step 3, so it can go
-
-    // Any other mode closes the backing file only.
-    EXPECT_EQ(DCDeleteByFSFM(&rec, 0), 1);
-    EXPECT_EQ(rec.hFile, nullptr);
+    EXPECT_EQ(DCDeleteByFSFM(&rec), 0);
+    std::vector<std::string> traces = TraceCaptureStop();
+    ASSERT_EQ(traces.size(), 2u);
+    EXPECT_EQ(traces[0].rfind("DCDeleteByFSFM　SelectObject(hDC,hOldBmp)失敗=", 0), 0u) << traces[0];
+    EXPECT_EQ(traces[1], "DCDeleteByFSFM　UnmapViewOfFile失敗=" + std::to_string(ERROR_INVALID_ADDRESS) + ", 0, 0, 0, 0\r\n");
+    EXPECT_EQ(GetObjectType(made.hDC), 0u);
+    EXPECT_EQ(GetObjectType(made.hBmp), 0u);
+    EXPECT_TRUE(!rec.hDC && !rec.hBmp && !rec.hOldBmp && !rec.hMap && !rec.pView && !rec.hFile) << "nothing is held";
+    // The mapping and the file are closed: once the real view goes, so can the file.
+    EXPECT_TRUE(UnmapViewOfFile(made.pView));
     EXPECT_TRUE(DeleteFileW(Backing((name + "0.txt").c_str()).c_str()));
 }
 
@@ -196,8 +181,8 @@ TEST_F(BitmapsTest, CreationFailureReportsAndLeavesNothingOpen)
     SetMainWindow(nullptr);
     DestroyWindow(owner);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, ToWide("メモリが不足しています。\r\n画像ウィンドウやレイヤーで不要なものを削除するか、"
-                                    "結合していいレイヤーは結合させてから、再度実行してください。"));
+    EXPECT_EQ(boxes[0].text, ToWide("メモリが足りないため、画像を置く場所を作れませんでした。画像は表示されません。\r\n"
+                                    "ほかのプログラムを閉じてから、Kotopaneを起動し直してください。"));
     EXPECT_EQ(boxes[0].caption, ToWide("<(_ _)>"));
     EXPECT_EQ(boxes[0].owner, owner);
     EXPECT_EQ(rec.hDC, nullptr);
@@ -207,7 +192,7 @@ TEST_F(BitmapsTest, CreationFailureReportsAndLeavesNothingOpen)
     EXPECT_FALSE(FileExists(Backing((name + "0.txt").c_str())));
     // A failed record can be created afterwards.
     EXPECT_EQ(DCCreateByFSFM(&rec, name.c_str(), 0, 4, 4, 32), 1);
-    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 1);
+    EXPECT_EQ(DCDeleteByFSFM(&rec), 1);
 }
 
 TEST_F(BitmapsTest, BmpToDCTakesTheFilesOwnSize)
@@ -230,7 +215,7 @@ TEST_F(BitmapsTest, BmpToDCTakesTheFilesOwnSize)
     }
     // Loading into a record that already holds a surface makes nothing new.
     EXPECT_EQ(BmpToDC(&rec, name.c_str(), 0, "★ハート.bmp"), 0);
-    EXPECT_EQ(DCDeleteByFSFM(&rec, 1), 1);
+    EXPECT_EQ(DCDeleteByFSFM(&rec), 1);
 
     // A missing file: 0, no message, record untouched.
     FSFM_DC missing = {};
@@ -262,21 +247,18 @@ TEST_F(BitmapsTest, AlphaTableBuiltAndReleased)
         if (withFolder)
             MakeMapFolder();
         BuildAlphaBlendTable();
-        BYTE* t = Bitmaps.AlphaBlendBBTableC;
+        const BYTE* t = AlphaBlendTable();
         ASSERT_NE(t, nullptr);
-        EXPECT_EQ(t, Bitmaps.alphaBuffer.pView);
-        EXPECT_EQ(Bitmaps.alphaBuffer.size, 16777216u);
         EXPECT_EQ(t[128 * 65536 + 0 * 256 + 255], 127);
         EXPECT_EQ(t[0 * 65536 + 200 * 256 + 0], 199);
         EXPECT_EQ(t[255 * 65536 + 255 * 256 + 255], 254);
         // Never a 16 MB file, whether the file-map folder is there yet or not.
         EXPECT_FALSE(FileExists(Backing("AlphaBlendBBTableC0.txt")));
-        EXPECT_EQ(Bitmaps.alphaBuffer.hFile, nullptr);
         ReleaseAlphaBlendTable();
-        EXPECT_EQ(Bitmaps.AlphaBlendBBTableC, nullptr);
-        EXPECT_EQ(Bitmaps.alphaBuffer.pView, nullptr);
-        EXPECT_EQ(Bitmaps.alphaBuffer.hMap, nullptr);
-        EXPECT_EQ(Bitmaps.alphaBuffer.hFile, nullptr);
+        EXPECT_EQ(AlphaBlendTable(), nullptr);
+        MEMORY_BASIC_INFORMATION mbi = {};
+        ASSERT_TRUE(VirtualQuery(t, &mbi, sizeof mbi));
+        EXPECT_EQ(mbi.State, (DWORD)MEM_FREE) << "its memory is given back";
     }
 }
 

@@ -1,10 +1,10 @@
 // Kotopane's side of the converter link, run in this process against the real QX5.exe
 // and against a stand-in window that hangs.
-#include "base/ConverterProtocol.h"
 #include "base/Limits.h"
 #include "base/Window.h"
-#include "bitmaps/Converter.h"
+#include "converter/Qx5Protocol.h"
 #include "display/Display.h"
+#include "qx5link/Qx5Link.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
 #include <gtest/gtest.h>
@@ -26,12 +26,12 @@ class ConverterLink : public ::testing::Test {
 protected:
     std::wstring folder;
     std::wstring dst;
-    CONVERTER_LINK savedLink;
+    QX5_LINK savedLink;
 
     void SetUp() override
     {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        savedLink = ConvLink;
+        savedLink = Qx5Link;
         WNDCLASSW wc = {};
         wc.lpfnWndProc = PlainProc;
         wc.hInstance = GetModuleHandleW(nullptr);
@@ -53,14 +53,14 @@ protected:
         SetProgramFolder(f.c_str());
         char exe[KP_PATH_BYTES];
         ASSERT_TRUE(ProgramPath(exe, sizeof exe, KP_CONVERTER_EXE));
-        ConverterSetPath(exe);
+        Qx5LinkSetPath(exe);
     }
 
     void TearDown() override
     {
         BoxWatchStop();
-        ConverterStop();
-        ConvLink = savedLink;
+        Qx5LinkQuit();
+        Qx5Link = savedLink;
         DestroyWindow(MainWindow());
         SetMainWindow(nullptr);
     }
@@ -76,7 +76,7 @@ protected:
     bool ConvertAndLoad(const std::wstring& src, bool* answered, DWORD* colour = nullptr)
     {
         DeleteFileW(dst.c_str());
-        *answered = ConverterConvert(ToCp932(dst).c_str(), ToCp932(src).c_str(), RGB(255, 255, 255)) == CONVERT_DONE;
+        *answered = Qx5LinkConvert(ToCp932(dst).c_str(), ToCp932(src).c_str(), RGB(255, 255, 255)) == CONVERT_DONE;
         READ_BMP bmp;
         if (!ReadConvertedBmp(dst, &bmp))
             return false;
@@ -89,26 +89,21 @@ protected:
     }
 };
 
+// The program the link starts is the one in 部品 (its image name is checked when it runs).
 TEST_F(ConverterLink, PresenceCheck)
 {
-    EXPECT_TRUE(ConverterPresent());
-    std::string tail = "\\部品\\QX5.exe";
-    std::string path = ConvLink.converterPath;
-    ASSERT_GT(path.size(), tail.size());
-    EXPECT_EQ(tail, path.substr(path.size() - tail.size()));
-    EXPECT_EQ(ToCp932(folder), path.substr(0, path.size() - tail.size()));
-
+    EXPECT_TRUE(Qx5LinkPresent());
     UsFolder(L"conv_link_none", false);
-    EXPECT_FALSE(ConverterPresent());
+    EXPECT_FALSE(Qx5LinkPresent());
     // A folder of that name is no converter.
     CreateDirectoryW((folder + L"\\部品\\QX5.exe").c_str(), nullptr);
-    EXPECT_FALSE(ConverterPresent());
+    EXPECT_FALSE(Qx5LinkPresent());
 }
 
 TEST_F(ConverterLink, MissingConverterMessage)
 {
     BoxWatchStart(IDOK);
-    ConverterReportMissing();
+    Qx5LinkReportMissing();
     std::vector<SHOWN_BOX> boxes = BoxWatchStop();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(L"（；‘ v‘）/部品がありません。", boxes[0].caption);
@@ -120,17 +115,15 @@ TEST_F(ConverterLink, MissingConverterMessage)
 
 TEST_F(ConverterLink, StartConvertStop)
 {
-    // The start does not wait for the converter's window: that is looked for when needed.
-    ConverterStart();
-    EXPECT_EQ(nullptr, ConvLink.hConverterWnd);
-    ASSERT_TRUE(ConvLink.hProcess);
-    BOOL inJob = FALSE;
-    EXPECT_TRUE(IsProcessInJob(ConvLink.hProcess, ConvLink.hJob, &inJob) && inJob);
-    HWND conv = ConverterWindow();
+    // The start returns at once; the converter's window is looked for when it is needed.
+    ULONGLONG t0 = GetTickCount64();
+    Qx5LinkStart();
+    ASSERT_NE(0u, Qx5LinkProcessId());
+    HWND conv = Qx5LinkWindow();
     ASSERT_TRUE(conv);
-    EXPECT_LT(GetTickCount64() - ConvLink.startTick, 4500u);   // found before the 5 s bound ran out
+    EXPECT_LT(GetTickCount64() - t0, 4500u);   // found before the 5 s bound ran out
     EXPECT_EQ(CONVERTER_TITLE, WindowTitle(conv));
-    EXPECT_EQ(ConvLink.pid, WindowPid(conv));
+    EXPECT_EQ(Qx5LinkProcessId(), WindowPid(conv));
     HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(conv));
     ASSERT_TRUE(proc);
     wchar_t image[MAX_PATH * 2];
@@ -149,10 +142,11 @@ TEST_F(ConverterLink, StartConvertStop)
     ASSERT_TRUE(WriteBytes(junk, "not a picture"));
     EXPECT_FALSE(ConvertAndLoad(junk, &answered));
     EXPECT_TRUE(answered);
-    EXPECT_EQ(conv, ConvLink.hConverterWnd);
+    EXPECT_EQ(conv, Qx5LinkWindow());
 
-    ConverterStop();
-    EXPECT_EQ(nullptr, ConvLink.hConverterWnd);
+    Qx5LinkQuit();
+    EXPECT_EQ(nullptr, Qx5LinkWindow());
+    EXPECT_EQ(0u, Qx5LinkProcessId());
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(proc, 5000));
     DWORD code = 99;
     GetExitCodeProcess(proc, &code);
@@ -162,8 +156,8 @@ TEST_F(ConverterLink, StartConvertStop)
 
 TEST_F(ConverterLink, ConverterThatWentAwayIsStartedAgain)
 {
-    ConverterStart();
-    HWND first = ConverterWindow();
+    Qx5LinkStart();
+    HWND first = Qx5LinkWindow();
     ASSERT_TRUE(first);
     HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, WindowPid(first));
     ASSERT_TRUE(proc);
@@ -176,7 +170,7 @@ TEST_F(ConverterLink, ConverterThatWentAwayIsStartedAgain)
     bool answered = false;
     EXPECT_TRUE(ConvertAndLoad(Picture(L"again.png", 0xFF102030), &answered));
     EXPECT_TRUE(answered);
-    EXPECT_TRUE(ConvLink.hConverterWnd && ConvLink.hConverterWnd != first);
+    EXPECT_TRUE(Qx5LinkWindow() && Qx5LinkWindow() != first);
 }
 
 // A converter that cannot be started, that ends before it has a window, or that never
@@ -194,31 +188,31 @@ TEST_F(ConverterLink, ConverterThatDoesNotStartCostsOneMessageAndNoFreeze)
             ASSERT_TRUE(CopyFileW((TestBuildDir() + L"\\tests\\" + c.program).c_str(),
                                   (folder + L"\\部品\\QX5.exe").c_str(), FALSE));
         }
-        ConvLink.searchMs = 600;
+        Qx5Link.searchMs = 600;
         BoxWatchStart(IDOK);
-        ConverterStart();
-        DWORD pid = ConvLink.pid;
+        Qx5LinkStart();
+        DWORD pid = Qx5LinkProcessId();
         EXPECT_TRUE(BoxWatchSeen().empty()) << "nothing is said before a picture needs it";
         for (int k = 0; k < 3; k++) {
             DWORD t0 = GetTickCount();
-            LoadPicture(nullptr, ToCp932(folder + L"\\x.png").c_str(), 0, 60, 100, 100);
+            LoadPicture(ToCp932(folder + L"\\x.png").c_str(), 0, 60, 100, 100);
             EXPECT_LT(GetTickCount() - t0, k == 0 ? 3000u : 300u) << "request " << k;
-            EXPECT_TRUE(ConvLink.pid == pid || ConvLink.pid == 0) << "no second converter";
+            EXPECT_TRUE(Qx5LinkProcessId() == pid || Qx5LinkProcessId() == 0) << "no second converter";
             ASSERT_EQ(k + 1u, BoxWatchSeen().size()) << "request " << k;
             EXPECT_EQ(L"（；‘ v‘）/部品が動きません。", BoxWatchSeen()[k].caption);
         }
         BoxWatchStop();
-        HANDLE proc = ConvLink.hProcess ? OpenProcess(SYNCHRONIZE, FALSE, ConvLink.pid) : nullptr;
-        ConverterStop();
+        HANDLE proc = Qx5LinkProcessId() ? OpenProcess(SYNCHRONIZE, FALSE, Qx5LinkProcessId()) : nullptr;
+        Qx5LinkQuit();
         EXPECT_TRUE(!proc || WaitForSingleObject(proc, 0) == WAIT_OBJECT_0) << "ended with the link";
         if (proc)
             CloseHandle(proc);
-        ConvLink = savedLink;
+        Qx5Link = savedLink;
     }
 }
 
 // A stand-in converter on another thread of this process: records what arrives and
-// hangs in WM_SETTEXT until released.
+// hangs on the source until released.
 struct FAKE_CONVERTER {
     HANDLE ready, release;
     HWND wnd;
@@ -233,7 +227,7 @@ static FAKE_CONVERTER fake;
 static LRESULT CALLBACK FakeProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
 {
     switch (m) {
-    case WM_COPYDATA: {
+    case CONVERTER_CONVERT_DESTINATION: {
         const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lp;
         fake.copyWParam = wp;
         fake.copyTag = cds->dwData;
@@ -241,10 +235,10 @@ static LRESULT CALLBACK FakeProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
         memcpy(fake.block, cds->lpData, cds->cbData < sizeof fake.block ? cds->cbData : sizeof fake.block);
         return TRUE;
     }
-    case WM_SETTEXT:
+    case CONVERTER_CONVERT_SOURCE:
         fake.text = (const wchar_t*)lp;
         WaitForSingleObject(fake.release, 10000);
-        return TRUE;
+        return CONVERTER_REPLY_CONVERTED;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -275,17 +269,17 @@ TEST_F(ConverterLink, HungConverterDoesNotFreezeAndIsReplaced)
     HANDLE thread = CreateThread(nullptr, 0, FakeThread, nullptr, 0, nullptr);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(fake.ready, 5000));
     ASSERT_TRUE(fake.wnd);
-    ConvLink.hConverterWnd = fake.wnd;
-    ConvLink.convertMs = 300;
+    Qx5Link.hConverterWnd = fake.wnd;
+    Qx5Link.convertMs = 300;
 
     std::wstring src = Picture(L"写真ソ.png", 0xFF445566);
     std::string dstA = ToCp932(dst);
     DWORD t0 = GetTickCount();
-    EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(dstA.c_str(), ToCp932(src).c_str(), RGB(1, 2, 3)));
+    EXPECT_EQ(CONVERT_NOT_ANSWERED, Qx5LinkConvert(dstA.c_str(), ToCp932(src).c_str(), RGB(1, 2, 3)));
     DWORD ms = GetTickCount() - t0;
     EXPECT_GE(ms, 250u);
     EXPECT_LT(ms, 2000u);
-    EXPECT_EQ(1, ConvLink.restartPending);
+    EXPECT_FALSE(Qx5LinkAnswering());
 
     // What went out: the main window in wParam, the colour request's tag, 260 bytes
     // zero-padded and the colour, the source as UTF-16.
@@ -304,14 +298,14 @@ TEST_F(ConverterLink, HungConverterDoesNotFreezeAndIsReplaced)
     CloseHandle(thread);
 
     // The next request starts a real converter and succeeds.
-    ConvLink.convertMs = savedLink.convertMs;
+    Qx5Link.convertMs = savedLink.convertMs;
     bool answered = false;
     DWORD colour = 0;
     EXPECT_TRUE(ConvertAndLoad(src, &answered, &colour));
     EXPECT_TRUE(answered);
     EXPECT_EQ(0x445566u, colour);
-    EXPECT_EQ(0, ConvLink.restartPending);
-    EXPECT_NE(GetCurrentProcessId(), WindowPid(ConvLink.hConverterWnd));
+    EXPECT_TRUE(Qx5LinkAnswering());
+    EXPECT_NE(GetCurrentProcessId(), WindowPid(Qx5LinkWindow()));
     CloseHandle(fake.ready);
     CloseHandle(fake.release);
 }
@@ -324,27 +318,28 @@ TEST_F(ConverterLink, SlowConverterIsEnded)
     ASSERT_TRUE(EncodePicture(big, GUID_ContainerFormatJpeg, 3000, 2000, {[](int x, int y) { return 0xFF000000u | (DWORD)(x ^ y); }}));
     std::wstring small = Picture(L"small.png", 0xFF0A0B0C);
 
-    std::string exe = ConvLink.converterPath;
+    char exe[KP_PATH_BYTES];
+    ASSERT_TRUE(ProgramPath(exe, sizeof exe, KP_CONVERTER_EXE));
     for (int atShutdown = 0; atShutdown < 2; atShutdown++) {
-        ConverterSetPath(exe.c_str());   // a new start after the stop
-        ConverterStart();
-        ASSERT_TRUE(ConverterWindow());
-        HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, WindowPid(ConvLink.hConverterWnd));
+        Qx5LinkSetPath(exe);   // a new start after the stop
+        Qx5LinkStart();
+        ASSERT_TRUE(Qx5LinkWindow());
+        HANDLE proc = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, Qx5LinkProcessId());
         ASSERT_TRUE(proc);
-        ConvLink.convertMs = 1;
-        EXPECT_EQ(CONVERT_NOT_ANSWERED, ConverterConvert(ToCp932(dst).c_str(), ToCp932(big).c_str(), RGB(255, 255, 255)));
-        EXPECT_EQ(1, ConvLink.restartPending);
-        ConvLink.convertMs = savedLink.convertMs;
+        Qx5Link.convertMs = 1;
+        EXPECT_EQ(CONVERT_NOT_ANSWERED, Qx5LinkConvert(ToCp932(dst).c_str(), ToCp932(big).c_str(), RGB(255, 255, 255)));
+        EXPECT_FALSE(Qx5LinkAnswering());
+        Qx5Link.convertMs = savedLink.convertMs;
         if (atShutdown) {
-            ConvLink.answerMs = 10000;   // the conversion it is busy with ends well within this
-            ConverterStop();
-            EXPECT_EQ(nullptr, ConvLink.hConverterWnd);
+            Qx5Link.answerMs = 10000;   // the conversion it is busy with ends well within this
+            Qx5LinkQuit();
+            EXPECT_EQ(nullptr, Qx5LinkWindow());
         } else {
             bool answered = false;
             DWORD colour = 0;
             EXPECT_TRUE(ConvertAndLoad(small, &answered, &colour));
             EXPECT_EQ(0x0A0B0Cu, colour);
-            ConverterStop();
+            Qx5LinkQuit();
         }
         EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(proc, 0)) << "the slow converter was ended";
         DWORD code = 99;

@@ -1,6 +1,6 @@
-// QX5.exe driven as Kotopane drives it: a real process, found by its window title, asked by
-// WM_COPYDATA (destination, code page 932) and WM_SETTEXT (source, UTF-16).
-#include "base/ConverterProtocol.h"
+// QX5.exe driven as Kotopane drives it: a real process, found by its window title, asked to
+// convert (the destination in code page 932, then the source in UTF-16) and to quit.
+#include "converter/Qx5Protocol.h"
 #include "tests/support/TestSupport.h"
 #include <gtest/gtest.h>
 #include <psapi.h>
@@ -56,7 +56,7 @@ static void Qx5End(QX5_RUN* run)
 {
     if (run->wnd) {
         DWORD_PTR r;
-        SendMessageTimeoutW(run->wnd, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+        SendMessageTimeoutW(run->wnd, CONVERTER_QUIT, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
     }
     if (run->prog.process) {
         if (WaitForSingleObject(run->prog.process, 5000) != WAIT_OBJECT_0)
@@ -112,7 +112,7 @@ protected:
         DeleteFileW(dst.c_str());
         LRESULT r = ConverterRequest(run.wnd, dst, src);
         bool read = ReadConvertedBmp(dst, out);
-        EXPECT_EQ(read ? TRUE : FALSE, r) << "the answer says whether a BMP was written";
+        EXPECT_EQ(read ? CONVERTER_REPLY_CONVERTED : CONVERTER_REPLY_FAILED, r) << "the reply says whether a BMP was written";
         int w = 0, h = 0;
         if (read) {
             EXPECT_TRUE(LoadImageSize(dst, &w, &h));
@@ -257,7 +257,7 @@ TEST_F(Qx5Test, TransparencyIsLaidOverTheRequestedColour)
         {RGB(0xFF, 0xC0, 0xA0), 0xFFC0A0, 0x7F6050},    // pink
     };
     for (auto& c : cases) {
-        EXPECT_EQ(TRUE, ConverterRequest(run.wnd, dst, src, nullptr, 10000, c.back)) << c.back;
+        EXPECT_EQ(CONVERTER_REPLY_CONVERTED, ConverterRequest(run.wnd, dst, src, nullptr, 10000, c.back)) << c.back;
         READ_BMP bmp;
         ASSERT_TRUE(ReadConvertedBmp(dst, &bmp));
         EXPECT_EQ(c.clear, bmp.at(0, 0)) << c.back;
@@ -278,7 +278,7 @@ TEST_F(Qx5Test, TransparencyIsLaidOverTheRequestedColour)
             DWORD band = 0;
             for (int s = 0; s < 24; s += 8)
                 band |= ((0x2020E0u >> s & 0xFF) * 128 + (back >> s & 0xFF) * 127 + 127) / 255 << s;
-            ASSERT_EQ(TRUE, ConverterRequest(run.wnd, dst, Corpus(f), nullptr, 10000, c.back)) << ToCp932(f);
+            ASSERT_EQ(CONVERTER_REPLY_CONVERTED, ConverterRequest(run.wnd, dst, Corpus(f), nullptr, 10000, c.back)) << ToCp932(f);
             READ_BMP bmp;
             ASSERT_TRUE(ReadConvertedBmp(dst, &bmp));
             EXPECT_PRED3(Near, back, bmp.at(2, 2), 3) << ToCp932(f);
@@ -325,14 +325,14 @@ TEST_F(Qx5Test, UnreadableInputLeavesNoFileAndKeepsRunning)
         bool answered = false;
         LRESULT r = ConverterRequest(run.wnd, dst, src, &answered, 20000);
         EXPECT_TRUE(answered) << ToCp932(c.name);
-        EXPECT_EQ(FALSE, r) << ToCp932(c.name);
+        EXPECT_EQ(CONVERTER_REPLY_FAILED, r) << ToCp932(c.name);
         EXPECT_FALSE(FileExists(dst)) << ToCp932(c.name);
         EXPECT_FALSE(FileExists(dst + L".qx5tmp")) << ToCp932(c.name);
     }
     // Missing file, a folder.
     for (std::wstring src : {dir + L"\\none.jpg", dir}) {
         ASSERT_TRUE(WriteBytes(dst, "stale picture"));
-        EXPECT_EQ(FALSE, ConverterRequest(run.wnd, dst, src));
+        EXPECT_EQ(CONVERTER_REPLY_FAILED, ConverterRequest(run.wnd, dst, src));
         EXPECT_FALSE(FileExists(dst));
     }
     // A JPEG cut short is shown as far as it decodes; the rest is grey.
@@ -348,7 +348,7 @@ TEST_F(Qx5Test, UnreadableInputLeavesNoFileAndKeepsRunning)
     ExpectAlive();
 }
 
-// What arrives is checked before any path is touched; WM_SETTEXT never renames the window.
+// What arrives is checked before any path is touched; the source never renames the window.
 TEST_F(Qx5Test, RequestsAreCheckedAndTheTitleStays)
 {
     std::wstring src = dir + L"\\check.png";
@@ -357,10 +357,10 @@ TEST_F(Qx5Test, RequestsAreCheckedAndTheTitleStays)
     std::string d = ToCp932(dst);
     DWORD_PTR r = 1;
 
-    // WM_SETTEXT with no destination before it: nothing written.
+    // A source with no destination before it: nothing written.
     DeleteFileW(dst.c_str());
-    ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_SETTEXT, 0, (LPARAM)src.c_str(), 0, 10000, &r));
-    EXPECT_EQ(FALSE, (LRESULT)r);
+    ASSERT_TRUE(SendMessageTimeoutW(run.wnd, CONVERTER_CONVERT_SOURCE, 0, (LPARAM)src.c_str(), 0, 10000, &r));
+    EXPECT_EQ(CONVERTER_REPLY_FAILED, (LRESULT)r);
     EXPECT_FALSE(FileExists(dst));
 
     struct { size_t size; bool terminate; const char* path; } bad[] = {
@@ -380,11 +380,11 @@ TEST_F(Qx5Test, RequestsAreCheckedAndTheTitleStays)
             for (size_t i = d.size(); i < block.size(); i++)
                 block[i] = 'x';
         COPYDATASTRUCT cds = {0, (DWORD)block.size(), block.data()};
-        ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_COPYDATA, 0, (LPARAM)&cds, 0, 5000, &r));
+        ASSERT_TRUE(SendMessageTimeoutW(run.wnd, CONVERTER_CONVERT_DESTINATION, 0, (LPARAM)&cds, 0, 5000, &r));
         EXPECT_EQ(FALSE, (LRESULT)r) << b.size;
         // The source that follows a refused destination is ignored.
-        ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_SETTEXT, 0, (LPARAM)src.c_str(), 0, 10000, &r));
-        EXPECT_EQ(FALSE, (LRESULT)r);
+        ASSERT_TRUE(SendMessageTimeoutW(run.wnd, CONVERTER_CONVERT_SOURCE, 0, (LPARAM)src.c_str(), 0, 10000, &r));
+        EXPECT_EQ(CONVERTER_REPLY_FAILED, (LRESULT)r);
     }
     EXPECT_FALSE(FileExists(dst));
     std::vector<std::wstring> names = ListFolder(dir);
@@ -392,11 +392,11 @@ TEST_F(Qx5Test, RequestsAreCheckedAndTheTitleStays)
         EXPECT_EQ(std::wstring::npos, n.find(L"relative")) << ToCp932(n);
 
     // An empty source after a good destination.
-    EXPECT_EQ(FALSE, ConverterRequest(run.wnd, dst, L""));
+    EXPECT_EQ(CONVERTER_REPLY_FAILED, ConverterRequest(run.wnd, dst, L""));
     // One destination serves one conversion only.
-    EXPECT_EQ(TRUE, ConverterRequest(run.wnd, dst, src));
+    EXPECT_EQ(CONVERTER_REPLY_CONVERTED, ConverterRequest(run.wnd, dst, src));
     EXPECT_TRUE(DeleteFileW(dst.c_str()));
-    ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_SETTEXT, 0, (LPARAM)src.c_str(), 0, 10000, &r));
+    ASSERT_TRUE(SendMessageTimeoutW(run.wnd, CONVERTER_CONVERT_SOURCE, 0, (LPARAM)src.c_str(), 0, 10000, &r));
     EXPECT_FALSE(FileExists(dst));
 
     wchar_t title[64] = {};
@@ -454,7 +454,7 @@ TEST_F(Qx5Test, MutatedFilesNeverCrashOrHang)
         ASSERT_EQ(WAIT_TIMEOUT, WaitForSingleObject(run.prog.process, 0)) << "run " << runs;
         READ_BMP bmp;
         bool read = ReadConvertedBmp(dst, &bmp);
-        EXPECT_EQ(r == TRUE, read) << "run " << runs;
+        EXPECT_EQ(r == CONVERTER_REPLY_CONVERTED, read) << "run " << runs;
         if (!r) {
             EXPECT_FALSE(FileExists(dst)) << "run " << runs;
         }
@@ -555,7 +555,7 @@ static void ConvertBigPhoto(unsigned orient)
     ASSERT_TRUE(Qx5Launch(&run));
     std::wstring dst = dir + L"\\Gazou.bmp";
     DeleteFileW(dst.c_str());
-    EXPECT_EQ(TRUE, ConverterRequest(run.wnd, dst, rotated, nullptr, 120000));
+    EXPECT_EQ(CONVERTER_REPLY_CONVERTED, ConverterRequest(run.wnd, dst, rotated, nullptr, 120000));
     PROCESS_MEMORY_COUNTERS pmc = {};
     pmc.cb = sizeof(pmc);
     ASSERT_TRUE(GetProcessMemoryInfo(run.prog.process, &pmc, sizeof(pmc)));
@@ -608,13 +608,13 @@ TEST(Qx5Big, FortyEightMegapixelPhotoTakenSidewaysConverts)
     ConvertBigPhoto(6);
 }
 
-TEST(Qx5Life, WmDestroyEndsTheProcess)
+TEST(Qx5Life, QuitEndsTheProcess)
 {
     QX5_RUN run;
     ASSERT_TRUE(Qx5Launch(&run));
     EXPECT_FALSE(IsWindowVisible(run.wnd));
     DWORD_PTR r = 1;
-    ASSERT_TRUE(SendMessageTimeoutW(run.wnd, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, 5000, &r));
+    ASSERT_TRUE(SendMessageTimeoutW(run.wnd, CONVERTER_QUIT, 0, 0, SMTO_ABORTIFHUNG, 5000, &r));
     DWORD code = 99;
     EXPECT_TRUE(WaitProcessExit(run.prog.process, 5000, &code));
     EXPECT_EQ(0u, code);

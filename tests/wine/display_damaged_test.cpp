@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "base/CommandIds.h"
-#include "bitmaps/Converter.h"
 #include "display/Display.h"
 #include "display/DisplayCalc.h"
 #include "display/DisplayState.h"
+#include "qx5link/Qx5Link.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -137,7 +137,7 @@ bool DirectConvert(HWND qx5, const std::wstring& dst, const std::wstring& src, L
 {
     bool answered = false;
     DWORD t0 = GetTickCount();
-    *result = ConverterRequest(qx5, dst, src, &answered, ConvLink.convertMs);
+    *result = ConverterRequest(qx5, dst, src, &answered, CONVERTER_CONVERT_MS);
     *ms = GetTickCount() - t0;
     return answered;
 }
@@ -189,15 +189,13 @@ TEST_F(DamagedPictures, EachIsShownAsDecodedOrReportedWhileBothProgramsLive)
                              [](int x, int y) { return (DWORD)((x * 7) << 16 | (y * 11) << 8 | 0x5A) & 0xFFFFFF; }));
     wnd = StartKotopaneInProcess(prog);
     ASSERT_TRUE(wnd != nullptr);
-    ASSERT_TRUE(ConverterWindow() != nullptr);
-    DWORD convPid = 0;
-    GetWindowThreadProcessId(ConverterWindow(), &convPid);
-    kotopaneQx5 = OpenProcess(SYNCHRONIZE, FALSE, convPid);
+    ASSERT_TRUE(Qx5LinkWindow() != nullptr);
+    kotopaneQx5 = OpenProcess(SYNCHRONIZE, FALSE, Qx5LinkProcessId());
     ASSERT_TRUE(kotopaneQx5 != nullptr);
 
     // A converter of the test's own, started after Kotopane found its one.
     ASSERT_TRUE(StartProgram(prog + L"\\部品\\QX5.exe", prog + L"\\App", &direct));
-    HWND qx5 = FindProcessWindow(direct.pid, L"QX5ConverterWindow", 10000);
+    HWND qx5 = FindProcessWindow(direct.pid, CONVERTER_CLASS, 10000);
     ASSERT_TRUE(qx5 != nullptr);
 
     SendMessageW(wnd, WM_COMMAND, CMD_CATEGORY_FIRST + 0, 0);
@@ -234,7 +232,7 @@ TEST_F(DamagedPictures, EachIsShownAsDecodedOrReportedWhileBothProgramsLive)
         ASSERT_EQ(WAIT_TIMEOUT, WaitForSingleObject(direct.process, 0)) << label << ": QX5.exe ended";
         READ_BMP bmp;
         bool whole = ReadConvertedBmp(reference, &bmp);
-        check((converted == TRUE) == whole, "QX5.exe's answer and its file disagree");
+        check((converted == CONVERTER_REPLY_CONVERTED) == whole, "QX5.exe's answer and its file disagree");
         check(!FileExists(reference + L".qx5tmp"), "temporary file left");
         if (isGood && BuiltToDecode(label))
             check(whole, "a good source did not convert");
@@ -252,8 +250,8 @@ TEST_F(DamagedPictures, EachIsShownAsDecodedOrReportedWhileBothProgramsLive)
         DWORD showMs = GetTickCount() - s0;
         std::vector<SHOWN_BOX> boxes = BoxWatchStop();
         slowestShow = std::max(slowestShow, showMs);
-        check(showMs < ConvLink.convertMs, "the display took longer than the conversion bound");
-        check(ConvLink.restartPending == 0, "Kotopane's converter did not answer in time");
+        check(showMs < CONVERTER_CONVERT_MS, "the display took longer than the conversion bound");
+        check(Qx5LinkAnswering(), "Kotopane's converter did not answer in time");
         ASSERT_EQ(WAIT_TIMEOUT, WaitForSingleObject(kotopaneQx5, 0)) << label << ": Kotopane's QX5.exe ended";
         SHOT after = Shoot(wnd, 61);
 
@@ -292,7 +290,7 @@ TEST_F(DamagedPictures, EachIsShownAsDecodedOrReportedWhileBothProgramsLive)
     DWORD total = GetTickCount() - t0;
 
     printf("%zu good and %zu damaged files in %lu ms; slowest conversion %lu ms, slowest display %lu ms"
-           " (bound %lu ms)\n", good.size(), damaged.size(), total, slowestDirect, slowestShow, ConvLink.convertMs);
+           " (bound %lu ms)\n", good.size(), damaged.size(), total, slowestDirect, slowestShow, (unsigned long)CONVERTER_CONVERT_MS);
     printf("type     shown  reported (good sources included)\n");
     for (auto& [fmt, t] : tally)
         printf("%-8s %5d %9d\n", fmt.c_str(), t.shown, t.reported);
@@ -301,8 +299,8 @@ TEST_F(DamagedPictures, EachIsShownAsDecodedOrReportedWhileBothProgramsLive)
     std::wstring probe = corpus + L"\\good\\" + good[0];
     LRESULT r = FALSE;
     DWORD ms = 0;
-    EXPECT_TRUE(DirectConvert(qx5, reference, probe, &r, &ms) && r == TRUE);
-    EXPECT_TRUE(DirectConvert(ConvLink.hConverterWnd, reference, probe, &r, &ms) && r == TRUE);
+    EXPECT_TRUE(DirectConvert(qx5, reference, probe, &r, &ms) && r == CONVERTER_REPLY_CONVERTED);
+    EXPECT_TRUE(DirectConvert(Qx5LinkWindow(), reference, probe, &r, &ms) && r == CONVERTER_REPLY_CONVERTED);
 
     std::string list;
     for (size_t i = 0; i < faults.size() && i < 40; i++)
@@ -337,7 +335,7 @@ TEST_F(DamagedPictures, IndicesPastTheEndOfThePaletteAreBlack)
 {
     std::wstring prog = MakeScratchProgramFolder(L"display_damaged_palette");
     ASSERT_TRUE(StartProgram(prog + L"\\部品\\QX5.exe", prog + L"\\App", &direct));
-    HWND qx5 = FindProcessWindow(direct.pid, L"QX5ConverterWindow", 10000);
+    HWND qx5 = FindProcessWindow(direct.pid, CONVERTER_CLASS, 10000);
     ASSERT_TRUE(qx5 != nullptr);
     const DWORD red = 0xE01010, blue = 0x1010E0;
     struct { int bits; std::vector<int> row; } cases[] = {
@@ -359,7 +357,7 @@ TEST_F(DamagedPictures, IndicesPastTheEndOfThePaletteAreBlack)
             DWORD ms = 0;
             ASSERT_TRUE(DirectConvert(qx5, dst, src, &r, &ms));
             READ_BMP bmp;
-            ASSERT_TRUE(r == TRUE && ReadConvertedBmp(dst, &bmp)) << ToCp932(src);
+            ASSERT_TRUE(r == CONVERTER_REPLY_CONVERTED && ReadConvertedBmp(dst, &bmp)) << ToCp932(src);
             ASSERT_EQ((int)c.row.size(), bmp.w);
             for (int x = 0; x < bmp.w; x++) {
                 int i = c.row[x];

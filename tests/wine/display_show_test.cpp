@@ -318,7 +318,7 @@ TEST_F(DisplayShow, PictureThatFailsToLoadIsReportedWithoutOwnerAndTheOldOneStay
     // A path the converter link refuses (longer than its block) is reported the same way.
     std::string longPath = ToCp932(Folder("良い")) + "\\" + std::string(280, 'x') + ".png";
     BoxWatchStart();
-    LoadPicture(CompositionDC(), longPath.c_str(), 0, 60, 1870, 970);
+    LoadPicture(longPath.c_str(), 0, 60, 1870, 970);
     boxes = BoxWatchStop();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(nullptr, boxes[0].owner);

@@ -322,6 +322,7 @@ TEST(e2eFullDisk, NothingIsLeftHalfDoneAndEveryLossIsTold)
     std::vector<HWND> boxes = FindProcessBoxes(run.app.pid, 15000);
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(L"<(_ _)>", WindowTitle(boxes[0]));
+    EXPECT_EQ(0u, BoxText(boxes[0]).find(L"ディスクの空きが足りないため、画像を作業用のファイルではなくメモリに置きます。"));
     PostMessageW(boxes[0], WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(E2eAttach(&run));
     EXPECT_TRUE(FindProcessBoxes(run.app.pid, 500).empty()) << "told more than once";

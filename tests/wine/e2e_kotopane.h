@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/ConverterProtocol.h"
+#include "converter/Qx5Protocol.h"
 #include "tests/support/TestSupport.h"
 
 struct KOTOPANE_RUN {

@@ -1,17 +1,28 @@
 #pragma once
 #include <stdint.h>
 
-// How Kotopane talks to its converter QX5.exe; both programs and the tests use this.
-// Kotopane finds the converter's window by its title, then for each picture sends
-//   WM_COPYDATA  the destination BMP path: exactly CONVERTER_DEST_BYTES bytes of code page
-//                932 text, zero-padded (wParam and dwData carry Kotopane's main window);
-//   WM_SETTEXT   the source picture path in UTF-16; the BMP is written when it returns,
-//                and the converter's own title never changes;
-// and at the end WM_DESTROY, which ends the converter. Transparent pixels are laid over white.
-// Kotopane itself sends, in place of that WM_COPYDATA, one whose dwData is
-// CONVERTER_CONVERT_OVER_COLOUR and whose block is a CONVERTER_CONVERT_REQUEST: the same
-// destination and the colour the picture is shown on, so that a transparent picture's edges
-// fade into the window's background. Other programs keep using the plain block.
+// How a program asks QX5.exe for a BMP; QX5 (this folder) and Kotopane's side of it
+// (qx5link/) both use this. The converter is a hidden top-level window of class
+// CONVERTER_CLASS titled CONVERTER_TITLE, and it understands two requests:
+//
+// Convert: two messages, sent in this order, each answered before the next goes out.
+//   CONVERTER_CONVERT_DESTINATION (WM_COPYDATA): where the BMP goes. The plain block is
+//     exactly CONVERTER_DEST_BYTES bytes of code page 932 text, zero-padded, whatever dwData
+//     says; Kotopane sends instead a CONVERTER_CONVERT_REQUEST tagged
+//     CONVERTER_CONVERT_OVER_COLOUR in dwData: the same destination and the colour the
+//     picture is shown on, so that a transparent picture's edges fade into the window's
+//     background (the plain block gets white). wParam is the sender's window.
+//   CONVERTER_CONVERT_SOURCE (WM_SETTEXT): the source picture path in UTF-16. The BMP is
+//     written before the reply, which is CONVERTER_REPLY_CONVERTED or CONVERTER_REPLY_FAILED;
+//     the converter's own title never changes.
+// Quit: CONVERTER_QUIT (WM_DESTROY) to the converter's window; the converter ends.
+//
+// The message names expand to the Win32 ones, so only a file with <windows.h> uses them.
+#define CONVERTER_CONVERT_DESTINATION WM_COPYDATA
+#define CONVERTER_CONVERT_SOURCE      WM_SETTEXT
+#define CONVERTER_QUIT                WM_DESTROY
+enum { CONVERTER_REPLY_FAILED = 0, CONVERTER_REPLY_CONVERTED = 1 };
+
 #define CONVERTER_CLASS L"QX5ConverterWindow"
 #define CONVERTER_TITLE L"圧縮ファイルBMP変換だぞ"
 // The converter writes the BMP under the destination's name followed by this, and renames it

@@ -1,4 +1,4 @@
-#include "bitmaps/MappedBuffer.h"
+#include "bitmaps/FileMapFolder.h"
 
 #include <string>
 
@@ -7,9 +7,7 @@
 #include "base/NumberText.h"
 #include "base/PathJoin.h"
 #include "base/Trace.h"
-#include "bitmaps/BlendTable.h"
-
-BITMAPS_STATE Bitmaps;
+#include "bitmaps/BitmapsState.h"
 
 static ULONGLONG AllocatedBytes(HANDLE file)
 {
@@ -95,37 +93,6 @@ BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD 
     if (!buf->pView)
         TraceLastError("MapViewOfFile", mapName.c_str());
     return buf->pView;
-}
-
-void BuildAlphaBlendTable()
-{
-    if (Bitmaps.AlphaBlendBBTableC)
-        return;
-    // Memory the system commits now (backed by the paging file): it is made again at every
-    // start, no file need hold it, and no write to it can fault on a full disk.
-    MAPPED_BUFFER* buf = &Bitmaps.alphaBuffer;
-    *buf = MAPPED_BUFFER();
-    buf->size = BLEND_TABLE_BYTES;
-    buf->pView = (BYTE*)VirtualAlloc(nullptr, BLEND_TABLE_BYTES, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    Bitmaps.AlphaBlendBBTableC = buf->pView;
-    if (Bitmaps.AlphaBlendBBTableC)
-        FillBlendTable(Bitmaps.AlphaBlendBBTableC);
-    else
-        TraceLastError("VirtualAlloc", "AlphaBlendBBTableC");
-}
-
-void ReleaseAlphaBlendTable()
-{
-    MAPPED_BUFFER* buf = &Bitmaps.alphaBuffer;
-    if (buf->pView)
-        VirtualFree(buf->pView, 0, MEM_RELEASE);
-    buf->pView = nullptr;
-    Bitmaps.AlphaBlendBBTableC = nullptr;
-}
-
-const BYTE* AlphaBlendTable()
-{
-    return Bitmaps.AlphaBlendBBTableC;
 }
 
 void RemoveFileMapFolder()

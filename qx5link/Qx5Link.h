@@ -1,16 +1,16 @@
 #pragma once
 #include <windows.h>
 
-#include "base/ConverterProtocol.h"
 #include "base/Limits.h"
+#include "converter/Qx5Protocol.h"
 
-// The link to the converter QX5.exe, which turns every picture into a BMP file that the
-// surfaces load. Kotopane talks only to the converter process it started itself, keeps at
-// most one, and holds it in a job that ends it whenever Kotopane ends, killed or not.
+// Kotopane's side of the converter QX5.exe, which turns every picture into a BMP file that
+// the surfaces load. Kotopane talks only to the converter process it started itself, keeps
+// at most one, and holds it in a job that ends it whenever Kotopane ends, killed or not.
 // Its bounds keep a converter that stops answering from freezing the program.
-struct CONVERTER_LINK {
+struct QX5_LINK {
     DWORD searchMs;        // how long after its start the converter's window is waited for
-    DWORD answerMs;        // destination, the end request, the end itself
+    DWORD answerMs;        // the destination, the quit request, the end itself
     DWORD convertMs;       // one conversion
     int restartPending;    // it stopped answering: replace it before the next request
     HWND hConverterWnd;    // the window of our converter process, once found
@@ -24,17 +24,21 @@ struct CONVERTER_LINK {
     CONVERTER_CONVERT_REQUEST convRequest;   // the destination and the colour behind the picture
     char convSrcPath[KP_PATH_BYTES];
 };
-extern CONVERTER_LINK ConvLink;
+extern QX5_LINK Qx5Link;
 
 // The converter program the link starts (and starts again when it stopped answering).
-void ConverterSetPath(const char* exePath);
-bool ConverterPresent();                       // the program file opens for reading
-void ConverterReportMissing();                 // the message box; the caller ends the process
+void Qx5LinkSetPath(const char* exePath);
+bool Qx5LinkPresent();                       // the program file opens for reading
+void Qx5LinkReportMissing();                 // the message box; the caller ends the process
 // Starts the converter and returns at once: its window is found when it is first needed.
-void ConverterStart();
+void Qx5LinkStart();
 // The window of the converter this program started; waits for it (bounded from the start)
 // only the first time. Null when there is none to talk to.
-HWND ConverterWindow();
+HWND Qx5LinkWindow();
+// The converter process this program started and still holds; 0 when there is none.
+DWORD Qx5LinkProcessId();
+// False from a conversion the converter did not answer in time until it is replaced.
+bool Qx5LinkAnswering();
 enum CONVERT_RESULT {
     CONVERT_DONE,           // it answered: the BMP is there unless the picture was unreadable
     CONVERT_NOT_ANSWERED,   // it did not answer in time (it is replaced before the next one)
@@ -42,8 +46,8 @@ enum CONVERT_RESULT {
     CONVERT_STOPPED         // the shutdown has run: nothing was asked, nothing to say
 };
 // Asks the converter for a BMP at dst from src, its transparent pixels laid over back.
-CONVERT_RESULT ConverterConvert(const char* dst, const char* src, COLORREF back);
-// Tells the converter to end (WM_DESTROY to its window, found through its process when no
-// picture needed it yet) and waits until its process is gone; only one that is still there
-// when the bound runs out is ended from outside. Nothing is started or asked afterwards.
-void ConverterStop();
+CONVERT_RESULT Qx5LinkConvert(const char* dst, const char* src, COLORREF back);
+// Asks the converter to quit (found through its process when no picture needed it yet) and
+// waits until its process is gone; only one that is still there when the bound runs out is
+// ended from outside. Nothing is started or asked afterwards.
+void Qx5LinkQuit();
