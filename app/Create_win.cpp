@@ -49,17 +49,13 @@ void MainWnd_Create()
     // The window was created at its size and place: a move to (0, 0) and back would cost
     // two X window moves for nothing the user sees.
 
-    LoadBackColour();
     CreateSurfaces();
-
-    LoadCategoryList();
+    LoadSettingsFiles();
     SweepLeftovers();
     BuildRecentMenu();
     BuildCategoryEntries();
     ComputeMenuRects();
-
-    LoadHeart();
-    LoadHitorigoto();
+    LoadHeartPicture();
 
     SetWindowPos(wnd, HWND_TOP, 10, 10, 0, 0, SWP_NOSIZE);
     // The first paint brings this forward; a window that is never painted (started

@@ -23,20 +23,15 @@ void HitorigotoStart()
 }
 
 // Read as any editor may have saved it; missing or damaged, the talk is off.
-void LoadHitorigoto()
+void LoadHitorigoto(const char* path)
 {
-    char path[KP_PATH_BYTES];
     std::string text;
-    if (ProgramPath(path, sizeof path, KP_HITORIGOTO_FILE))
-        ReadTextFile(path, &text);
+    ReadTextFile(path, &text);
     HitorigotoFromText(text.data(), text.size(), &Hitorigoto.choice.seconds, &Hitorigoto.choice.pictures);
 }
 
-void SaveHitorigoto()
+void SaveHitorigoto(const char* path)
 {
-    char path[KP_PATH_BYTES];
-    if (!ProgramPath(path, sizeof path, KP_HITORIGOTO_FILE))
-        return;
     std::string text = HitorigotoText(Hitorigoto.choice.seconds, Hitorigoto.choice.pictures);
     FileWriteMy2(path, text.data(), (DWORD)text.size());
 }

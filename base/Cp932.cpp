@@ -12,10 +12,11 @@ bool IsCp932Trail(unsigned char b)
     return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
-// Steps over one character: two bytes for a lead byte followed by something, else one.
-static size_t CharBytes(const char* s, size_t i, size_t len)
+size_t Cp932Step(const char* s, size_t i, size_t len)
 {
-    if (IsCp932Lead((unsigned char)s[i]) && i + 1 < len)
+    if (i >= len || s[i] == 0)
+        return 0;
+    if (IsCp932Lead((unsigned char)s[i]) && i + 1 < len && s[i + 1] != 0)
         return 2;
     return 1;
 }
@@ -26,7 +27,7 @@ size_t Cp932CutLength(const char* s, size_t len, size_t maxBytes)
         return len;
     size_t i = 0;
     while (i < len) {
-        size_t step = CharBytes(s, i, len);
+        size_t step = Cp932Step(s, i, len);
         if (i + step > maxBytes)
             break;
         i += step;
@@ -48,7 +49,7 @@ const char* Cp932FindFileName(const char* path)
 {
     const char* name = path;
     size_t len = strlen(path);
-    for (size_t i = 0; i < len; i += CharBytes(path, i, len)) {
+    for (size_t i = 0; i < len; i += Cp932Step(path, i, len)) {
         char c = path[i];
         if (c == '\\' || c == '/' || c == ':')
             name = path + i + 1;
@@ -61,7 +62,7 @@ const char* Cp932FindExtension(const char* path)
     const char* name = Cp932FindFileName(path);
     size_t len = strlen(name);
     const char* ext = name + len;
-    for (size_t i = 0; i < len; i += CharBytes(name, i, len)) {
+    for (size_t i = 0; i < len; i += Cp932Step(name, i, len)) {
         if (name[i] == '.')
             ext = name + i;
     }
@@ -114,7 +115,7 @@ size_t Cp932FolderOfPath(const char* path, char* out, size_t cap)
     if (!drive)
         return 0;
     size_t end = 0;  // one past the last backslash
-    for (size_t i = 0; i < len; i += CharBytes(path, i, len)) {
+    for (size_t i = 0; i < len; i += Cp932Step(path, i, len)) {
         if (path[i] == '\\')
             end = i + 1;
     }
@@ -133,9 +134,7 @@ bool IsPlainFolderName(const char* name)
     for (size_t i = 0; i < len;) {
         unsigned char c = (unsigned char)name[i];
         if (IsCp932Lead(c)) {
-            if (i + 1 >= len)
-                return false;
-            if (!IsCp932Trail((unsigned char)name[i + 1]))
+            if (Cp932Step(name, i, len) != 2 || !IsCp932Trail((unsigned char)name[i + 1]))
                 return false;
             i += 2;
             continue;

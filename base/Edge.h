@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "base/HandOff.h"
+
 // The Win32 edge: every call that takes or returns text goes through here. Inside the
 // program text is code page 932 bytes; these helpers convert explicitly and call the
 // W functions, so behaviour does not depend on the system's ANSI code page.
@@ -28,6 +30,7 @@ BOOL EdgeReplaceFile(const char* from, const char* to);
 // Gives `from` the name `to` (same folder) unless a file has that name already.
 BOOL EdgeRenameFile(const char* from, const char* to);
 BOOL EdgePathIsDirectory(const char* path);
+BOOL EdgePathIsFile(const char* path);
 // Both paths name one existing file (the same volume and file index), whatever their spelling.
 BOOL EdgeSameFile(const char* a, const char* b);
 DWORD EdgeGetCurrentDirectory(char* out, int cap);
@@ -43,8 +46,12 @@ BOOL EdgeFindNextFile(HANDLE h, EDGE_FIND_DATA* fd);
 int EdgeMessageBox(HWND owner, const char* text, const char* caption, UINT type);
 // For texts that hold names code page 932 cannot write (such as a dropped file's).
 int EdgeMessageBoxWide(HWND owner, const wchar_t* text, const char* caption, UINT type);
-// ShellExecute with the verb "open", no parameters, no directory, SW_SHOWNORMAL.
-HINSTANCE EdgeShellOpen(HWND owner, const char* file);
+// ShellExecute with the verb "open", no parameters, no directory, SW_SHOWNORMAL. False when
+// the shell opened nothing.
+bool EdgeShellOpen(HWND owner, const char* file);
+// A file or folder the user asked to see, handed to the shell; when that fails, a box
+// tells which one to open by hand.
+void EdgeOpenForUser(HWND owner, const char* path, HAND_OFF_KIND kind);
 // Message boxes and shell hand-offs of EdgeShellOpen under way now, on any thread: each
 // may run a loop of its own under the caller.
 int EdgeModalOpen();

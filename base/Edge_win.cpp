@@ -227,6 +227,15 @@ BOOL EdgeRenameFile(const char* from, const char* to)
     return MoveCall(from, to, 0, EXPECT_EXISTING);
 }
 
+BOOL EdgePathIsFile(const char* path)
+{
+    WIDE_TEXT w;
+    WideOpen(&w, path);
+    DWORD a = w.p && *w.p ? GetFileAttributesW(w.p) : INVALID_FILE_ATTRIBUTES;
+    WideClose(&w);
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 BOOL EdgePathIsDirectory(const char* path)
 {
     WIDE_TEXT w;
@@ -367,15 +376,24 @@ int EdgeMessageBoxWide(HWND owner, const wchar_t* text, const char* caption, UIN
 
 // The shell may wait in a loop of its own, or show a box of its own (a file with no
 // program to open it), while it starts the program.
-HINSTANCE EdgeShellOpen(HWND owner, const char* file)
+bool EdgeShellOpen(HWND owner, const char* file)
 {
     WIDE_TEXT w;
     WideOpen(&w, file);
     InterlockedIncrement(&glModalOpen);
-    HINSTANCE r = ShellExecuteW(owner, L"open", w.p, nullptr, nullptr, SW_SHOWNORMAL);
+    INT_PTR r = w.p && *w.p ? (INT_PTR)ShellExecuteW(owner, L"open", w.p, nullptr, nullptr, SW_SHOWNORMAL) : 0;
     InterlockedDecrement(&glModalOpen);
+    // Above 32 means the shell started something for it. The DDE errors come after the
+    // handler was started (Wine answers 30 for every folder that opens in explorer).
+    bool ok = r > 32 || r == SE_ERR_DDETIMEOUT || r == SE_ERR_DDEFAIL || r == SE_ERR_DDEBUSY;
     WideClose(&w);
-    return r;
+    return ok;
+}
+
+void EdgeOpenForUser(HWND owner, const char* path, HAND_OFF_KIND kind)
+{
+    if (!EdgeShellOpen(owner, path))
+        EdgeMessageBox(owner, HandOffFailedText(kind, path).c_str(), HAND_OFF_FAILED_CAPTION, MB_TOPMOST | MB_OK);
 }
 
 HANDLE EdgeShellOpenProcess(HWND owner, const char* file)

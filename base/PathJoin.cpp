@@ -10,9 +10,17 @@ static bool EndsWithBackslash(const char* s)
     bool last = false;
     for (size_t i = 0; i < len;) {
         last = s[i] == '\\';
-        i += (IsCp932Lead((unsigned char)s[i]) && i + 1 < len) ? 2 : 1;
+        i += Cp932Step(s, i, len);
     }
     return last;
+}
+
+std::string PathJoined(const std::string& folder, const std::string& name)
+{
+    std::string out = folder;
+    if (!folder.empty() && !EndsWithBackslash(folder.c_str()))
+        out += '\\';
+    return out + name;
 }
 
 bool PathJoin(char* out, size_t cap, const char* folder, const char* name)

@@ -112,8 +112,10 @@ bool LooksLikeText(const unsigned char* p, size_t size)
             i += k - 1;
             continue;
         }
-        if (IsCp932Lead(b) && (i + 1 == size || IsCp932Trail(p[i + 1]))) {
-            i++;
+        // A lead byte cut off by the end of the sample still counts as text.
+        size_t n = Cp932Step((const char*)p, i, size);
+        if (IsCp932Lead(b) && (n == 2 ? IsCp932Trail(p[i + 1]) : i + 1 == size)) {
+            i += n - 1;
             continue;
         }
         if (b >= 0xA1 && b <= 0xDF)   // half-width katakana

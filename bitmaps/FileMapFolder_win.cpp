@@ -64,7 +64,7 @@ static bool ReserveFileSpace(HANDLE file, DWORD size, const char* path)
 
 std::string BackingFilePath(const char* name, int index)
 {
-    return std::string(KP_FILEMAP_DIR "\\") + name + NumberToText(index) + ".txt";
+    return PathJoined(KP_FILEMAP_DIR, name + NumberToText(index) + ".txt");
 }
 
 BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD size, DWORD mapBytes)
@@ -98,7 +98,7 @@ BYTE* CreateMappedBuffer(MAPPED_BUFFER* buf, const char* name, int index, DWORD 
 void RemoveFileMapFolder()
 {
     EDGE_FIND_DATA fd;
-    HANDLE find = EdgeFindFirstFile(KP_FILEMAP_DIR "\\*", &fd);
+    HANDLE find = EdgeFindFirstFile(PathJoined(KP_FILEMAP_DIR, "*").c_str(), &fd);
     if (find == INVALID_HANDLE_VALUE)
         return;
     do {

@@ -149,10 +149,10 @@ int RemoveCategoryName(char names[][CATEGORY_NAME_BYTES], int count, int index)
 static std::string FolderKey(const char* name)
 {
     std::string k(name, CategoryFolderNameLength(name));
-    for (size_t i = 0; i < k.size(); i++) {
+    for (size_t i = 0, n; (n = Cp932Step(k.c_str(), i, k.size())) != 0; i += n) {
         unsigned char c = (unsigned char)k[i];
-        if (IsCp932Lead(c) && i + 1 < k.size()) {
-            unsigned char t = (unsigned char)k[++i];
+        if (n == 2) {
+            unsigned char t = (unsigned char)k[i + 1];
             if (c == 0x82 && t >= 0x81 && t <= 0x9A)
                 t = (unsigned char)(t - 0x21);   // ａ-ｚ
             else if (c == 0x83 && t >= 0xBF && t <= 0xD6)
@@ -161,7 +161,7 @@ static std::string FolderKey(const char* name)
                 t = (unsigned char)(t - 0x30);   // а-н
             else if (c == 0x84 && t >= 0x80 && t <= 0x91)
                 t = (unsigned char)(t - 0x31);   // о-я
-            k[i] = (char)t;
+            k[i + 1] = (char)t;
         } else if (c >= 'a' && c <= 'z') {
             k[i] = (char)(c - 'a' + 'A');
         }

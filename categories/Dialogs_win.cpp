@@ -84,76 +84,87 @@ static CATEGORY_NAME_CHECK MenuTsuika_CheckOnDisk(const char* name, const char* 
                ? NAME_DUPLICATE : NAME_NOT_PLAIN;
 }
 
-// OK and Enter: a new category at the end of the list, its entry leftmost on the bar,
-// its folder and lines file in the settings folder, the lines file opened for writing.
-static void MenuTsuika_Add(HWND dlg)
+// Tells why the name can't be taken; true when it can.
+static bool MenuTsuika_Accepts(HWND dlg, CATEGORY_NAME_CHECK check, const char* name)
 {
-    if (Categories.glMenuSuu >= CATEGORY_MAX) {
-        MenuTsuika_Refuse(dlg, "これ以上増やせません。", "メニュー数制限");
-        return;
-    }
-    char name[2 * (LINE_MAX_BYTES + 1)];
-    int read = MenuTsuika_ReadName(dlg, name, sizeof name);
-    if (read == NAME_READ_NOT_CP932) {
-        MenuTsuika_Refuse(dlg, "メニューの題名に、Kotopaneで使えない文字（シフトJISにない文字）が入っています。",
-                          kBadNameCaption);
-        return;
-    }
-    CATEGORY_NAME_CHECK check = read == NAME_READ_TOO_LONG
-                                    ? NAME_TOO_LONG
-                                    : CheckNewCategoryName(name, Categories.glMenuName, Categories.glMenuSuu);
-    char folder[KP_PATH_BYTES], linesFile[KP_PATH_BYTES];
-    bool placed = ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name)
-                  && PathJoin(linesFile, sizeof linesFile, folder, (std::string(name) + KP_LINES_SUFFIX).c_str());
-    if (check == NAME_OK && placed)
-        check = MenuTsuika_CheckOnDisk(name, folder);
     switch (check) {
     case NAME_OK:
-        break;
+        return true;
     case NAME_LIST_FULL:
         MenuTsuika_Refuse(dlg, "これ以上増やせません。", "メニュー数制限");
-        return;
+        return false;
     case NAME_TOO_LONG:
         MenuTsuika_Refuse(dlg, "メニュー文字の長さは全角１０文字（半角２０文字）までです。", "字数制限");
-        return;
+        return false;
     case NAME_EMPTY:
         MenuTsuika_Refuse(dlg, "メニューの題名を入力してください。", "題名がありません<(_ _)>");
-        return;
+        return false;
     case NAME_NOT_PLAIN:
         MenuTsuika_Refuse(dlg, "メニューの題名に　\\ / : * ? \" < > |　は使えません。"
                           "「.」や「..」、最後が空白か「.」の題名、CON や NUL などの名前、"
                           "個人設定フォルダにあるファイルと同じ名前も使えません。",
                           kBadNameCaption);
-        return;
+        return false;
     case NAME_DUPLICATE: {
         std::string text = "メニュー「";
         text += name;
         text += "」はもうあります。別の題名を入力してください。";
         MenuTsuika_Refuse(dlg, text.c_str(), "同じ名前があります<(_ _)>");
-        return;
+        return false;
     }
     }
+    return false;
+}
 
+// The typed name, when it may become a new category, with its folder and lines file;
+// otherwise the user is told why not and false is returned.
+static bool MenuTsuika_TakeName(HWND dlg, char* name, int cap, char* folder, char* linesFile)
+{
+    if (CategoryCount() >= CATEGORY_MAX) {
+        MenuTsuika_Refuse(dlg, "これ以上増やせません。", "メニュー数制限");
+        return false;
+    }
+    int read = MenuTsuika_ReadName(dlg, name, cap);
+    if (read == NAME_READ_NOT_CP932) {
+        MenuTsuika_Refuse(dlg, "メニューの題名に、Kotopaneで使えない文字（シフトJISにない文字）が入っています。",
+                          kBadNameCaption);
+        return false;
+    }
+    CATEGORY_NAME_CHECK check = read == NAME_READ_TOO_LONG
+                                    ? NAME_TOO_LONG
+                                    : CheckNewCategoryName(name, Categories.glMenuName, Categories.glMenuSuu);
+    bool placed = check == NAME_OK && CategoryPlacesOfName(name, folder, KP_PATH_BYTES, linesFile, KP_PATH_BYTES);
+    if (placed)
+        check = MenuTsuika_CheckOnDisk(name, folder);
+    if (!MenuTsuika_Accepts(dlg, check, name))
+        return false;
     if (!placed) {
         MenuTsuika_Refuse(dlg, "個人設定フォルダの場所が深すぎて、このメニューのフォルダを作れません。",
                           "フォルダを作れません<(_ _)>");
-        return;
+        return false;
     }
+    return true;
+}
 
-    int n = Categories.glMenuSuu;
-    memset(Categories.glMenuName[n], 0, sizeof Categories.glMenuName[n]);
-    strcpy(Categories.glMenuName[n], name);
-    Categories.glNowMenuNum = n;
-    InsertCategoryEntry(n);
-    // The rectangles are taken with the new entry counted, so every entry keeps its own.
-    Categories.glMenuSuu = n + 1;
-    ComputeMenuRects();
-
+// A category deleted earlier keeps its folder: its lines file is kept as it is.
+static void MenuTsuika_MakeFolder(const char* folder, const char* linesFile)
+{
     EdgeCreateDirectory(folder);
-    // A category deleted earlier keeps its folder: its lines file is kept as it is.
     HANDLE h = EdgeCreateFile(linesFile, GENERIC_WRITE, 0, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (h != INVALID_HANDLE_VALUE)
         CloseHandle(h);
+}
+
+// OK and Enter: a new category at the end of the list, its entry leftmost on the bar,
+// its folder and lines file in the settings folder, the lines file opened for writing.
+static void MenuTsuika_Add(HWND dlg)
+{
+    char name[2 * (LINE_MAX_BYTES + 1)];
+    char folder[KP_PATH_BYTES], linesFile[KP_PATH_BYTES];
+    if (!MenuTsuika_TakeName(dlg, name, sizeof name, folder, linesFile))
+        return;
+    AddCategory(name);
+    MenuTsuika_MakeFolder(folder, linesFile);
 
     EdgeMessageBox(MainWindow(), "セリフを書き込んでください。複数書くときは「enter」で改行してください。",
                    "（‘ v‘）/", MB_TOPMOST | MB_OK);
@@ -161,7 +172,7 @@ static void MenuTsuika_Add(HWND dlg)
     // program is ending. (A dialog closed meanwhile still gets its lines file opened.)
     if (!ProgramRunning())
         return;
-    EdgeShellOpen(MainWindow(), linesFile);
+    EdgeOpenForUser(MainWindow(), linesFile, HAND_OFF_FILE);
     DialogClose(dlg, 0);
 }
 
@@ -386,7 +397,7 @@ void MainWnd_RestoreMenu_MenuClick()
 {
     char folder[KP_PATH_BYTES];
     ProgramPath(folder, sizeof folder, KP_SETTINGS_DIR);
-    EdgeShellOpen(MainWindow(), folder);
+    EdgeOpenForUser(MainWindow(), folder, HAND_OFF_FOLDER);
     EdgeMessageBox(MainWindow(),
                    "個人設定フォルダにある「メニューリスト」というファイルに、復活させたいメニュー文字列を記入して、"
                    "上書き保存し、Kotopaneを再起動してください。",

@@ -6,7 +6,6 @@
 
 #include "base/CommandIds.h"
 #include "base/Cp932.h"
-#include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/MenuInsert.h"
 #include "base/PathJoin.h"
@@ -15,7 +14,6 @@
 #include "categories/CategoriesState.h"
 #include "categories/CategoryRules.h"
 #include "store/Paths.h"
-#include "store/TextFile.h"
 
 CATEGORIES_STATE Categories;
 
@@ -41,29 +39,9 @@ void CategoriesEnd()
     }
 }
 
-// The menu list as the loader reads it: the file's own lines, the settings folder's folders.
-static int MenuListReadLine(void* ctx, int n, char* out, size_t cap)
-{
-    const std::vector<std::string>* lines = (const std::vector<std::string>*)ctx;
-    if (n < 0 || (size_t)n >= lines->size())
-        return 0;
-    Cp932CopyCut(out, cap, (*lines)[n].c_str());
-    return 1;
-}
-
-// The names the menu list file holds now, read as any editor may have saved it.
-static std::vector<std::string> MenuListFileLines()
-{
-    char path[KP_PATH_BYTES];
-    std::string text;
-    if (ProgramPath(path, sizeof path, KP_MENU_LIST_FILE))
-        ReadTextFile(path, &text);
-    return MenuListLines(text.data(), text.size());
-}
-
 // Settings folder + the folder name Windows opens for a category name; false when it
 // doesn't fit.
-static bool FolderOfName(const char* name, char* out, size_t cap)
+bool CategoryFolderOfName(const char* name, char* out, size_t cap)
 {
     char folder[CATEGORY_NAME_BYTES];
     size_t n = CategoryFolderNameLength(name);
@@ -77,97 +55,30 @@ static bool FolderOfName(const char* name, char* out, size_t cap)
     return ProgramPath(out, cap, KP_SETTINGS_PREFIX, folder);
 }
 
-static bool MenuListFolderExists(void* ctx, const char* name)
+static bool LinesPathOf(const char* folder, const char* name, char* out, size_t cap)
 {
-    char path[KP_PATH_BYTES];
-    if (!FolderOfName(name, path, sizeof path))
-        return false;
-    return EdgePathIsDirectory(path) != FALSE;
+    return PathJoin(out, cap, folder, (std::string(name) + KP_LINES_SUFFIX).c_str());
 }
 
-static void MenuListReportMissing(void* ctx, const char* name)
+bool CategoryPlacesOfName(const char* name, char* folder, size_t folderCap, char* lines, size_t linesCap)
 {
-    std::string text = "メニュー「";
-    text += name;
-    text += "」はメニューリストにはありますが、フォルダがありません。";
-    EdgeMessageBox(MainWindow(), text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
+    if (linesCap > 0)
+        lines[0] = 0;
+    return CategoryFolderOfName(name, folder, folderCap) && LinesPathOf(folder, name, lines, linesCap);
 }
 
-static void MenuListReportTooLong(void* ctx, const char* name)
+void AddCategory(const char* name)
 {
-    std::string text = "メニュー「";
-    text += name;
-    text += "」は長すぎるので読み込みません。メニュー文字の長さは全角１０文字（半角２０文字）までです。";
-    EdgeMessageBox(MainWindow(), text.c_str(), "字数制限", MB_TOPMOST | MB_OK);
-}
-
-// Folder and lines file of a first-start category, the lines written with their zero byte.
-// A lines file already there (a category deleted earlier, to be restored) is the user's.
-static void WriteFirstStartCategory(const char* name, const char* lines)
-{
-    char folder[KP_PATH_BYTES], file[KP_PATH_BYTES];
-    if (!ProgramPath(folder, sizeof folder, KP_SETTINGS_PREFIX, name))
+    int n = Categories.glMenuSuu;
+    if (n >= CATEGORY_MAX)
         return;
-    EdgeCreateDirectory(folder);
-    if (!PathJoin(file, sizeof file, folder, (std::string(name) + KP_LINES_SUFFIX).c_str()))
-        return;
-    HANDLE h = EdgeCreateFile(file, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL);
-    if (h != INVALID_HANDLE_VALUE) {
-        CloseHandle(h);
-        return;
-    }
-    if (GetLastError() == ERROR_FILE_NOT_FOUND)
-        WriteTextWithZero(file, lines);
-}
-
-void LoadCategoryList()
-{
-    std::vector<std::string> lines = MenuListFileLines();
-    memset(Categories.listAtStart, 0, sizeof Categories.listAtStart);
-    Categories.listAtStartCount = 0;
-    for (const std::string& l : lines)
-        Cp932CopyCut(Categories.listAtStart[Categories.listAtStartCount++], CATEGORY_LINE_BYTES, l.c_str());
-
-    memset(Categories.glMenuName, 0, sizeof Categories.glMenuName);
-    CATEGORY_LIST_SOURCE src = { &lines, MenuListReadLine, MenuListFolderExists,
-                                 MenuListReportMissing, MenuListReportTooLong };
-    bool firstStart = false;
-    Categories.glMenuSuu = LoadCategoryNames(&src, Categories.glMenuName, &firstStart);
-    if (firstStart) {
-        WriteFirstStartCategory(kFirstStartNames[0], "すごーい！\r\nかっこいいー！\r\n頭いいー！\r\n");
-        WriteFirstStartCategory(kFirstStartNames[1],
-                                "がんばって！\r\nだいじょうぶ！\r\n応援してるよ！\r\nお疲れさま\r\n");
-    }
-}
-
-// Written back in code page 932. A name the user wrote into the file while the program ran
-// (the restore of a deleted category) stays in it beside this run's own changes; a file
-// that is gone or empty now is no edit.
-void SaveCategoryList()
-{
-    int count = Categories.glMenuSuu < 0 ? 0 : (Categories.glMenuSuu > CATEGORY_MAX ? CATEGORY_MAX : Categories.glMenuSuu);
-    std::vector<std::string> running(Categories.glMenuName, Categories.glMenuName + count);
-    std::vector<std::string> now = MenuListFileLines();
-    if (!now.empty()) {
-        std::vector<std::string> atStart(Categories.listAtStart, Categories.listAtStart + Categories.listAtStartCount);
-        running = MenuListToSave(running, atStart, now);
-    }
-    std::vector<const char*> names;
-    for (const std::string& n : running)
-        names.push_back(n.c_str());
-    std::string text = MenuListText(names.data(), (int)names.size());
-    char path[KP_PATH_BYTES];
-    ProgramPath(path, sizeof path, KP_MENU_LIST_FILE);
-    FileWriteMy2(path, text.data(), (DWORD)text.size());
-}
-
-void SetCategoryList(const char* const* names, int count)
-{
-    memset(Categories.glMenuName, 0, sizeof Categories.glMenuName);
-    for (int i = 0; i < count && i < CATEGORY_MAX; i++)
-        Cp932CopyCut(Categories.glMenuName[i], CATEGORY_NAME_BYTES, names[i]);
-    Categories.glMenuSuu = count;
+    memset(Categories.glMenuName[n], 0, sizeof Categories.glMenuName[n]);
+    Cp932CopyCut(Categories.glMenuName[n], CATEGORY_NAME_BYTES, name);
+    Categories.glNowMenuNum = n;
+    InsertCategoryEntry(n);
+    // The rectangles are taken with the new entry counted, so every entry keeps its own.
+    Categories.glMenuSuu = n + 1;
+    ComputeMenuRects();
 }
 
 void InsertCategoryEntry(int i)
@@ -249,7 +160,7 @@ bool CategoryFolderPath(int i, char* out, size_t cap)
         out[0] = 0;
     if (i < 0 || i >= Categories.glMenuSuu || i >= CATEGORY_MAX || Categories.glMenuName[i][0] == 0)
         return false;
-    return FolderOfName(Categories.glMenuName[i], out, cap);
+    return CategoryFolderOfName(Categories.glMenuName[i], out, cap);
 }
 
 bool CategoryLinesPath(int i, char* out, size_t cap)
@@ -260,5 +171,5 @@ bool CategoryLinesPath(int i, char* out, size_t cap)
             out[0] = 0;
         return false;
     }
-    return PathJoin(out, cap, folder, (std::string(Categories.glMenuName[i]) + KP_LINES_SUFFIX).c_str());
+    return LinesPathOf(folder, Categories.glMenuName[i], out, cap);
 }

@@ -1,8 +1,9 @@
 #pragma once
 #include <windows.h>
 
-void BuildRecentMenu();                        // "フォルダ(&O)" entry, slots from the file, items
-void SaveRecentFolders();                      // the file, then the slots are emptied
+void LoadRecentFolders(const char* path);      // the five slots from the file
+void BuildRecentMenu();                        // "フォルダ(&O)" entry and the slots' items
+void SaveRecentFolders(const char* path);      // the file, then the slots are emptied
 void RecordRecentFolder(const char* folder);   // after a drop
 const char* RecentFolder(int slot);            // "" outside the slots
 void SetRecentFolder(int slot, const char* text);

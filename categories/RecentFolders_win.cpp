@@ -15,17 +15,17 @@
 #include "store/Paths.h"
 #include "store/TextFile.h"
 
-// "フォルダ(&O)" on the bar, the five slots from the recent folders file, and an item for
-// each filled slot (slot 0 at the bottom).
-void BuildRecentMenu()
+void LoadRecentFolders(const char* path)
 {
-    Categories.recentOnBar = MenuItemInsert(Categories.hMainMenu, 0, TRUE, "フォルダ(&O)", 0, Categories.hRecentPopup, 0);
-
-    char path[KP_PATH_BYTES];
-    ProgramPath(path, sizeof path, KP_RECENT_FILE);
     std::vector<char> bytes;
     int got = ReadWholeFile(path, &bytes);
     RecentSlotsFromFile(bytes.data(), (size_t)got, Categories.glRecentFolder);
+}
+
+// "フォルダ(&O)" on the bar, and an item for each filled slot (slot 0 at the bottom).
+void BuildRecentMenu()
+{
+    Categories.recentOnBar = MenuItemInsert(Categories.hMainMenu, 0, TRUE, "フォルダ(&O)", 0, Categories.hRecentPopup, 0);
     for (int n = 0; n < RECENT_SLOTS; n++) {
         if (Categories.glRecentFolder[n][0] != 0)
             MenuItemInsert(Categories.hRecentPopup, 0, TRUE, MenuLabel(Categories.glRecentFolder[n]).c_str(),
@@ -45,15 +45,13 @@ void RecordRecentFolder(const char* folder)
                        CMD_RECENT_FIRST + i, 0, 0);
 }
 
-void SaveRecentFolders()
+void SaveRecentFolders(const char* path)
 {
     const char* slots[RECENT_SLOTS];
     for (int i = 0; i < RECENT_SLOTS; i++)
         slots[i] = Categories.glRecentFolder[i];
     unsigned char block[RECENT_FILE_BYTES];
     RecentFoldersBlock(slots, RECENT_SLOTS, block);
-    char path[KP_PATH_BYTES];
-    ProgramPath(path, sizeof path, KP_RECENT_FILE);
     FileWriteMy2(path, block, RECENT_FILE_BYTES);
     memset(Categories.glRecentFolder, 0, sizeof(Categories.glRecentFolder));
 }
@@ -74,7 +72,7 @@ void MainWnd_FolderOPEN_MenuClick(const char* text)
 {
     char folder[KP_PATH_BYTES];
     if (RecentOpenPath(text, folder, sizeof folder) && EdgePathIsDirectory(folder)) {
-        EdgeShellOpen(MainWindow(), folder);
+        EdgeOpenForUser(MainWindow(), folder, HAND_OFF_FOLDER);
         return;
     }
     EdgeMessageBox(MainWindow(), "そのフォルダは存在しません<(_ _)>", "MainWnd_FolderOPEN_MenuClick", MB_OK);

@@ -79,8 +79,8 @@ bool RecentOpenPath(const char* text, char* out, size_t cap)
     // added after it would become its trail byte.
     size_t len = 0, last = 0, all = strlen(text);
     while (len < all) {
-        size_t step = IsCp932Lead((unsigned char)text[len]) ? 2 : 1;
-        if (len + step > all)
+        size_t step = Cp932Step(text, len, all);
+        if (step == 1 && IsCp932Lead((unsigned char)text[len]))
             break;
         last = len;
         len += step;

@@ -7,12 +7,11 @@
 bool Qx5ValidCp932Path(const char* s, size_t len)
 {
     const unsigned char* p = (const unsigned char*)s;
-    for (size_t i = 0; i < len; i++) {
+    for (size_t i = 0, n; (n = Cp932Step(s, i, len)) != 0; i += n) {
         unsigned char b = p[i];
         if (IsCp932Lead(b)) {
-            if (i + 1 >= len || !IsCp932Trail(p[i + 1]))
+            if (n != 2 || !IsCp932Trail(p[i + 1]))
                 return false;
-            i++;
         } else if (b < 0x20 || b == 0x7F || b == 0x80 || b == 0xA0 || b >= 0xFD) {
             return false;
         }

@@ -3,6 +3,7 @@
 #include <string.h>
 #include <string>
 
+#include "base/Cp932.h"
 #include "base/Edge.h"
 #include "base/Limits.h"
 #include "base/NumberText.h"
@@ -31,21 +32,20 @@ void CreateBubbleFont()
     Display.hBubbleFont = EdgeCreateFontFromLogFont(&lf);
 }
 
-void LoadHeart()
+void LoadHeartFlag(const char* path)
+{
+    Display.heartFlag = HeartFlagFromLine(ReadLine(path, 0).c_str());
+}
+
+void LoadHeartPicture()
 {
     char path[KP_PATH_BYTES];
-    std::string line;
-    if (ProgramPath(path, sizeof(path), KP_HEART_FILE))
-        line = ReadLine(path, 0);
-    Display.heartFlag = HeartFlagFromLine(line.c_str());
     if (ProgramPath(path, sizeof(path), KP_HEART_BMP))
         BmpToDC(&Display.glHartDC, "glHartDC", 0, path);
 }
 
-void SaveHeartFlag()
+void SaveHeartFlag(const char* path)
 {
-    char path[KP_PATH_BYTES];
-    ProgramPath(path, sizeof(path), KP_HEART_FILE);
     WriteTextWithZero(path, NumberToText((double)Display.heartFlag).c_str());
 }
 
@@ -122,7 +122,7 @@ static void MeasureLine(HDC dc, const char* line, int W, BUBBLE_LINE* m)
 {
     m->len = strnlen(line, LINE_MAX_BYTES);
     m->chars = 0;
-    for (size_t i = 0, n; i < m->len && (n = TypingStepBytes(line, i)) != 0; i += n)
+    for (size_t i = 0, n; i < m->len && (n = Cp932Step(line, i, m->len)) != 0; i += n)
         m->ends[m->chars++] = (unsigned short)(i + n < m->len ? i + n : m->len);
 
     // Measured exactly as TextOut draws it: '&' is a character like any other.

@@ -5,16 +5,18 @@
 // Start-up: a fresh record, the client size from the work area, the colour before the
 // stored one is read, the bubble font.
 void DisplayStart();
-// Window creation, in this order: the stored colour, the surfaces, and the heart (its
-// stored flag and its picture). The surfaces take the colour once the window is up.
-void LoadBackColour();
+// The stored colour and heart flag, read at window creation and written at shutdown.
+void LoadBackColour(const char* path);
+void SaveBackColour(const char* path);
+void LoadHeartFlag(const char* path);
+void SaveHeartFlag(const char* path);
+// Window creation: the surfaces, and the heart picture. The surfaces take the colour once
+// the window is up.
 void CreateSurfaces();
 void PrepareSurfaces();
-void LoadHeart();
-// Shutdown, in the shell's order.
-void SaveBackColour();
+void LoadHeartPicture();
+// Shutdown, once the settings are saved.
 void ReleaseSurfaces();
-void SaveHeartFlag();
 void DisplayEnd();
 
 int ClientWidth();

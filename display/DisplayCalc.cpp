@@ -99,16 +99,6 @@ int TextDrawX(int x, int textW)
     return x < 0 ? -x - textW : x;
 }
 
-size_t TypingStepBytes(const char* line, size_t i)
-{
-    unsigned char c = (unsigned char)line[i];
-    if (c == 0)
-        return 0;
-    if (c >= 0x81 && line[i + 1] != 0)
-        return 2;
-    return 1;
-}
-
 int CharsPerStep(int chars)
 {
     if (chars <= TYPING_MAX_STEPS)

@@ -38,9 +38,6 @@ struct BUBBLE_LAYOUT {
 BUBBLE_LAYOUT LayoutBubble(int windowW, int bandW, int textW, bool heart);
 // Where text of the given width is drawn for x: a negative x means "ends at -x".
 int TextDrawX(int x, int textW);
-// Bytes revealed by the typing step that starts at byte i: 0 at the terminator, 2 when a
-// byte of 0x81 or above has a byte after it, else 1.
-size_t TypingStepBytes(const char* line, size_t i);
 // Typing pace: one character per step for lines of up to TYPING_MAX_STEPS characters,
 // several per step for longer ones, so no line takes more than 2.4 s to type.
 enum { TYPING_STEP_MS = 40, TYPING_MAX_STEPS = 60 };

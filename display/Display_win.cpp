@@ -72,19 +72,15 @@ void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF co
     DeleteObject(brush);
 }
 
-void LoadBackColour()
+void LoadBackColour(const char* path)
 {
-    char path[KP_PATH_BYTES];
     char line[LINE_BUFFER_BYTES] = {};
-    if (ProgramPath(path, sizeof(path), KP_BACKCOLOR_FILE))
-        ReadLineTo(line, sizeof(line), path, 0);
+    ReadLineTo(line, sizeof(line), path, 0);
     Display.backColor = BackColorFromLine(line);
 }
 
-void SaveBackColour()
+void SaveBackColour(const char* path)
 {
-    char path[KP_PATH_BYTES];
-    ProgramPath(path, sizeof(path), KP_BACKCOLOR_FILE);
     std::string text = NumberToText((double)(uint32_t)Display.backColor);
     FileWriteMy2(path, text.data(), (DWORD)text.size());
 }
@@ -351,7 +347,7 @@ bool Hyouji(int i, const char* folder, const char* name)
     // A path too long for the converter and the commands is reported by name, untouched.
     char path[KP_PATH_BYTES];
     if (!PathJoin(path, sizeof(path), folder, picName)) {
-        FailedToLoad((std::string(folder) + "\\" + picName).c_str());
+        FailedToLoad(PathJoined(folder, picName).c_str());
         return false;
     }
     FillRectColor(Display.glGazouDC[Display.glGazouNext].hDC, 0, 0, Display.clientW, Display.clientH,

@@ -30,9 +30,14 @@ void PaceStart(PACE* p)
 // messages only: they are answered, input stays queued.
 void PaceShow(PACE* p, int ms)
 {
-    p->deadline += p->freq * ms / 1000;
-    bool waited = false;
     LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    p->deadline += p->freq * ms / 1000;
+    // A frame drawn late still stays on the screen for half its time: on a busy machine the
+    // animation slows down rather than flashing frames by too briefly to be seen.
+    LONGLONG least = now.QuadPart + p->freq * ms / 2000;
+    if (p->deadline < least)
+        p->deadline = least;
     for (;;) {
         QueryPerformanceCounter(&now);
         LONGLONG left = p->deadline - now.QuadPart;
@@ -56,15 +61,6 @@ void PaceShow(PACE* p, int ms)
                 PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
             }
         }
-        waited = true;
-    }
-    if (!waited) {
-        // Drawing fell behind: the frame still reaches the screen, and the clock starts
-        // again from now instead of rushing the next frames out.
-        MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_SENDMESSAGE, 0);
-        MSG m;
-        PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        p->deadline = now.QuadPart;
     }
 }
 

@@ -142,7 +142,7 @@ static int CopyIn(COPIER* c, HANDLE src, const char* from, DWORD got, const char
     for (int k = 0; k < 100 && out == INVALID_HANDLE_VALUE; k++) {
         temp = SaveTempName(dest, GetCurrentProcessId(), k);
         if (temp.size() >= KP_PATH_BYTES - 4)   // a long name: a short one in the same folder
-            temp = SaveTempName((c->job->folder + "\\~").c_str(), GetCurrentProcessId(), k);
+            temp = SaveTempName(PathJoined(c->job->folder, "~").c_str(), GetCurrentProcessId(), k);
         out = EdgeCreateFile(temp.c_str(), GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
         if (out == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
             break;

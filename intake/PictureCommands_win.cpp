@@ -23,7 +23,7 @@ static void OpenSettingsFolder()
 {
     char path[KP_PATH_BYTES] = {};
     ProgramPath(path, sizeof path, KP_SETTINGS_DIR);
-    EdgeShellOpen(NULL, path);
+    EdgeOpenForUser(MainWindow(), path, HAND_OFF_FOLDER);
 }
 
 // CMD_ADD_PICTURE: pictures come in by dropping; explain how.

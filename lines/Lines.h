@@ -8,5 +8,7 @@ const char* SerifuLoad();
 // The same without a word to the user: null when the lines file has no usable line.
 const char* SerifuLoadQuietly();
 void SetCurrentLine(const char* line);
+const char* CurrentLine();
+int CurrentLineIndex();                        // its number in the lines file
 void MainWnd_AddLines_MenuClick();             // CMD_ADD_LINES
 void MainWnd_DeleteLines_MenuClick();          // CMD_DELETE_LINES

@@ -29,6 +29,16 @@ void SetCurrentLine(const char* line)
     Cp932CopyCut(Lines.currentLine, sizeof(Lines.currentLine), line);
 }
 
+const char* CurrentLine()
+{
+    return Lines.currentLine;
+}
+
+int CurrentLineIndex()
+{
+    return Lines.currentLineIndex;
+}
+
 static double LineRandom(void*)
 {
     return RandomFraction();
@@ -60,8 +70,9 @@ static void NoLinesNotice(const char* path)
     text += "」にはセリフがありません。セリフファイルにセリフを書き込んでください。";
     EdgeMessageBox(MainWindow(), text.c_str(), "セリフがありません。（‘ v‘）/", MB_TOPMOST | MB_OK);
     // Closed while the box was open: the program is ending, no editor comes up after it.
-    if (path[0] && ProgramRunning())
-        EdgeShellOpen(NULL, path);
+    // A missing file has nothing for an editor to open.
+    if (ProgramRunning() && EdgePathIsFile(path))
+        EdgeOpenForUser(MainWindow(), path, HAND_OFF_FILE);
 }
 
 // A random usable line of the selected category into the current line; false when its
@@ -71,8 +82,8 @@ static bool ChooseCurrentLine(char* path, size_t cap)
     TraceValues("●●●　SerifuLoad　●●●", 0, 0, 0, 0, 0);
 
     if (!CategoryLinesPath(NowMenuNum(), path, cap)) {
-        // No such category: still name its (missing) lines file, for the trace and the
-        // shell, rather than hand the shell an empty text.
+        // No such category: still name its (missing) lines file for the trace, spelled as
+        // the trace has always shown it (settings folder, name, separator, file name).
         std::string file = std::string(CategoryName(NowMenuNum())) + KP_LINES_SUFFIX;
         ProgramPath(path, cap, KP_SETTINGS_PREFIX, CategoryName(NowMenuNum()), "\\", file.c_str());
     }
@@ -124,7 +135,7 @@ void MainWnd_AddLines_MenuClick()
                    "最後に上書き保存をしてください。\r\n",
                    "セリフ追加（‘ v‘）/", MB_TOPMOST | MB_OK);
     if (ProgramRunning())
-        EdgeShellOpen(NULL, path);
+        EdgeOpenForUser(MainWindow(), path, HAND_OFF_FOLDER);
 }
 
 void MainWnd_DeleteLines_MenuClick()
@@ -134,5 +145,5 @@ void MainWnd_DeleteLines_MenuClick()
     EdgeMessageBox(MainWindow(), "各フォルダのセリフファイルから手動で削除してください。",
                    "セリフを選択して削除", MB_TOPMOST | MB_OK);
     if (ProgramRunning())
-        EdgeShellOpen(NULL, path);
+        EdgeOpenForUser(MainWindow(), path, HAND_OFF_FOLDER);
 }

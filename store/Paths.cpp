@@ -6,6 +6,7 @@
 #include "base/Limits.h"
 #include "converter/Qx5Protocol.h"
 #include "store/SaveTemp.h"
+#include "store/SettingsFiles.h"
 
 struct STORE_STATE {
     char programFolder[KP_PATH_BYTES];   // parent of the working directory, no trailing backslash
@@ -22,11 +23,16 @@ void ProgramFolderOf(const char* workDir, char* out, size_t cap)
     for (size_t i = 0; i < len;) {
         if (workDir[i] == '\\')
             end = i;
-        i += (IsCp932Lead((unsigned char)workDir[i]) && i + 1 < len) ? 2 : 1;
+        i += Cp932Step(workDir, i, len);
     }
     size_t keep = Cp932CutLength(workDir, end, cap - 1);
     memmove(out, workDir, keep);
     out[keep] = 0;
+}
+
+bool SettingsFilePath(const char* name, char* out, size_t cap)
+{
+    return ProgramPath(out, cap, KP_SETTINGS_PREFIX, name);
 }
 
 const char* ProgramFolder()
@@ -70,17 +76,23 @@ bool ProgramPath(char* out, size_t cap, const char* a, const char* b, const char
 
 bool IsSettingsFileName(const char* name)
 {
-    static const char* const kFiles[] = { KP_MENU_LIST_FILE, KP_BACKCOLOR_FILE, KP_RECENT_FILE,
-                                          KP_HEART_FILE,     KP_HITORIGOTO_FILE, KP_GAZOU_BMP,
-                                          KP_GAZOU_OLD_BMP,  KP_GAZOU_BMP CONVERTER_PARTIAL_SUFFIX };
-    for (const char* f : kFiles) {
+#define SETTINGS_NAME(file, words, load, save) file,
+    static const char* const kSettings[] = { SETTINGS_FILES(SETTINGS_NAME) };
+#undef SETTINGS_NAME
+    for (const char* f : kSettings) {
+        if (Cp932CompareNoCase(name, f) == 0)
+            return true;
+    }
+    static const char* const kConversion[] = { KP_GAZOU_BMP, KP_GAZOU_OLD_BMP,
+                                               KP_GAZOU_BMP CONVERTER_PARTIAL_SUFFIX };
+    for (const char* f : kConversion) {
         if (Cp932CompareNoCase(name, f + strlen(KP_SETTINGS_PREFIX)) == 0)
             return true;
     }
     // The crash-safe writers' temporary names, in any letter case (file names ignore it).
     char lower[KP_PATH_BYTES];
     size_t n = Cp932CopyCut(lower, sizeof lower, name);
-    for (size_t i = 0; i < n; i += IsCp932Lead((unsigned char)lower[i]) ? 2 : 1) {
+    for (size_t i = 0; i < n; i += Cp932Step(lower, i, n)) {
         if (lower[i] >= 'A' && lower[i] <= 'Z')
             lower[i] = (char)(lower[i] - 'A' + 'a');
     }

@@ -6,11 +6,6 @@
 // Literals under the program folder.
 #define KP_SETTINGS_DIR      "\\個人設定"
 #define KP_SETTINGS_PREFIX   "\\個人設定\\"
-#define KP_MENU_LIST_FILE    "\\個人設定\\メニューリスト.txt"
-#define KP_BACKCOLOR_FILE    "\\個人設定\\背景色.txt"
-#define KP_RECENT_FILE       "\\個人設定\\最近フォルダパス.txt"
-#define KP_HEART_FILE        "\\個人設定\\ハート.txt"
-#define KP_HITORIGOTO_FILE   "\\個人設定\\ひとりごと.txt"
 #define KP_GAZOU_BMP         "\\個人設定\\Gazou.bmp"
 #define KP_GAZOU_OLD_BMP     "\\個人設定\\Gazou.old.bmp"   // the one before, until it is deleted
 #define KP_CONVERTER_EXE     "\\部品\\QX5.exe"

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "base/Edge.h"
+#include "base/PathJoin.h"
 #include "base/NumberText.h"
 #include "base/Trace.h"
 #include "base/Window.h"
@@ -261,8 +262,7 @@ bool DiskFullError(DWORD error)
 
 bool FolderWritable(const char* folder, DWORD* error)
 {
-    std::string target = folder;
-    target += "\\Kotopane";
+    std::string target = PathJoined(folder, "Kotopane");
     std::string temp;
     HANDLE h = CreateSaveTemp(target.c_str(), &temp);
     if (h == INVALID_HANDLE_VALUE) {
@@ -285,8 +285,7 @@ bool FolderWritable(const char* folder, DWORD* error)
 
 int SweepSaveLeftovers(const char* folder)
 {
-    std::string pattern = folder;
-    pattern += "\\*";
+    std::string pattern = PathJoined(folder, "*");
     EDGE_FIND_DATA fd;
     HANDLE h = EdgeFindFirstFile(pattern.c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE)
@@ -295,9 +294,7 @@ int SweepSaveLeftovers(const char* folder)
     do {
         if (fd.lossy || (fd.attributes & FILE_ATTRIBUTE_DIRECTORY) || !IsSaveTempName(fd.name))
             continue;
-        std::string path = folder;
-        path += "\\";
-        path += fd.name;
+        std::string path = PathJoined(folder, fd.name);
         removed += EdgeDeleteFile(path.c_str()) ? 1 : 0;
     } while (EdgeFindNextFile(h, &fd));
     FindClose(h);

@@ -5,6 +5,7 @@
 
 #include "base/Cp932.h"
 #include "base/NumberText.h"
+#include "base/HandOff.h"
 #include "base/PathJoin.h"
 #include "base/Random.h"
 #include "base/TraceFormat.h"
@@ -79,6 +80,7 @@ std::string Join(const char* folder, const char* name, size_t cap = 264)
         EXPECT_EQ(0, out[0]);
         return "(none)";
     }
+    EXPECT_EQ(PathJoined(folder, name), out);
     return out;
 }
 
@@ -99,6 +101,16 @@ TEST(PathJoin, RefusesEmptyNameAndOverflow)
     EXPECT_EQ("C:\\x\\ab", Join("C:\\x", "ab", 8));
     EXPECT_EQ("(none)", Join("C:\\x", "ab", 7));
     EXPECT_EQ("(none)", Join(std::string(300, 'a').c_str(), "b.png"));
+}
+
+// A failed hand-off names the file or folder as it stands, to be opened by hand.
+TEST(HandOff, FailureTellsWhatToOpenByHand)
+{
+    std::string file = HandOffFailedText(HAND_OFF_FILE, "C:\\表\\個人設定\\猫\\猫セリフ.txt");
+    std::string folder = HandOffFailedText(HAND_OFF_FOLDER, "C:\\表\\個人設定");
+    EXPECT_EQ(0u, file.find("次のファイルを開けませんでした。"));
+    EXPECT_EQ(0u, folder.find("次のフォルダを開けませんでした。"));
+    EXPECT_EQ("\r\n\r\nC:\\表\\個人設定", folder.substr(folder.size() - 18));
 }
 
 TEST(NumberToText, PlainAndExponentForms)

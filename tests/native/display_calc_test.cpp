@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Cp932.h"
 #include "base/PictureKind.h"
 #include "base/Random.h"
 #include "display/DisplayCalc.h"
@@ -248,7 +249,7 @@ std::vector<std::string> TypedPrefixes(const char* line)
 {
     std::vector<std::string> out;
     size_t i = 0;
-    for (size_t n; (n = TypingStepBytes(line, i)) != 0; i += n)
+    for (size_t n; (n = Cp932Step(line, i, SIZE_MAX)) != 0; i += n)
         out.push_back(std::string(line, i + n));
     return out;
 }
@@ -258,8 +259,8 @@ TEST(DisplayTyping, RevealsWholeCharacters)
     EXPECT_EQ((std::vector<std::string>{"a", "ab"}), TypedPrefixes("ab"));
     EXPECT_EQ((std::vector<std::string>{"\x82\xa0", "\x82\xa0x", "\x82\xa0x\x95\x5c"}),
               TypedPrefixes("\x82\xa0x\x95\x5c"));    // あ x 表: the 0x5C trail stays with its lead
-    // Half-width katakana bytes take the byte after them along.
-    EXPECT_EQ((std::vector<std::string>{"\xb1\xb2", "\xb1\xb2\xb3"}), TypedPrefixes("\xb1\xb2\xb3"));
+    // Half-width katakana are one byte each: ｱ表 never shows 表's lead byte alone.
+    EXPECT_EQ((std::vector<std::string>{"\xb1", "\xb1\x95\x5c"}), TypedPrefixes("\xb1\x95\x5c"));
     // A lead byte at the very end never pulls in the terminator.
     EXPECT_EQ((std::vector<std::string>{"a", "a\x82"}), TypedPrefixes("a\x82"));
     EXPECT_TRUE(TypedPrefixes("").empty());

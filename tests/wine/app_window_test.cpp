@@ -4,10 +4,9 @@
 #include "app/AppState.h"
 #include "base/CommandIds.h"
 #include "base/Window.h"
-#include "categories/CategoriesState.h"
+#include "categories/MenuBar.h"
 #include "categories/RecentFolders.h"
 #include "display/Display.h"
-#include "display/DisplayState.h"
 #include "store/Paths.h"
 #include "tests/support/TestSupport.h"
 
@@ -116,7 +115,7 @@ TEST(MainWindow, CommandsClicksAndPaintAreRouted)
     TraceCaptureStart();
     SendMessageW(wnd, WM_COMMAND, CMD_CATEGORY_FIRST + 1, 0);
     std::vector<std::string> traces = TraceCaptureStop();
-    EXPECT_EQ(Categories.glNowMenuNum, 1);
+    EXPECT_EQ(NowMenuNum(), 1);
     ASSERT_FALSE(traces.empty());
     EXPECT_EQ(traces[0], "III=1, 0, 0, 0, 0\r\n");
     // B has no pictures: the category says so instead of showing one.
@@ -130,7 +129,7 @@ TEST(MainWindow, CommandsClicksAndPaintAreRouted)
     std::vector<std::wstring> lines = HandoffLogLines(1, 5000);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find(recent), std::wstring::npos);
-    EXPECT_EQ(Categories.glNowMenuNum, 1);
+    EXPECT_EQ(NowMenuNum(), 1);
 
     // A mouse move makes the hand the window's cursor. The X pointer may already rest over
     // the window and have moved it there, so the class starts from the arrow here.
@@ -164,7 +163,7 @@ TEST(MainWindow, SettingsRoundTripThroughARestart)
     MakeCategories(folder, { L"A", L"B" }, "A\r\nB\r\n\r\nC\r\n");
     HandoffLogStart(L"win_restart");
     ASSERT_NE(StartKotopaneInProcess(folder), nullptr);
-    EXPECT_EQ(Categories.glMenuSuu, 2) << "an empty line ends the list";
+    EXPECT_EQ(CategoryCount(), 2) << "an empty line ends the list";
     SetRecentFolder(0, "C:\\x");
     SetRecentFolder(1, "C:\\y");
     SetRecentFolder(3, "Z");          // one byte: shown, not kept
@@ -187,12 +186,12 @@ TEST(MainWindow, SettingsRoundTripThroughARestart)
 
     HWND wnd = StartKotopaneInProcess(folder);
     ASSERT_NE(wnd, nullptr);
-    EXPECT_STREQ(Categories.glRecentFolder[0], "C:\\x");
-    EXPECT_STREQ(Categories.glRecentFolder[1], "C:\\y");
-    EXPECT_STREQ(Categories.glRecentFolder[2], "");
+    EXPECT_STREQ(RecentFolder(0), "C:\\x");
+    EXPECT_STREQ(RecentFolder(1), "C:\\y");
+    EXPECT_STREQ(RecentFolder(2), "");
     EXPECT_EQ(HeartFlag(), 1);
     EXPECT_EQ(BackColour(), RGB(0, 0, 255));
-    HMENU popup = GetSubMenu(GetMenu(wnd), Categories.glMenuSuu);
+    HMENU popup = GetSubMenu(GetMenu(wnd), CategoryCount());
     ASSERT_EQ(GetMenuItemCount(popup), 2);
     EXPECT_EQ(GetMenuItemID(popup, 0), 5331u);
     EXPECT_EQ(MenuText(popup, 0), L"C:\\y");

@@ -81,7 +81,7 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
     EXPECT_FALSE(IsWindow(Categories.slot[SLOT_MENUTSUIKA].hWnd));
 
     EXPECT_EQ(Names(), (std::vector<std::string>{ "A", "B", "猫" }));
-    EXPECT_EQ(Categories.glNowMenuNum, 2);
+    EXPECT_EQ(NowMenuNum(), 2);
     EXPECT_EQ(MenuTexts(Categories.hMainMenu), (std::vector<std::wstring>{ L"猫", L"B", L"A", L"編集(&E)" }));
     EXPECT_EQ(MenuIds(Categories.hMainMenu), (std::vector<int>{ 10002, 10001, 10000, -1 }));
     // Each rectangle is the entry that shows its own name.
@@ -89,8 +89,8 @@ TEST_F(DialogsTest, AddShowsItsControlsAndAddsACategory)
         RECT screen;
         GetMenuItemRect(MainWindow(), Categories.hMainMenu, 2 - i, &screen);
         MapWindowPoints(nullptr, MainWindow(), (POINT*)&screen, 2);
-        EXPECT_EQ(Categories.glMenuRect[i].left, screen.left) << i;
-        EXPECT_EQ(Categories.glMenuRect[i].right, screen.right) << i;
+        EXPECT_EQ(CategoryRect(i).left, screen.left) << i;
+        EXPECT_EQ(CategoryRect(i).right, screen.right) << i;
     }
 
     std::string lines;
@@ -167,7 +167,7 @@ TEST_F(DialogsTest, AddRefusesBadNamesAndStaysOpen)
         EXPECT_EQ(b.owner, MainWindow());
     }
     EXPECT_EQ(Names(), (std::vector<std::string>{ "Cat", "LongCategory" }));
-    EXPECT_EQ(Categories.glNowMenuNum, 0);
+    EXPECT_EQ(NowMenuNum(), 0);
     EXPECT_EQ(SettingsEntries(), before);
     EXPECT_EQ(ListFolder(program), programBefore);
     EXPECT_TRUE(HandoffLogLines(1, 200).empty());
@@ -183,9 +183,9 @@ TEST_F(DialogsTest, AddAcceptsTwentyBytesAndStopsAtTen)
     RunDialog("MenuTsuika", SLOT_MENUTSUIKA, Steps{
         [](HWND dlg) { Type(dlg, L"abcdefghijklmnopqrst"); Click(dlg, 1001); },
     }, &timedOut);
-    EXPECT_EQ(Categories.glMenuSuu, 10);
-    EXPECT_STREQ(Categories.glMenuName[8], "猫猫猫猫猫猫猫猫猫猫");
-    EXPECT_STREQ(Categories.glMenuName[9], "abcdefghijklmnopqrst");
+    EXPECT_EQ(CategoryCount(), 10);
+    EXPECT_STREQ(CategoryName(8), "猫猫猫猫猫猫猫猫猫猫");
+    EXPECT_STREQ(CategoryName(9), "abcdefghijklmnopqrst");
     EXPECT_TRUE(DirExists(settings + L"\\abcdefghijklmnopqrst"));
 
     BoxWatchStart();
@@ -198,7 +198,7 @@ TEST_F(DialogsTest, AddAcceptsTwentyBytesAndStopsAtTen)
     EXPECT_FALSE(timedOut);
     EXPECT_EQ(Captions(), (std::vector<std::wstring>{ L"メニュー数制限", L"メニュー数制限", L"メニュー数制限" }));
     EXPECT_EQ(BoxWatchSeen()[0].text, L"これ以上増やせません。");
-    EXPECT_EQ(Categories.glMenuSuu, 10);
+    EXPECT_EQ(CategoryCount(), 10);
 }
 
 TEST_F(DialogsTest, DeleteAsksAndNeedsASelection)

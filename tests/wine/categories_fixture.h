@@ -119,8 +119,8 @@ protected:
     std::vector<std::string> Names()
     {
         std::vector<std::string> v;
-        for (int i = 0; i < Categories.glMenuSuu; i++)
-            v.push_back(Categories.glMenuName[i]);
+        for (int i = 0; i < CategoryCount(); i++)
+            v.push_back(CategoryName(i));
         return v;
     }
 

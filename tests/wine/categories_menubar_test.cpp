@@ -2,6 +2,8 @@
 // and the recent folders popup, on a real window with a real menu bar.
 #include "base/Limits.h"
 #include "base/Window.h"
+#include "categories/RecentFolders.h"
+#include "store/SettingsFiles.h"
 #include "tests/wine/categories_fixture.h"
 
 using namespace cattest;
@@ -10,6 +12,19 @@ namespace {
 
 class MenuBarTest : public CategoriesTest {
 protected:
+    // What window creation reads for the bar: the menu list and the recent folders.
+    void LoadList()
+    {
+        char path[KP_PATH_BYTES];
+        ASSERT_TRUE(SettingsFilePath("メニューリスト.txt", path, sizeof path));
+        LoadCategoryList(path);
+    }
+    void LoadRecent()
+    {
+        char path[KP_PATH_BYTES];
+        ASSERT_TRUE(SettingsFilePath("最近フォルダパス.txt", path, sizeof path));
+        LoadRecentFolders(path);
+    }
     void WriteMenuList(const std::string& bytes)
     {
         ASSERT_TRUE(WriteBytes(settings + L"\\メニューリスト.txt", bytes));
@@ -23,7 +38,8 @@ protected:
     // The whole window-creation order for the bar: list, folders entry, categories, rectangles.
     void BuildAll()
     {
-        LoadCategoryList();
+        LoadList();
+        LoadRecent();
         BuildRecentMenu();
         BuildCategoryEntries();
         ComputeMenuRects();
@@ -55,7 +71,7 @@ TEST_F(MenuBarTest, EmptyFirstLineSetsUpTheDefaultsAgain)
     ASSERT_TRUE(WriteBytes(settings + L"\\★ほめる\\★ほめるセリフ.txt", "mine\r\n"));
     MakeCategoryFolder(L"A");
     WriteMenuList(std::string("\r\nA\r\n"));
-    LoadCategoryList();
+    LoadList();
     EXPECT_EQ(Names(), (std::vector<std::string>{ "★ほめる", "★なぐさめる" }));
     EXPECT_EQ(Bytes(settings + L"\\★ほめる\\★ほめるセリフ.txt"), "mine\r\n");
 }
@@ -97,7 +113,7 @@ TEST_F(MenuBarTest, ListRulesOnRealFiles)
             MakeCategoryFolder(f);
         WriteMenuList(c.list);
         BoxWatchStart();
-        LoadCategoryList();
+        LoadList();
         std::vector<SHOWN_BOX> boxes = BoxWatchStop();
         EXPECT_EQ(Names(), c.names) << c.what;
         std::vector<std::wstring> texts;
@@ -117,7 +133,7 @@ TEST_F(MenuBarTest, OverlongNameIsSkippedWithItsOwnMessage)
     MakeCategoryFolder(ToWide(twenty.c_str()).c_str());
     MakeCategoryFolder(ToWide(twentyOne.c_str()).c_str());
     WriteMenuList(twentyOne + "\r\n" + twenty + "\r\n");
-    LoadCategoryList();
+    LoadList();
     EXPECT_EQ(Names(), (std::vector<std::string>{ twenty }));
     ASSERT_EQ(BoxWatchSeen().size(), 1u);
     EXPECT_EQ(BoxWatchSeen()[0].caption, L"字数制限");
@@ -141,14 +157,14 @@ TEST_F(MenuBarTest, EntriesRectanglesAndHitTest)
         RECT screen;
         ASSERT_TRUE(GetMenuItemRect(MainWindow(), Categories.hMainMenu, 2 - i, &screen));
         MapWindowPoints(nullptr, MainWindow(), (POINT*)&screen, 2);
-        const RECT& r = Categories.glMenuRect[i];
+        const RECT& r = CategoryRect(i);
         EXPECT_EQ(r.left, screen.left) << i;
         EXPECT_EQ(r.right, screen.right) << i;
         EXPECT_LT(r.top, 0) << "the bar lies above the client area";
         EXPECT_LT(r.left, r.right) << i;
         EXPECT_EQ(CategoryAtPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2), i);
         // Edges count, and the coordinates arrive as 16-bit values.
-        EXPECT_EQ(CategoryAtPoint(r.right, r.bottom & 0xFFFF), i == 0 || r.right != Categories.glMenuRect[i - 1].left ? i : i - 1);
+        EXPECT_EQ(CategoryAtPoint(r.right, r.bottom & 0xFFFF), i == 0 || r.right != CategoryRect(i - 1).left ? i : i - 1);
     }
     EXPECT_EQ(CategoryAtPoint(10, 10), -1);   // the picture area
 
@@ -182,14 +198,15 @@ TEST_F(MenuBarTest, RecentPopupFromTheFile)
     std::string block = "C:\\x\\\r\n" + p260 + "\r\n" + "C:\\" + std::string(258, 'q') + "\r\nC:\\y\\\r\n";
     block.resize(1300, '\0');
     ASSERT_TRUE(WriteBytes(settings + L"\\最近フォルダパス.txt", block));
-    LoadCategoryList();
+    LoadList();
+    LoadRecent();
     BuildRecentMenu();
     // The 261-byte line is no path: its slot stays empty and gets no item.
-    EXPECT_STREQ(Categories.glRecentFolder[0], "C:\\x\\");
-    EXPECT_EQ(std::string(Categories.glRecentFolder[1]), p260);
-    EXPECT_STREQ(Categories.glRecentFolder[2], "");
-    EXPECT_STREQ(Categories.glRecentFolder[3], "C:\\y\\");
-    EXPECT_STREQ(Categories.glRecentFolder[4], "");
+    EXPECT_STREQ(RecentFolder(0), "C:\\x\\");
+    EXPECT_EQ(std::string(RecentFolder(1)), p260);
+    EXPECT_STREQ(RecentFolder(2), "");
+    EXPECT_STREQ(RecentFolder(3), "C:\\y\\");
+    EXPECT_STREQ(RecentFolder(4), "");
     EXPECT_EQ(MenuTexts(Categories.hRecentPopup),
               (std::vector<std::wstring>{ L"C:\\y\\", ToWide(p260.c_str()), L"C:\\x\\" }));
     EXPECT_EQ(MenuIds(Categories.hRecentPopup), (std::vector<int>{ 5333, 5331, 5330 }));

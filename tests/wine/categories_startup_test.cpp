@@ -25,11 +25,11 @@ std::wstring StartWithCategories(const wchar_t* name, const std::vector<const wc
 void ExpectRectanglesMatchTheBar()
 {
     HMENU bar = GetMenu(MainWindow());
-    for (int i = 0; i < Categories.glMenuSuu; i++) {
-        int pos = Categories.glMenuSuu - 1 - i;
+    for (int i = 0; i < CategoryCount(); i++) {
+        int pos = CategoryCount() - 1 - i;
         wchar_t text[64] = L"";
         GetMenuStringW(bar, pos, text, 64, MF_BYPOSITION);
-        EXPECT_EQ(text, ToWide(Categories.glMenuName[i]));
+        EXPECT_EQ(text, ToWide(CategoryName(i)));
         RECT rc;
         ASSERT_TRUE(GetMenuItemRect(MainWindow(), bar, pos, &rc));
         MapWindowPoints(nullptr, MainWindow(), (POINT*)&rc, 2);
@@ -44,14 +44,14 @@ TEST(CategoriesStartup, SelectAndAddThroughTheMainWindow)
 {
     std::wstring program = StartWithCategories(L"cat_startup", { L"A", L"B" }, "A\r\nB\r\n");
     ASSERT_NE(StartKotopaneInProcess(program), nullptr);
-    EXPECT_EQ(Categories.glMenuSuu, 2);
+    EXPECT_EQ(CategoryCount(), 2);
     ExpectRectanglesMatchTheBar();
 
     BoxWatchStart();   // an empty category says so
     TraceCaptureStart();
     SendMessageW(MainWindow(), WM_COMMAND, CMD_CATEGORY_FIRST + 1, 0);
     std::vector<std::string> traces = TraceCaptureStop();
-    EXPECT_EQ(Categories.glNowMenuNum, 1);
+    EXPECT_EQ(NowMenuNum(), 1);
     ASSERT_FALSE(traces.empty());
     EXPECT_EQ(traces[0], "III=1, 0, 0, 0, 0\r\n");
 
@@ -71,8 +71,8 @@ TEST(CategoriesStartup, SelectAndAddThroughTheMainWindow)
     BoxWatchStop();
     EXPECT_FALSE(gScript.timedOut);
     EXPECT_TRUE(IsWindowEnabled(MainWindow()));
-    EXPECT_EQ(Categories.glMenuSuu, 3);
-    EXPECT_EQ(Categories.glNowMenuNum, 2);
+    EXPECT_EQ(CategoryCount(), 3);
+    EXPECT_EQ(NowMenuNum(), 2);
     ExpectRectanglesMatchTheBar();
 
     StopKotopaneInProcess();

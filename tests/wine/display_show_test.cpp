@@ -11,7 +11,7 @@
 #include "base/CommandIds.h"
 #include "base/Edge.h"
 #include "base/TraceFormat.h"
-#include "categories/CategoriesState.h"
+#include "categories/MenuBar.h"
 #include "display/Display.h"
 #include "display/DisplayCalc.h"
 #include "display/DisplayState.h"
@@ -77,8 +77,8 @@ protected:
 
     int IndexOf(const char* name)
     {
-        for (int i = 0; i < Categories.glMenuSuu; i++)
-            if (strcmp(Categories.glMenuName[i], name) == 0)
+        for (int i = 0; i < CategoryCount(); i++)
+            if (strcmp(CategoryName(i), name) == 0)
                 return i;
         return -1;
     }

@@ -2,10 +2,8 @@
 // line commands, on a real main window in a scratch program folder.
 #include "base/CommandIds.h"
 #include "base/Window.h"
-#include "categories/CategoriesState.h"
 #include "categories/MenuBar.h"
 #include "lines/Lines.h"
-#include "lines/LinesState.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +28,7 @@ protected:
         HandoffLogStart(name.c_str());
         BoxWatchStart();
         ASSERT_TRUE(StartKotopaneInProcess(pf) != nullptr);
-        ASSERT_EQ(2, Categories.glMenuSuu);
+        ASSERT_EQ(2, CategoryCount());
         homeru = SettingsFolder(pf) + L"\\★ほめる\\★ほめるセリフ.txt";
         BoxWatchStart();
     }
@@ -83,9 +81,9 @@ TEST_F(LinesTest, FirstStartFileGivesOneOfItsThreeLines)
         EXPECT_EQ("●●●　SerifuLoad　●●●=0, 0, 0, 0, 0\r\n", traces[0]);
         EXPECT_EQ("Path=" + ToCp932(homeru) + "\r\n", traces[1]);
         EXPECT_EQ("LineSuu=3, 0, 0, 0, 0\r\n", traces[2]);
-        seen.insert(Lines.currentLine);
-        EXPECT_GE(Lines.currentLineIndex, 0);
-        EXPECT_LE(Lines.currentLineIndex, 2);
+        seen.insert(CurrentLine());
+        EXPECT_GE(CurrentLineIndex(), 0);
+        EXPECT_LE(CurrentLineIndex(), 2);
     }
     EXPECT_EQ((std::set<std::string>{"すごーい！", "かっこいいー！", "頭いいー！"}), seen);
     EXPECT_TRUE(BoxWatchSeen().empty());
@@ -96,13 +94,13 @@ TEST_F(LinesTest, LoneSpaceNeverShownTwoLinesWithoutEndBothShown)
     ASSERT_TRUE(WriteBytes(homeru, "a\r\n \r\n"));
     for (int i = 0; i < 40; i++) {
         SerifuLoad();
-        EXPECT_STREQ("a", Lines.currentLine);
+        EXPECT_STREQ("a", CurrentLine());
     }
     ASSERT_TRUE(WriteBytes(homeru, "a\r\nb\tc"));
     std::set<std::string> seen;
     for (int i = 0; i < 40; i++) {
         SerifuLoad();
-        seen.insert(Lines.currentLine);
+        seen.insert(CurrentLine());
     }
     EXPECT_EQ((std::set<std::string>{"a", "bc"}), seen);
     EXPECT_TRUE(BoxWatchSeen().empty());
@@ -113,7 +111,7 @@ TEST_F(LinesTest, LongLineKeptWhole)
     std::string line(1000, 'x');
     ASSERT_TRUE(WriteBytes(homeru, line + "\r\n"));
     SerifuLoad();
-    EXPECT_EQ(line, Lines.currentLine);
+    EXPECT_EQ(line, CurrentLine());
 }
 
 TEST_F(LinesTest, OnlyEmptyLinesGiveNoticeAfterAllTriesAndOpenTheFile)
@@ -125,7 +123,7 @@ TEST_F(LinesTest, OnlyEmptyLinesGiveNoticeAfterAllTriesAndOpenTheFile)
     std::vector<std::string> traces = TraceCaptureStop();
     EXPECT_TRUE(HasTrace(traces, "LineSuu=1, 0, 0, 0, 0\r\n"));
     ExpectNoLinesNotice(L"★ほめる");
-    EXPECT_STREQ("", Lines.currentLine);    // what the last try read
+    EXPECT_STREQ("", CurrentLine());    // what the last try read
     std::vector<std::wstring> h = LaterHandoffs(1);
     ASSERT_EQ(1u, h.size());
     EXPECT_NE(std::wstring::npos, h[0].find(L"★ほめるセリフ.txt")) << h[0];
@@ -147,7 +145,7 @@ TEST_F(LinesTest, MissingEmptyAndOneByteFilesGiveTheNotice)
         std::vector<std::string> traces = TraceCaptureStop();
         SCOPED_TRACE(c);
         ExpectNoLinesNotice(L"★ほめる");
-        EXPECT_STREQ("kept", Lines.currentLine);
+        EXPECT_STREQ("kept", CurrentLine());
         // "a" alone is read and counted as no line; the others never get that far.
         EXPECT_EQ(c == 3, HasTrace(traces, "LineSuu=0, 0, 0, 0, 0\r\n"));
     }
@@ -166,7 +164,7 @@ TEST_F(LinesTest, ClickTypesANewLineOfTheSelectedCategory)
     EXPECT_EQ("●●●　MainWnd_LButtonDown　●●●glNowMenuNum=1, 0, 0, 0, 0\r\n", traces[0]);
     EXPECT_EQ("●●●　SerifuLoad　●●●=0, 0, 0, 0, 0\r\n", traces[1]);
     std::set<std::string> nagusameru = {"がんばって！", "だいじょうぶ！", "応援してるよ！", "お疲れさま"};
-    EXPECT_EQ(1u, nagusameru.count(Lines.currentLine)) << Lines.currentLine;
+    EXPECT_EQ(1u, nagusameru.count(CurrentLine())) << CurrentLine();
     // The whole client area waits for a repaint.
     RECT rc, client;
     GetClientRect(MainWindow(), &client);
