@@ -78,29 +78,21 @@ int Cp932CompareNoCase(const char* a, const char* b)
 {
     // Walk both by characters so a trail byte such as 'a' of a two-byte character is
     // compared as it is, never folded.
-    size_t i = 0;
-    for (;;) {
-        unsigned char ca = (unsigned char)a[i];
-        unsigned char cb = (unsigned char)b[i];
-        if (ca == 0 || cb == 0 || IsCp932Lead(ca) || IsCp932Lead(cb)) {
+    for (size_t i = 0;;) {
+        size_t na = Cp932Step(a, i, SIZE_MAX), nb = Cp932Step(b, i, SIZE_MAX);
+        if (na == 0 || nb == 0)
+            return na == nb ? 0 : (na == 0 ? -1 : 1);
+        size_t n = na > nb ? na : nb;
+        for (size_t k = 0; k < n; k++) {
+            unsigned char ca = (unsigned char)a[i + k], cb = (unsigned char)b[i + k];
+            if (n == 1) {
+                ca = FoldAscii(ca);
+                cb = FoldAscii(cb);
+            }
             if (ca != cb)
                 return ca < cb ? -1 : 1;
-            if (ca == 0)
-                return 0;
-            // Same lead byte: the trail bytes compare exactly.
-            unsigned char ta = (unsigned char)a[i + 1];
-            unsigned char tb = (unsigned char)b[i + 1];
-            if (ta != tb)
-                return ta < tb ? -1 : 1;
-            if (ta == 0)
-                return 0;
-            i += 2;
-            continue;
         }
-        unsigned char fa = FoldAscii(ca), fb = FoldAscii(cb);
-        if (fa != fb)
-            return fa < fb ? -1 : 1;
-        i++;
+        i += n;
     }
 }
 
