@@ -59,7 +59,7 @@ void ReportUnsavedSettings(const std::vector<SAVE_FAILURE>& failed)
     for (const SAVE_FAILURE& f : failed) {
         wchar_t shown[MAX_PATH + 1] = {};
         for (const SETTINGS_ROW& row : kSettingsFiles)
-            if (f.path == PathOf(row))
+            if (!f.path.empty() && f.path == PathOf(row))
                 lstrcpynW(shown, row.words, MAX_PATH + 1);
         if (!shown[0])
             EdgeToWide(f.path.c_str(), shown, MAX_PATH + 1);
