@@ -6,13 +6,11 @@
 #include "app/Hitorigoto.h"
 #include "app/HitorigotoState.h"
 #include "base/Edge.h"
-#include "base/Limits.h"
 #include "base/Random.h"
 #include "base/Window.h"
 #include "categories/DialogHost.h"
 #include "display/Display.h"
 #include "intake/Intake.h"
-#include "store/Paths.h"
 #include "store/TextFile.h"
 
 HITORIGOTO_STATE Hitorigoto;

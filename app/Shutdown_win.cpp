@@ -1,12 +1,9 @@
 #include "app/MainWnd.h"
 
 #include "app/AppState.h"
-#include "base/Edge.h"
-#include "base/Limits.h"
 #include "bitmaps/BlendTable.h"
 #include "bitmaps/FileMapFolder.h"
 #include "categories/MenuBar.h"
-#include "categories/RecentFolders.h"
 #include "display/Display.h"
 #include "intake/Intake.h"
 #include "qx5link/Qx5Link.h"

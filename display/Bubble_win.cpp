@@ -108,6 +108,13 @@ static void DrawPointer(HDC dc, int W)
     DeleteObject(pointer);
 }
 
+static void DrawBody(HDC dc, const BUBBLE_LAYOUT& b)
+{
+    HRGN body = CreateRoundRectRgn(b.bodyLeft, b.bodyTop, b.bodyRight, b.bodyBottom, 20, 20);
+    FillRgnColor(dc, body, WHITE);
+    DeleteObject(body);
+}
+
 // A line measured for the bubble: where each character ends (the typing reveals whole
 // characters), the bubble around it, and how many characters are typed one by one.
 struct BUBBLE_LINE {
@@ -182,9 +189,7 @@ void DrawBubble(const char* line)
     BUBBLE_LINE m;
     MeasureLine(dc, line, W, &m);
     const BUBBLE_LAYOUT& b = m.layout;
-    HRGN body = CreateRoundRectRgn(b.bodyLeft, b.bodyTop, b.bodyRight, b.bodyBottom, 20, 20);
-    FillRgnColor(dc, body, WHITE);
-    DeleteObject(body);
+    DrawBody(dc, b);
 
     HDC wndDC = GetDC(MainWindow());
     TypeLine(dc, wndDC, line, &m, W);
@@ -225,15 +230,8 @@ void DrawDropProgress(HDC target)
     }
     SelectObject(dc, oldFont);
     BUBBLE_LAYOUT b = LayoutBubble(W, W, sz.cx + PROGRESS_GAP + PROGRESS_BAR_W, false);
-    POINT tip[3];
-    for (int k = 0; k < 3; k++)
-        tip[k] = POINT{ b.pointX[k], b.pointY[k] };
-    HRGN pointer = CreatePolygonRgn(tip, 3, WINDING);
-    FillRgnColor(dc, pointer, WHITE);
-    DeleteObject(pointer);
-    HRGN body = CreateRoundRectRgn(b.bodyLeft, b.bodyTop, b.bodyRight, b.bodyBottom, 20, 20);
-    FillRgnColor(dc, body, WHITE);
-    DeleteObject(body);
+    DrawPointer(dc, W);
+    DrawBody(dc, b);
     DrawTextAt(dc, b.textLeft, 0, text.c_str(), BLACK, WHITE, Display.hBubbleFont);
 
     int left = b.textLeft + sz.cx + PROGRESS_GAP, right = left + PROGRESS_BAR_W;
